@@ -134,19 +134,6 @@ TEST(TextMeasure, ExactMeasuringCorrectsTheTableEstimateBothWays)
     EXPECT_EQ(RowTexts(text), (std::vector<std::string> { "abcd", " efg", "h" }));
 }
 
-TEST(TextMeasure, FontMeasureReadsTheDevice)
-{
-    SkewedDC dc(0);
-    CTextFont font;
-    EXPECT_FALSE(font.m_bMeasured);
-    font.Measure(dc);
-    EXPECT_TRUE(font.m_bMeasured);
-    EXPECT_EQ(font.m_Metrics.m_nHeight, 13);
-    EXPECT_EQ(font.CharWidth('W'), 20);
-    EXPECT_EQ(font.CharWidth('i'), 10);
-    EXPECT_EQ(font.m_nTabWidth, 80);
-}
-
 TEST(TextMeasure, DoubleByteCharactersTakeTheAverageWidthAndAreNeverSplit)
 {
     CTextFont font = FixedFont();

@@ -101,7 +101,10 @@ public:
     // that starts at or after it. With `wrapAround`, a search that reaches
     // the end (beginning) continues once from the beginning (end). An
     // occurrence never spans paragraphs. On a hit stores its start in
-    // `*pFound` and returns true; an empty pattern finds nothing.
+    // `*pFound` and returns true; an empty pattern finds nothing. A start
+    // outside the text is moved to the nearest position inside it. To search
+    // a whole text backwards, start at GetEndPos(); to find the next or the
+    // previous occurrence, start one character after a hit or at the hit.
     bool FindText(const kx_gen::_String &pattern, CTextPos start, unsigned options, bool wrapAround,
         CTextPos *pFound) const;
 

@@ -78,15 +78,15 @@ public:
     const CTextRowArray &GetRows() const { return m_Rows; }
     bool IsStale() const { return m_bStale; }
 
+private:
+    friend class CTextCtrl;
+
     // Wraps the paragraph into rows of at most `width` pixels: a row breaks
     // after the last run of white space that fits, or inside a word that is
     // wider than the row. Every row holds at least one character, so a width
     // too small for any character still ends. `dc` may be null (see
     // FitChars). Throws std::bad_alloc when the rows cannot grow.
     void Wrap(const CMeasureDC *dc, const CTextFont &font, int width);
-
-private:
-    friend class CTextCtrl;
 
     // Makes room for `needed` characters: the capacity becomes the next
     // multiple of kGrowBy above `needed`. Throws std::bad_alloc, or
