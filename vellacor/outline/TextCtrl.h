@@ -1,0 +1,137 @@
+#pragma once
+
+#include "TextFont.h"
+#include "TextLine.h"
+
+#include "kx_gen/String.h"
+
+#include <vector>
+
+// A position in an item text: a character offset and a line. For a row
+// position the line is a row counted over all paragraphs of the text and the
+// offset lies within that row; for a paragraph position the line is a
+// paragraph and the offset lies within it (the paragraph's length is its end).
+struct CTextPos {
+    int m_nChar = 0;
+    int m_nLine = 0;
+
+    friend bool operator==(const CTextPos &a, const CTextPos &b) = default;
+    friend bool operator<(const CTextPos &a, const CTextPos &b)
+    {
+        return a.m_nLine < b.m_nLine || (a.m_nLine == b.m_nLine && a.m_nChar < b.m_nChar);
+    }
+};
+
+// The text of an outline item: paragraphs separated by hard line breaks,
+// each wrapped into rows for a pixel width. Editing works in paragraph
+// positions, the view and its caret in row positions; this class converts
+// between them. Every edit marks the paragraphs it touched stale, and the
+// view re-wraps them (WrapStale) before it looks at rows again.
+//
+// There is always at least one paragraph: an empty text is one empty
+// paragraph. Text is Windows-1252 bytes; a carriage return, alone or followed
+// by a line feed, separates paragraphs, and GetString joins them with CR LF.
+class CTextCtrl {
+public:
+    // Options of FindText.
+    static constexpr unsigned kFindMatchCase = 0x01;
+    static constexpr unsigned kFindWholeWord = 0x02;
+    static constexpr unsigned kFindBackward = 0x10;
+
+    // An empty text that has never been wrapped.
+    CTextCtrl() = default;
+
+    // Replaces the whole text. Throws std::bad_alloc when memory runs out,
+    // leaving the text empty.
+    void SetString(const kx_gen::_String &text);
+    // All paragraphs joined with "\r\n"; empty for an empty text.
+    kx_gen::_String GetString() const;
+    // The text between two paragraph positions, in either order, paragraphs
+    // joined with "\r\n"; empty when either position is not valid.
+    kx_gen::_String GetRange(CTextPos from, CTextPos to) const;
+    // Exactly one paragraph, and it is empty.
+    bool IsEmptyText() const { return m_MoreParas.empty() && m_FirstPara.GetLength() == 0; }
+
+    // Inserts `text` at paragraph position `pos` and returns the position
+    // just after it. A carriage return (or CR LF) in `text` starts a new
+    // paragraph; a lone line feed is an ordinary character. An empty text or
+    // a position that is not valid changes nothing and returns `pos`.
+    // Throws std::bad_alloc (or std::length_error for a paragraph beyond
+    // 2 GB) and then changes nothing.
+    CTextPos InsertAt(CTextPos pos, const kx_gen::_String &text);
+    // Removes the text between two paragraph positions, in either order;
+    // removing from the end of one paragraph to the start of the next joins
+    // them. Returns false, changing nothing, when the positions are equal or
+    // either is not valid. Throws std::bad_alloc and then changes nothing.
+    bool DeleteRange(CTextPos from, CTextPos to);
+    // 0 <= paragraph < paragraph count and 0 <= offset <= its length.
+    bool IsValidParaPos(CTextPos pos) const;
+
+    // Wraps every paragraph to `width` pixels and returns the number of rows
+    // (at least 1). `dc` measures exactly, or is null when the font's tables
+    // are exact (see FitChars). Throws std::bad_alloc.
+    int WrapAll(const CMeasureDC *dc, const CTextFont &font, int width);
+    // Wraps only the stale paragraphs, or everything when the text has never
+    // been wrapped, and returns the new number of rows.
+    int WrapStale(const CMeasureDC *dc, const CTextFont &font, int width);
+    // The number of rows after the last wrap; 0 before the first one.
+    int GetRowCount() const { return m_nRows; }
+
+    // In the row functions below, a paragraph that has never been wrapped
+    // counts as one row holding all of it.
+
+    // The characters of row `row` (counted over all paragraphs) and their
+    // number in `*pLength`; null and 0 when there is no such row. The pointer
+    // is valid until the text changes.
+    const char *GetRowInfo(int row, int *pLength) const;
+    // Converts a row position to a paragraph position. An offset at or past
+    // the end of a row gives the row's end. A row before the first or after
+    // the last is taken as the first or last row, a negative offset as 0.
+    CTextPos RowToPara(CTextPos rowPos) const;
+    // Converts a paragraph position to a row position. A position exactly at
+    // a soft break lies at the end of the earlier row. A position outside the
+    // text is first moved to the nearest position inside it.
+    CTextPos ParaToRow(CTextPos paraPos) const;
+
+    // Looks for `pattern` from paragraph position `start`. Options:
+    // kFindMatchCase compares exactly, else Windows-1252 letters match in
+    // either case; kFindWholeWord accepts only an occurrence whose neighbours
+    // in its paragraph are not letters, digits or '_'; kFindBackward looks
+    // for the last occurrence that starts before `start`, else for the first
+    // that starts at or after it. With `wrapAround`, a search that reaches
+    // the end (beginning) continues once from the beginning (end). An
+    // occurrence never spans paragraphs. On a hit stores its start in
+    // `*pFound` and returns true; an empty pattern finds nothing. A start
+    // outside the text is moved to the nearest position inside it. To search
+    // a whole text backwards, start at GetEndPos(); to find the next or the
+    // previous occurrence, start one character after a hit or at the hit.
+    bool FindText(const kx_gen::_String &pattern, CTextPos start, unsigned options, bool wrapAround,
+        CTextPos *pFound) const;
+
+    int GetParaCount() const { return 1 + static_cast<int>(m_MoreParas.size()); }
+    // Paragraph `index`, 0 <= index < GetParaCount().
+    const CTextLine &GetPara(int index) const
+    {
+        return index == 0 ? m_FirstPara : m_MoreParas[static_cast<std::size_t>(index - 1)];
+    }
+    // The paragraph position after the last character.
+    CTextPos GetEndPos() const;
+
+private:
+    CTextLine &Para(int index)
+    {
+        return index == 0 ? m_FirstPara : m_MoreParas[static_cast<std::size_t>(index - 1)];
+    }
+    // The paragraph and its row that hold row `row`, clamped into the text.
+    void LocateRow(int row, int *pPara, int *pRowInPara) const;
+    int FindInPara(int para, const kx_gen::_String &pattern, int from, unsigned options) const;
+    int FindLastInPara(
+        int para, const kx_gen::_String &pattern, int before, unsigned options) const;
+
+    // The paragraphs: the first one lives here, because most items have only
+    // one and it is never removed; the others follow in order.
+    CTextLine m_FirstPara;
+    std::vector<CTextLine> m_MoreParas;
+    // Rows of all paragraphs after the last wrap; 0 when never wrapped.
+    int m_nRows = 0;
+};
