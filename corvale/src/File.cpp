@@ -183,8 +183,15 @@ void CFile::Open(const char *path, unsigned openFlags)
         if (fd < 0 && errno == EACCES && access == modeWrite)
             fd = open(fullPath, oflags | O_WRONLY, 0666);
     }
-    if (fd < 0)
-        throwErrno(errno, fullPath);
+    if (fd < 0) {
+        const int error = errno;
+        // As on Windows, a missing folder is a bad path, not a missing file.
+        struct stat dirStat { };
+        const _String folder = kx_gen::GetFileDir(fullPath);
+        if (error == ENOENT && (stat(folder, &dirStat) != 0 || !S_ISDIR(dirStat.st_mode)))
+            throw new CFileException(CFileException::badPath, error, fullPath);
+        throwErrno(error, fullPath);
+    }
 
     struct stat st { };
     if (fstat(fd, &st) != 0) {
@@ -216,11 +223,12 @@ void CFile::Open(const char *path, unsigned openFlags)
     }
 
     const int readable = (fcntl(fd, F_GETFL) & O_ACCMODE) != O_WRONLY;
+    bool announced = false;
     if (S_ISREG(st.st_mode) && readable) {
         // Announce first, then look for conflicts: two opens racing each
         // other then both see the other and both fail, never both succeed.
-        bool locked = takeShareLock(fd, kIsOpen);
-        if (locked) {
+        announced = takeShareLock(fd, kIsOpen);
+        if (announced) {
             if (reads)
                 takeShareLock(fd, kHasRead);
             if (writes)
@@ -262,7 +270,7 @@ void CFile::Open(const char *path, unsigned openFlags)
     m_bCloseOnDelete = true;
     m_bCanRead = reads;
     m_bCanWrite = writes;
-    m_bLengthKnown = deniesWrite && S_ISREG(st.st_mode);
+    m_bLengthKnown = deniesWrite && announced;
     m_nLength = length;
 }
 
