@@ -222,12 +222,14 @@ void CFile::Open(const char *path, unsigned openFlags)
         break;
     }
 
-    const int readable = (fcntl(fd, F_GETFL) & O_ACCMODE) != O_WRONLY;
     bool announced = false;
-    if (S_ISREG(st.st_mode) && readable) {
+    if (S_ISREG(st.st_mode)) {
         // Announce first, then look for conflicts: two opens racing each
         // other then both see the other and both fail, never both succeed.
-        announced = takeShareLock(fd, kIsOpen);
+        // A descriptor that cannot read cannot take the shared locks; such
+        // an open is checked but not seen by others.
+        const bool readable = (fcntl(fd, F_GETFL) & O_ACCMODE) != O_WRONLY;
+        announced = readable && takeShareLock(fd, kIsOpen);
         if (announced) {
             if (reads)
                 takeShareLock(fd, kHasRead);
@@ -241,14 +243,6 @@ void CFile::Open(const char *path, unsigned openFlags)
         const bool conflict = (reads && othersHold(fd, kDeniesRead))
             || (writes && othersHold(fd, kDeniesWrite)) || (deniesRead && othersHold(fd, kHasRead))
             || (deniesWrite && othersHold(fd, kHasWrite));
-        if (conflict) {
-            close(fd);
-            throwSharingViolation(fullPath);
-        }
-    } else if (S_ISREG(st.st_mode)) {
-        const bool conflict = (writes && othersHold(fd, kDeniesWrite))
-            || (deniesWrite && othersHold(fd, kHasWrite))
-            || (deniesRead && othersHold(fd, kHasRead));
         if (conflict) {
             close(fd);
             throwSharingViolation(fullPath);
