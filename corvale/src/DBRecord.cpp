@@ -107,7 +107,7 @@ bool CDBRecord::IsSortChanged() const
     return on;
 }
 
-void CDBRecord::Write(CFileStream &stream)
+void CDBRecord::Write(CFileStream &stream) const
 {
     const std::uint64_t pos = StreamTell(stream);
     // One contiguous write: markers, length and tags go out together.

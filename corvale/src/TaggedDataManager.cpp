@@ -52,22 +52,30 @@ std::int32_t CTaggedDataManager::writeTagHeader(std::uint32_t offset, const TagT
     return kTagOK;
 }
 
+std::int32_t CTaggedDataManager::getTagAt(std::uint32_t offset, TagType &header) const
+{
+    const std::uint32_t end = size();
+    if (offset > end || end - offset < kTagHeaderSize)
+        return kTagNotFound;
+    readTagHeader(offset, header);
+    if (!isValidTag(header))
+        return kTagDataCorrupt;
+    // A tag whose data runs past the block would send the walk (and any
+    // reader of the data) outside the buffer.
+    if (header.length > end - offset - kTagHeaderSize)
+        return kTagDataCorrupt;
+    return kTagOK;
+}
+
 std::int32_t CTaggedDataManager::findTag(std::uint32_t id, std::uint32_t &offset, bool &found,
                                          TagType *header) const
 {
     found = false;
     std::uint32_t pos = 0;
-    const std::uint32_t end = size();
     // A remainder too short for a header is never read.
-    while (end - pos >= kTagHeaderSize) {
-        TagType tag;
-        readTagHeader(pos, tag);
-        if (!isValidTag(tag))
-            return kTagDataCorrupt;
-        // A tag whose data runs past the block would send the walk (and any
-        // reader of the data) outside the buffer.
-        if (tag.length > end - pos - kTagHeaderSize)
-            return kTagDataCorrupt;
+    TagType tag;
+    std::int32_t rc;
+    while ((rc = getTagAt(pos, tag)) == kTagOK) {
         if (tag.id >= id) {
             found = tag.id == id;
             if (header)
@@ -76,6 +84,8 @@ std::int32_t CTaggedDataManager::findTag(std::uint32_t id, std::uint32_t &offset
         }
         pos += kTagHeaderSize + tag.length;
     }
+    if (rc == kTagDataCorrupt)
+        return rc;
     offset = pos;
     return kTagOK;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kx_gen/BaseObject.h"
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/Export.h"
 #include "kx_gen/TaggedDataManager.h"
@@ -8,12 +9,10 @@
 
 namespace kx_gen {
 
-class CFileStream;
-
 // One row of a database: a tag block with the status byte (tag 1) and the
 // sort-changed flag (tag 2), framed on disk as start marker, u32 length,
 // tag block, end marker. Derived records add their own tags in Init.
-class KX_GEN_EXPORT CDBRecord
+class KX_GEN_EXPORT CDBRecord : public CBaseObject
 {
 public:
     // A record with status 0 and sort-changed false, in no file. Init (called
@@ -24,7 +23,7 @@ public:
     // and keeps the row index of the source.
     CDBRecord(const CDBRecord &other);
     CDBRecord &operator=(const CDBRecord &other);
-    virtual ~CDBRecord();
+    ~CDBRecord() override;
 
     // Reads one framed record at the stream's position, replacing the tag
     // block. Throws CDBException message 5 / 6 for a missing start / end
@@ -32,10 +31,10 @@ public:
     // (checked before anything is allocated) and message 11 when memory runs
     // out. After a failure the record holds what was read and must not be
     // written back.
-    virtual void Read(CFileStream &stream);
+    void Read(CFileStream &stream) override;
     // Writes the framed record at the stream's position and remembers that
-    // position. Throws the stream's exceptions.
-    virtual void Write(CFileStream &stream);
+    // position (GetPos). Throws the stream's exceptions.
+    void Write(CFileStream &stream) const override;
     // Gives the record its class defaults; the base record has none.
     virtual void Init();
 
@@ -94,7 +93,9 @@ protected:
     void copyDataFrom(const CDBRecord &other);
 
     std::uint32_t m_nRowIndex = 0;
-    std::uint32_t m_nPos = kNoFilePos;
+    // Where the record was last read or written; writing a record does not
+    // change its contents, so Write is const and updates this alone.
+    mutable std::uint32_t m_nPos = kNoFilePos;
     std::uint8_t *m_pData = nullptr;
     CTaggedDataManager m_tags;
 };

@@ -117,6 +117,11 @@ public:
     // code or a tag whose data runs past the end of the block.
     std::int32_t findTag(std::uint32_t id, std::uint32_t &offset, bool &found,
                          TagType *header = nullptr) const;
+    // The tag whose header starts at offset, checked as findTag checks it:
+    // kTagNotFound when fewer than 15 bytes remain there (the end of the
+    // block), kTagDataCorrupt for a bad code or data past the end. Walks
+    // every tag: for (o = 0; getTagAt(o, h) == 0; o += kTagHeaderSize + h.length).
+    std::int32_t getTagAt(std::uint32_t offset, TagType &header) const;
     // Reads / writes the header at offset (which must leave 15 bytes).
     std::int32_t readTagHeader(std::uint32_t offset, TagType &header) const;
     std::int32_t writeTagHeader(std::uint32_t offset, const TagType &header);
