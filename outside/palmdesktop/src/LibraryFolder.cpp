@@ -1,10 +1,10 @@
 #include "LibraryFolder.h"
 
-#include <climits>
+#include "StoreFiles.h"
+
 #include <string_view>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 namespace palmdesktop {
 
@@ -17,22 +17,17 @@ std::string ComputeLibraryFolder()
         return {};
     std::string_view path = info.dli_fname;
     std::string_view::size_type slash = path.rfind('/');
-    std::string folder;
-    if (slash == std::string_view::npos || path[0] != '/') {
-        char cwd[PATH_MAX];
-        if (!::getcwd(cwd, sizeof cwd))
-            return {};
-        folder = cwd;
-    }
-    if (slash != std::string_view::npos) {
-        if (!folder.empty())
-            folder.push_back('/');
-        folder.append(path.data(), slash == 0 ? 1 : slash);
-    }
-    return folder;
+    return AbsolutePath(
+        slash == std::string_view::npos ? std::string_view(".") : path.substr(0, slash + 1));
 }
 
-std::string g_strLoadedFolder;
+// Held in a function so that it exists before the load-time hook runs,
+// whatever order the library's initialisers take.
+std::string &LoadedFolder()
+{
+    static std::string folder;
+    return folder;
+}
 
 // A library loaded by a relative path names itself relative to the directory
 // that was current while it was loaded, which the loader may change back right
@@ -40,9 +35,9 @@ std::string g_strLoadedFolder;
 __attribute__((constructor)) void RememberLibraryFolder()
 {
     try {
-        g_strLoadedFolder = ComputeLibraryFolder();
+        LoadedFolder() = ComputeLibraryFolder();
     } catch (...) {
-        g_strLoadedFolder.clear();
+        // LibraryFolder() tries again when it is asked.
     }
 }
 
@@ -50,7 +45,8 @@ __attribute__((constructor)) void RememberLibraryFolder()
 
 std::string LibraryFolder()
 {
-    return g_strLoadedFolder.empty() ? ComputeLibraryFolder() : g_strLoadedFolder;
+    const std::string &folder = LoadedFolder();
+    return folder.empty() ? ComputeLibraryFolder() : folder;
 }
 
 } // namespace palmdesktop

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -87,6 +89,38 @@ std::string JoinPath(std::string_view folder, std::string_view name)
         path += '/';
     path += name;
     return path;
+}
+
+std::string AbsolutePath(std::string_view path)
+{
+    std::string full;
+    if (path.empty() || path[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd))
+            return {};
+        full = cwd;
+        full.push_back('/');
+    }
+    full.append(path);
+    std::vector<std::string_view> parts;
+    std::string_view rest = full;
+    while (!rest.empty()) {
+        std::string_view::size_type slash = rest.find('/');
+        std::string_view part = rest.substr(0, slash);
+        rest.remove_prefix(slash == std::string_view::npos ? rest.size() : slash + 1);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+    }
+    std::string result;
+    for (std::string_view part : parts) {
+        result.push_back('/');
+        result.append(part);
+    }
+    return result.empty() ? "/" : result;
 }
 
 bool IsDirectory(const std::string &path)

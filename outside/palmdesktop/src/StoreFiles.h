@@ -11,6 +11,10 @@ namespace palmdesktop {
 
 // `folder` and `name` joined by one separator.
 std::string JoinPath(std::string_view folder, std::string_view name);
+// `path` made absolute against the current directory, with "." and ".."
+// components folded and no trailing separator, the way a person reads it
+// (symbolic links are kept). Empty when the current directory is unknown.
+std::string AbsolutePath(std::string_view path);
 bool IsDirectory(const std::string &path);
 bool PathExists(const std::string &path);
 // Creates the directory `path` (one level); true also when it exists already.

@@ -39,39 +39,6 @@ constexpr char kUsage[]
 const char *const kLibraryNames[]
     = { kInstaideLibraryName, kUserDataLibraryName, kCondMgrLibraryName };
 
-// `path` made absolute against the current directory, without trailing
-// separators; "." and ".." components are folded so that the settings store
-// gets a clean path.
-std::string AbsolutePath(const std::string &path)
-{
-    std::string full = path;
-    if (full.empty() || full[0] != '/') {
-        char cwd[PATH_MAX];
-        if (!::getcwd(cwd, sizeof cwd))
-            return {};
-        full = JoinPath(cwd, path);
-    }
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    while (start <= full.size()) {
-        std::string::size_type slash = full.find('/', start);
-        if (slash == std::string::npos)
-            slash = full.size();
-        std::string part = full.substr(start, slash - start);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = slash + 1;
-    }
-    std::string result;
-    for (const std::string &part : parts)
-        result += "/" + part;
-    return result.empty() ? "/" : result;
-}
-
 // Creates `path` and every missing folder above it.
 bool MakeDirectories(const std::string &path)
 {
