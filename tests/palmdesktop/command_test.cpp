@@ -117,8 +117,6 @@ TEST_F(PalmDesktopCommandTest, RefusalsChangeNothing)
     }
     EXPECT_EQ(UsersFile(), before);
 
-    // Without a folder nothing is touched either.
-    EXPECT_EQ(RunPalmDesktop({ "add", "Carl" }).nExitCode, 1);
     EXPECT_EQ(RunPalmDesktop({}).nExitCode, 2);
 
     // A setup with one bad name creates nothing at all.

@@ -1,5 +1,6 @@
 #include "PalmDesktopCommand.h"
 
+#include "HotSyncSetting.h"
 #include "StoreError.h"
 #include "StoreFiles.h"
 #include "TextConversion.h"
@@ -200,7 +201,10 @@ std::string CPalmDesktopCommand::FolderFor(const SOptions &options)
 {
     if (options.folder)
         return AbsolutePath(*options.folder);
-    Fail("no HotSync folder: give --folder DIR");
+    if (std::optional<std::string> named = ReadHotSyncPath())
+        return *named;
+    Fail("the settings store names no HotSync folder: run palm-desktop setup DIR, or give "
+         "--folder DIR");
     return {};
 }
 
@@ -243,6 +247,9 @@ int CPalmDesktopCommand::Setup(const SOptions &options)
     std::string folder = AbsolutePath(options.positional[0]);
     if (folder.empty())
         return Fail("the current directory cannot be told");
+    if (folder.size() + 1 > kHotSyncPathBufferSize)
+        return Fail("the HotSync folder's path is longer than "
+            + std::to_string(kHotSyncPathBufferSize - 1) + " bytes, more than Vellacor reads");
 
     // Every name is checked before anything on disk changes.
     std::vector<std::pair<std::string, bool>> users;
@@ -278,7 +285,11 @@ int CPalmDesktopCommand::Setup(const SOptions &options)
     } catch (const CStoreError &error) {
         return Fail(error.what());
     }
-    m_out << "HotSync folder " << folder << " is ready.\n";
+    // Named last, so that the program never finds a half-made folder.
+    std::string why;
+    if (!WriteHotSyncPath(folder, why))
+        return Fail("the HotSync folder " + folder + " is ready, but " + why);
+    m_out << "HotSync folder " << folder << " is ready and named in the settings store.\n";
     PrintUsers(folder);
     return kExitOk;
 }
