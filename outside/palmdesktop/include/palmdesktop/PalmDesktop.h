@@ -83,7 +83,8 @@ extern "C" {
 
 // The number of users, or an error.
 PALMDESKTOP_API int32_t PltGetUserCount(void);
-// The name of the user at `index`. kUmErrInvalidUser beyond the count.
+// The name of the user at `index`. kUmErrNoUsers when there is none at all,
+// kUmErrInvalidUser beyond the count.
 PALMDESKTOP_API int32_t PltGetUser(uint16_t index, char *name, int16_t *size);
 // The id of the user called `name` (exact comparison) into *userId.
 PALMDESKTOP_API int32_t PlmGetUserIDFromName(const char *name, uint32_t *userId);
