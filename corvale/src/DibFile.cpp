@@ -1,7 +1,9 @@
 #include "kx_gen/DibUtil.h"
 
 #include "DibInternal.h"
+#include "kx_gen/File.h"
 
+#include <algorithm>
 #include <new>
 
 namespace kx_gen {
@@ -12,6 +14,10 @@ namespace {
 
 constexpr std::size_t kFileHeaderSize = sizeof(BITMAPFILEHEADER);
 constexpr uint32_t kCoreHeaderSize = sizeof(BITMAPCOREHEADER);
+
+// The largest bitmap file read: the largest image at 32 bits with room for
+// headers and a colour table.
+constexpr uint64_t kMaxBitmapFileSize = kMaxDIBPixels * 4 + 4096;
 
 bool IsKnownHeaderSize(uint32_t size)
 {
@@ -144,6 +150,38 @@ bool SaveDIBMemory(HMEM dib, std::vector<uint8_t> &out)
     } catch (const std::bad_alloc &) {
         return false;
     }
+    return true;
+}
+
+HMEM ReadDIBFile(CFile &file)
+{
+    const uint64_t position = file.GetPosition();
+    const uint64_t length = file.GetLength();
+    if (length <= position)
+        return nullptr;
+    // A bitmap this library reads is far smaller; a larger file is not read
+    // into memory at all.
+    const uint64_t size = length - position;
+    if (size > kMaxBitmapFileSize)
+        return nullptr;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(std::size_t(size));
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    file.Read(bytes.data(), unsigned(size));
+    return ReadDIBMemory(bytes.data(), bytes.size());
+}
+
+bool SaveDIB(HMEM dib, CFile &file)
+{
+    std::vector<uint8_t> bytes;
+    if (!SaveDIBMemory(dib, bytes))
+        return false;
+    constexpr std::size_t kChunk = std::size_t(1) << 30;
+    for (std::size_t at = 0; at < bytes.size(); at += kChunk)
+        file.Write(bytes.data() + at, unsigned(std::min(kChunk, bytes.size() - at)));
     return true;
 }
 
