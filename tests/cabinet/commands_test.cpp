@@ -82,12 +82,24 @@ TEST_F(CommandsTest, RenamingAnOutlineRenamesItsFileAndItsOpenWindow)
     EXPECT_NE(m_users.GetActiveRoots()->FindEntry(DesktopFile("House.kxo")), nullptr);
 }
 
-TEST_F(CommandsTest, ATitleThatGivesTheSameFileNameKeepsTheFile)
+TEST_F(CommandsTest, TheTitleIsKeptAsTypedWhileTheFileNameFollowsItAsFarAsItCan)
 {
     m_prompter.m_Texts.push_back("Home?");
     ASSERT_TRUE(m_pCommands->Rename(DesktopFile("Home.kxo"), m_strNewPath));
     EXPECT_EQ(m_strNewPath.str(), DesktopFile("Home.kxo"));
     EXPECT_EQ(ListFolder(Desktop()), (std::vector<std::string> { "Form.kxt", "Home.kxo" }));
+    EXPECT_EQ(ReadOutlineFacts(DesktopFile("Home.kxo")).title, "Home?");
+
+    const std::string longTitle = "Household chores: spring/summer 2024";
+    m_prompter.m_Texts.push_back(longTitle);
+    ASSERT_TRUE(m_pCommands->Rename(DesktopFile("Home.kxo"), m_strNewPath));
+    EXPECT_EQ(m_strNewPath.str(), DesktopFile("Household chores springsumm.kxo"));
+    EXPECT_EQ(ReadOutlineFacts(m_strNewPath.str()).title, longTitle);
+
+    m_prompter.m_Texts.push_back(longTitle + "!");
+    ASSERT_TRUE(m_pCommands->Rename(m_strNewPath, m_strNewPath));
+    EXPECT_EQ(m_strNewPath.str(), DesktopFile("Household chores springsumm.kxo"));
+    EXPECT_EQ(ReadOutlineFacts(m_strNewPath.str()).title, longTitle + "!");
 }
 
 TEST_F(CommandsTest, RenamingDoesNothingOnCancelEmptyOrUnchangedText)

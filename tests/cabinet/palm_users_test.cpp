@@ -157,17 +157,57 @@ TEST_F(PalmUsersTest, TheStoredActiveUserAndFilterCategoriesComeBack)
     EXPECT_EQ(users.GetActiveUser()->m_strFilterCategory.str(), "Work");
 }
 
-TEST_F(PalmUsersTest, UsersAddedByNameArePalmUsersMadeByTheProgram)
+TEST_F(PalmUsersTest, AUserWhoseCallsFailIsLeftOut)
+{
+    std::filesystem::remove_all(HotSync() + "/Bob");
+    CUserList users(m_env);
+    users.Enumerate();
+    ASSERT_EQ(users.GetCount(), 1);
+    EXPECT_EQ(users.GetAt(0)->m_strName.str(), "Ann");
+    EXPECT_TRUE(m_prompter.m_Messages.empty());
+}
+
+TEST_F(PalmUsersTest, AFailingUserCountIsThrownInEitherFlavour)
+{
+    ASSERT_EQ(std::remove((HotSync() + "/users.dat").c_str()), 0);
+    CUserList users(m_env);
+    EXPECT_EQ(ThrownText([&users] { users.Enumerate(); }),
+        "The function PltGetUserCount failed. The error code is -500. Please contact your "
+        "program vendor.");
+    ASSERT_EQ(std::remove((HotSync() + "/" + kInstaideLibraryName).c_str()), 0);
+    ASSERT_TRUE(m_palm.DetectPalm(&m_prompter));
+    EXPECT_EQ(ThrownText([&users] { users.Enumerate(); }), "User manager err - no user dat file");
+    EXPECT_EQ(users.GetCount(), 0);
+}
+
+TEST_F(PalmUsersTest, UsersAddedByNameArePalmUsersWhoseFolderComesFromTheLibrary)
 {
     CUserList users(m_env);
     users.Enumerate();
-    CUser *added = users.AddUser("Carl", 1);
-    EXPECT_NE(dynamic_cast<CPalmUser *>(added), nullptr);
-    EXPECT_EQ(added->m_bLocal, 1);
-    EXPECT_EQ(added->m_bProfile, 1);
+    CUser *carl = users.AddUser("Carl", 1);
+    EXPECT_NE(dynamic_cast<CPalmUser *>(carl), nullptr);
+    EXPECT_EQ(carl->m_bLocal, 1);
+    EXPECT_EQ(carl->m_bProfile, 1);
     EXPECT_EQ(users.GetCount(), 3);
-    EXPECT_TRUE(users.RemoveUser(added));
+
+    // Palm Desktop does not know Carl: there is no folder to show.
+    users.SetActive(carl);
+    EXPECT_FALSE(carl->IsActive());
+    EXPECT_EQ(carl->GetRoots().GetCount(), 0);
+    EXPECT_EQ(m_prompter.m_Messages,
+        (std::vector<std::string> { "The function PltGetUserDirectory failed. The error code is "
+                                    "-512. Please contact your program vendor." }));
+
+    ASSERT_EQ(RunPalmDesktop({ "add", "Carl" }).nExitCode, 0);
+    users.SetActive(carl);
+    EXPECT_TRUE(carl->IsActive());
+    EXPECT_EQ(carl->m_strFolder.str(), UserFolder("Carl"));
+    EXPECT_TRUE(Exists(UserFolder("Carl") + "/categories.dat"));
+
+    EXPECT_TRUE(users.RemoveUser(carl));
     EXPECT_EQ(users.GetCount(), 2);
+    EXPECT_EQ(users.GetActiveUser(), nullptr);
+    EXPECT_FALSE(users.RemoveUser(carl));
 }
 
 TEST_F(CCabinetTest, WithoutHotSyncPathTheProgramRunsDesktopOnly)

@@ -263,6 +263,8 @@ TEST_F(UsersTest, TheFilingCabinetIsNeverListed)
     EXPECT_EQ(outlines->GetDataAt(0)->m_strTitle.str(), "Plans");
     users.GetActiveRoots()->RefreshFile(DesktopFile("Folder.kxo"));
     EXPECT_EQ(outlines->GetCount(), 1);
+    EXPECT_TRUE(CUser::IsFilingCabinetPath("/home/ann/folder.KXO"));
+    EXPECT_FALSE(CUser::IsFilingCabinetPath(DesktopFile("Plans.kxo")));
 }
 
 TEST_F(UsersTest, HtmlExportSettingsLiveInAnUpperCaseSectionPerUser)

@@ -90,11 +90,14 @@ bool CCabinetCommands::Rename(const _String &path, _String &newPath)
     title.Trim();
     if (title.IsEmpty() || title == oldTitle)
         return false;
-    if (!CRootList::ValidateTitle(title)) {
+    // The file name follows the title as far as file names allow; the
+    // outline keeps the title as typed.
+    _String fileTitle = title;
+    if (!CRootList::ValidateTitle(fileTitle)) {
         m_env.m_pPrompter->ShowMessage(kMsgEnterValidFileName);
         return false;
     }
-    _String target = m_Roots.MakeFileName(root->m_strFolder, title, root->m_nKind, path);
+    _String target = m_Roots.MakeFileName(root->m_strFolder, fileTitle, root->m_nKind, path);
     if (target.IsEmpty())
         return false;
     bool renamed = false;
@@ -143,11 +146,12 @@ bool CCabinetCommands::Duplicate(const _String &path, _String &newPath)
     text.Trim();
     if (text.IsEmpty())
         return false;
-    if (!CRootList::ValidateTitle(text)) {
+    _String fileTitle = text;
+    if (!CRootList::ValidateTitle(fileTitle)) {
         m_env.m_pPrompter->ShowMessage(kMsgEnterValidFileName);
         return false;
     }
-    _String target = Destination(text, root->m_nKind);
+    _String target = Destination(fileTitle, root->m_nKind);
     if (target.IsEmpty())
         return false;
     COpenDocuments &documents = *m_env.m_pDocuments;

@@ -25,7 +25,9 @@ public:
     CCabinetCommands(CCabinetEnv &env, CUser &user);
 
     // Asks for a new title and gives it to the outline. A synchronised
-    // outline keeps its file name; any other is renamed after its title.
+    // outline keeps its file name; any other is renamed after its title (as
+    // far as a file title can follow it: cut and without the characters
+    // that file names may not hold).
     bool Rename(const kx_gen::_String &path, kx_gen::_String &newPath);
     // Asks for a name and copies the outline under that title into its own
     // list (saving it first when it is open and modified).

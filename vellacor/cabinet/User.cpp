@@ -79,6 +79,17 @@ void CUser::ReportException(kx_gen::CException *e) const
 
 bool CUser::Activate()
 {
+    if (m_env.PalmPresent() && m_strFolder.IsEmpty()) {
+        // A user added by name learns its folder from Palm's library now;
+        // without one there is nothing to show.
+        try {
+            SetFolder(m_strFolder);
+        } catch (kx_gen::CException *e) {
+            ReportException(e);
+        }
+        if (m_strFolder.IsEmpty())
+            return false;
+    }
     m_bActive = true;
     m_Roots.Init(m_env.m_strDesktopFolder, m_strFolder);
     m_Roots.RefreshAll();
@@ -207,6 +218,11 @@ COutlineDoc *CUser::GetFilingCabinet()
     }
     m_pFilingCabinet = document;
     return document;
+}
+
+bool CUser::IsFilingCabinetPath(const _String &path)
+{
+    return ContainsNoCase(path, kFilingCabinetFileName);
 }
 
 _String CUser::HtmlSectionName() const

@@ -50,7 +50,8 @@ public:
     // opens (or rebuilds) the category file, checks the filter category and
     // attaches the category file; then tells the main window. False when the
     // category file could neither be read nor rebuilt (the program has been
-    // told to quit).
+    // told to quit), or when a Palm user's folder cannot be had from the
+    // library (after a message; the user then stays inactive).
     bool Activate();
     // Saves and closes the category file, closes the filing cabinet, clears
     // the lists and tells the main window.
@@ -69,6 +70,10 @@ public:
     COutlineDoc *GetFilingCabinet();
     // The shell closed the filing cabinet document itself.
     void FilingCabinetClosed() { m_pFilingCabinet = nullptr; }
+
+    // True when `path` may not enter the recent-file list: it names a
+    // filing cabinet ("Folder.kxo" anywhere in it, in any letter case).
+    static bool IsFilingCabinetPath(const kx_gen::_String &path);
 
     // Writes the open category file to CategoriesPath(); a failure is shown
     // and swallowed. False when it failed or no file is open.
