@@ -20,8 +20,7 @@ using namespace kx_gen;
 namespace {
 
 // A registered header with two fields, added when the file lacks them.
-class FuzzHeader : public CTaggedDataHeader
-{
+class FuzzHeader : public CTaggedDataHeader {
 public:
     FuzzHeader() { CreateNewFields(); }
     void CreateNewFields() override
@@ -38,13 +37,12 @@ public:
 
 // The conduit header (1) and one header of its own (2, 64 bytes); the extra
 // rows are one u32.
-class FuzzDB : public CDatabase
-{
+class FuzzDB : public CDatabase {
 public:
     FuzzDB()
         : CDatabase(0)
     {
-        m_headerManager.RegisterHeader({2, 64}, new FuzzHeader);
+        m_headerManager.RegisterHeader({ 2, 64 }, new FuzzHeader);
     }
     void CheckDbInfo() override
     {
@@ -98,7 +96,7 @@ void openOn(FuzzDB &db, CFile &file, bool upgrade)
 
 void readAll(FuzzDB &db)
 {
-    for (std::uint16_t id : {1, 2})
+    for (std::uint16_t id : { 1, 2 })
         if (db.ReadHeader(id))
             walkTags(db.GetHeaderManager().GetHeaderPtr(id)->GetTags());
     db.ReadRows();
@@ -125,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size > (1u << 20))
         return 0;
     std::vector<unsigned char> input(data, data + size);
-    for (bool upgrade : {false, true}) {
+    for (bool upgrade : { false, true }) {
         // Files are declared before the databases attached to them, so that
         // every database lets go of its file before the file goes away.
         MemFile source(input.data(), static_cast<unsigned>(input.size()));
@@ -165,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (std::size_t i = 0; i < a->getSize(); ++i)
             if (bytesOf(a->getRecord(i)->GetTags()) != bytesOf(b->getRecord(i)->GetTags()))
                 __builtin_trap();
-        for (std::uint16_t id : {1, 2})
+        for (std::uint16_t id : { 1, 2 })
             if (bytesOf(db.GetHeaderManager().GetHeaderPtr(id)->GetTags())
                 != bytesOf(back.GetHeaderManager().GetHeaderPtr(id)->GetTags()))
                 __builtin_trap();

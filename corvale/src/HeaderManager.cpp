@@ -80,16 +80,17 @@ std::vector<THeaderRecord> CHeaderManager::writeTable() const
     std::vector<THeaderRecord> table;
     table.reserve(m_fileList.size() + m_registered.size());
     for (const THeaderInfo &entry : m_fileList)
-        table.push_back({entry.id, entry.size});
+        table.push_back({ entry.id, entry.size });
     for (const THeaderInfo &info : m_registered)
         if (!info.present)
-            table.push_back({info.id, info.size});
+            table.push_back({ info.id, info.size });
     return table;
 }
 
 std::uint64_t CHeaderManager::tableEnd(const std::vector<THeaderRecord> &table) const
 {
-    std::uint64_t end = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
+    std::uint64_t end
+        = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
     for (const THeaderRecord &r : table)
         end += r.size;
     return end;
@@ -160,14 +161,14 @@ void CHeaderManager::Read(CFileStream &stream)
         entry.id = GetLE16(p);
         entry.size = GetLE32(p + 2);
         const bool repeated = std::any_of(m_fileList.begin(), m_fileList.end(),
-                                          [&](const THeaderInfo &e) { return e.id == entry.id; });
+            [&](const THeaderInfo &e) { return e.id == entry.id; });
         if (!repeated)
             m_fileList.push_back(entry);
     }
 
     std::vector<THeaderRecord> table;
     for (const THeaderInfo &entry : m_fileList)
-        table.push_back({entry.id, entry.size});
+        table.push_back({ entry.id, entry.size });
     if (tableEnd(table) > fileLength)
         ThrowException(kMsgFileReadError);
     rememberDiskTable(table);
@@ -279,7 +280,8 @@ void CHeaderManager::WriteHeader(CFileStream &stream, std::uint16_t id)
     }
     // In place: where and as large as the file's own table says, so the
     // neighbouring blocks and the rows stay intact.
-    std::uint64_t pos = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * m_diskTable.size();
+    std::uint64_t pos
+        = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * m_diskTable.size();
     for (const THeaderRecord &r : m_diskTable) {
         if (r.id == id) {
             StreamSeek(stream, pos);
@@ -315,7 +317,8 @@ std::uint32_t CHeaderManager::GetHeaderReadPos(std::uint16_t id) const
 std::uint32_t CHeaderManager::GetHeaderWritePos(std::uint16_t id) const
 {
     const std::vector<THeaderRecord> table = writeTable();
-    std::uint64_t pos = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
+    std::uint64_t pos
+        = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
     for (const THeaderRecord &r : table) {
         if (r.id == id)
             return clampPos(pos);
@@ -328,7 +331,7 @@ std::uint32_t CHeaderManager::GetReadHeadersEnd() const
 {
     std::vector<THeaderRecord> table;
     for (const THeaderInfo &entry : m_fileList)
-        table.push_back({entry.id, entry.size});
+        table.push_back({ entry.id, entry.size });
     return clampPos(tableEnd(table));
 }
 

@@ -81,7 +81,7 @@ TEST(ContainerCorruption, EveryFlippedByteEndsInSuccessOrALibraryError)
     const std::string bytes = validFile(dir);
     std::map<unsigned, int> outcomes;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        for (unsigned char mask : {0xFF, 0x01}) {
+        for (unsigned char mask : { 0xFF, 0x01 }) {
             std::string damaged = bytes;
             damaged[i] = static_cast<char>(damaged[i] ^ mask);
             const Thrown t = loadBytes(dir, damaged);
@@ -94,11 +94,11 @@ TEST(ContainerCorruption, EveryFlippedByteEndsInSuccessOrALibraryError)
     }
     // The damage is noticed in the places that can notice it.
     EXPECT_GT(outcomes[13], 0); // check code
-    EXPECT_GT(outcomes[8], 0);  // lengths and counts running past the end
-    EXPECT_GT(outcomes[5], 0);  // record start marker
-    EXPECT_GT(outcomes[6], 0);  // record end marker
+    EXPECT_GT(outcomes[8], 0); // lengths and counts running past the end
+    EXPECT_GT(outcomes[5], 0); // record start marker
+    EXPECT_GT(outcomes[6], 0); // record end marker
     EXPECT_GT(outcomes[15], 0); // tag codes, tag lengths, string terminators
-    EXPECT_GT(outcomes[0], 0);  // padding and tag values: nothing to see
+    EXPECT_GT(outcomes[0], 0); // padding and tag values: nothing to see
 }
 
 TEST(ContainerCorruption, LengthsAndCountsBeyondTheFileAreRefusedBeforeUse)

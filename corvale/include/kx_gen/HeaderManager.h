@@ -13,16 +13,14 @@ class CFileStream;
 class CTaggedDataHeader;
 
 // One entry of a container's header table as it stands on disk.
-struct THeaderRecord
-{
+struct THeaderRecord {
     std::uint16_t id = 0;
     std::uint32_t size = 0; // bytes of the header block
 };
 
 // A header known to the manager: from the file's table or registered by the
 // program.
-struct THeaderInfo
-{
+struct THeaderInfo {
     std::uint16_t id = 0;
     std::uint32_t size = 0;
     CTaggedDataHeader *header = nullptr; // the registered object, or none
@@ -43,8 +41,7 @@ struct THeaderInfo
 // Every table read from a file is checked against the file's length before
 // it is used: a table or a block that runs past the end throws CException
 // message 8.
-class KX_GEN_EXPORT CHeaderManager
-{
+class KX_GEN_EXPORT CHeaderManager {
 public:
     explicit CHeaderManager(std::uint32_t base = kHeaderBaseOffset);
     // Deletes every registered header object.
