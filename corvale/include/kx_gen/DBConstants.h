@@ -52,8 +52,8 @@ constexpr int kArchivedBitPos = 4;
 // A record on disk: start marker, u32 length, tag block, end marker.
 constexpr std::uint32_t kStartTagLen = 4;
 constexpr std::uint32_t kEndTagLen = 4;
-constexpr std::uint8_t kRecordStartTag[kStartTagLen] = { 0x50, 0x4B, 0x01, 0x02 };
-constexpr std::uint8_t kRecordEndTag[kEndTagLen] = { 0x50, 0x4B, 0x03, 0x04 };
+inline constexpr std::uint8_t kRecordStartTag[kStartTagLen] = { 0x50, 0x4B, 0x01, 0x02 };
+inline constexpr std::uint8_t kRecordEndTag[kEndTagLen] = { 0x50, 0x4B, 0x03, 0x04 };
 // The smallest framed record: markers and length, no tag block.
 constexpr std::uint32_t kMinFramedRecordSize = kStartTagLen + 4 + kEndTagLen;
 
