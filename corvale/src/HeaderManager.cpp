@@ -70,6 +70,14 @@ const THeaderInfo *CHeaderManager::findRegistered(std::uint16_t id) const
     return nullptr;
 }
 
+const CHeaderManager::TForeignBlock *CHeaderManager::findForeign(std::uint16_t id) const
+{
+    for (const TForeignBlock &block : m_foreignBlocks)
+        if (block.id == id)
+            return &block;
+    return nullptr;
+}
+
 std::uint32_t CHeaderManager::clampPos(std::uint64_t pos)
 {
     return pos >= kNoFilePos ? kNoFilePos : static_cast<std::uint32_t>(pos);
@@ -183,7 +191,7 @@ void CHeaderManager::Read(CFileStream &stream)
         StreamSeek(stream, GetHeaderReadPos(entry.id));
         if (!block.empty())
             StreamRead(stream, block.data(), entry.size);
-        m_foreignBlocks[entry.id] = std::move(block);
+        m_foreignBlocks.push_back({ entry.id, std::move(block) });
     }
 }
 
@@ -215,9 +223,9 @@ void CHeaderManager::WriteAll(CFileStream &stream)
             header->Write(stream, size);
             return;
         }
-        auto it = m_foreignBlocks.find(id);
-        if (it != m_foreignBlocks.end() && it->second.size() <= size) {
-            const std::vector<std::uint8_t> &block = it->second;
+        const TForeignBlock *foreign = findForeign(id);
+        if (foreign && foreign->bytes.size() <= size) {
+            const std::vector<std::uint8_t> &block = foreign->bytes;
             if (!block.empty())
                 StreamWrite(stream, block.data(), static_cast<std::uint32_t>(block.size()));
             StreamWriteZeros(stream, size - static_cast<std::uint32_t>(block.size()));

@@ -4,7 +4,6 @@
 #include "kx_gen/Export.h"
 
 #include <cstdint>
-#include <map>
 #include <vector>
 
 namespace kx_gen {
@@ -138,7 +137,12 @@ private:
     bool m_bDiskTableKnown = false;
     // Contents of blocks in the file that no registered header reads, kept
     // so that a full write does not lose them.
-    std::map<std::uint16_t, std::vector<std::uint8_t>> m_foreignBlocks;
+    struct TForeignBlock {
+        std::uint16_t id = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    const TForeignBlock *findForeign(std::uint16_t id) const;
+    std::vector<TForeignBlock> m_foreignBlocks;
 };
 
 } // namespace kx_gen
