@@ -35,7 +35,9 @@ namespace kx_gen {
 KX_GEN_EXPORT _String GetRuntimeFolder();
 
 // The id of the message `name`: a number from 0xC000 to 0xFFFF that depends
-// only on the name, compared without regard to ASCII case. 0 for an empty name.
+// only on the name, compared without regard to ASCII case (0xC000 + the
+// 32-bit FNV-1a hash of the name's bytes, ASCII letters lowered, modulo
+// 0x4000). 0 for an empty name.
 KX_GEN_EXPORT unsigned RegisterWindowMessage(const char *name);
 
 // A message window of some process, as other processes see it.
