@@ -42,12 +42,12 @@ bool Loads(const std::vector<uint8_t> &stored)
 
 TEST(DrawingFormat, RoundTripsAtEveryDepth)
 {
-    for (unsigned bits : {1u, 4u, 8u, 16u, 24u, 32u}) {
-        for (int width : {1, 7, 33, 160}) {
+    for (unsigned bits : { 1u, 4u, 8u, 16u, 24u, 32u }) {
+        for (int width : { 1, 7, 33, 160 }) {
             const int height = width == 160 ? 160 : 5;
             const uint32_t colors = DrawingColorTableEntries(bits);
             const auto original = DibBytes(width, height, bits, GreyTable(colors),
-                                           PatternRows(width, height, bits, bits * 100 + width));
+                PatternRows(width, height, bits, bits * 100 + width));
             const auto stored = Store(original);
             ASSERT_EQ(stored[0], 2);
             EXPECT_EQ(U32At(stored, 1), uint32_t(width));
@@ -66,16 +66,16 @@ TEST(DrawingFormat, RoundTripsAtEveryDepth)
 TEST(DrawingFormat, StoresTheColourTableTheReaderExpects)
 {
     // A 1-bit drawing keeps exactly two entries, a 24-bit one none.
-    const auto one = Store(DibBytes(8, 1, 1, GreyTable(2), {0x81, 0, 0, 0}));
+    const auto one = Store(DibBytes(8, 1, 1, GreyTable(2), { 0x81, 0, 0, 0 }));
     EXPECT_EQ(one.size(), 18u + 8 + U32At(one, 22));
     EXPECT_EQ(std::vector<uint8_t>(one.begin() + 14, one.begin() + 22),
-              (std::vector<uint8_t> {0, 0, 0, 0, 255, 255, 255, 0}));
-    const auto deep = Store(DibBytes(1, 1, 24, {}, {1, 2, 3, 0}));
+        (std::vector<uint8_t> { 0, 0, 0, 0, 255, 255, 255, 0 }));
+    const auto deep = Store(DibBytes(1, 1, 24, {}, { 1, 2, 3, 0 }));
     EXPECT_EQ(deep.size(), 18u + U32At(deep, 14));
 
     // An 8-bit DIB that declares 3 colours is stored with 256, the rest black.
-    const std::vector<RGBQUAD> three = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}};
-    const auto stored = Store(DibBytes(4, 1, 8, three, {0, 1, 2, 1}, BI_RGB, 3));
+    const std::vector<RGBQUAD> three = { { 10, 20, 30, 0 }, { 40, 50, 60, 0 }, { 70, 80, 90, 0 } };
+    const auto stored = Store(DibBytes(4, 1, 8, three, { 0, 1, 2, 1 }, BI_RGB, 3));
     EXPECT_EQ(U32At(stored, 14), 0x1E140Au);
     EXPECT_EQ(U32At(stored, 14 + 8), 0x5A5046u);
     EXPECT_EQ(U32At(stored, 14 + 12), 0u);
@@ -88,17 +88,20 @@ TEST(DrawingFormat, StoresTheColourTableTheReaderExpects)
 
 TEST(DrawingFormat, ZeroImageSizeFieldStoresTheComputedSize)
 {
-    const auto stored = Store(DibBytes(10, 3, 4, GreyTable(16), PatternRows(10, 3, 4), BI_RGB, 0, 0));
+    const auto stored
+        = Store(DibBytes(10, 3, 4, GreyTable(16), PatternRows(10, 3, 4), BI_RGB, 0, 0));
     EXPECT_EQ(U32At(stored, 9), 8u * 3);
     // A stale image-size field does not decide how many bytes are read.
-    const auto stale = Store(DibBytes(10, 3, 4, GreyTable(16), PatternRows(10, 3, 4), BI_RGB, 0, 5));
+    const auto stale
+        = Store(DibBytes(10, 3, 4, GreyTable(16), PatternRows(10, 3, 4), BI_RGB, 0, 5));
     EXPECT_EQ(U32At(stale, 9), 8u * 3);
 }
 
 TEST(DrawingFormat, ReadsTheLayoutByteForByte)
 {
     // A 2x2 24-bit drawing stored uncompressed (flag 1), written by hand.
-    std::vector<uint8_t> bytes = {2, 2, 0, 0, 0, 2, 0, 0, 0, 16, 0, 0, 0, 24, 20, 0, 0, 0, 1, 0, 0, 0};
+    std::vector<uint8_t> bytes
+        = { 2, 2, 0, 0, 0, 2, 0, 0, 0, 16, 0, 0, 0, 24, 20, 0, 0, 0, 1, 0, 0, 0 };
     for (uint8_t i = 0; i < 16; ++i)
         bytes.push_back(i);
     MemHolder dib(ConvertInternalFormatToDib(bytes.data(), bytes.size()));
@@ -124,23 +127,23 @@ TEST(DrawingFormat, ReadsTheLayoutByteForByte)
 TEST(DrawingFormat, StoresTopDownAndRunLengthDibsAsPlainOnes)
 {
     // Top-down 8-bit: the stored rows are bottom-up.
-    const auto top = DibBytes(4, -2, 8, GreyTable(256), {1, 2, 3, 4, 5, 6, 7, 8});
+    const auto top = DibBytes(4, -2, 8, GreyTable(256), { 1, 2, 3, 4, 5, 6, 7, 8 });
     MemHolder back(ConvertInternalFormatToDib(Store(top).data(), Store(top).size()));
     ASSERT_TRUE(back);
     auto dib = FromBlock(back.get());
     EXPECT_EQ(Header(back.get()).biHeight, 2);
     EXPECT_EQ(std::vector<uint8_t>(dib.end() - 8, dib.end()),
-              (std::vector<uint8_t> {5, 6, 7, 8, 1, 2, 3, 4}));
+        (std::vector<uint8_t> { 5, 6, 7, 8, 1, 2, 3, 4 }));
 
     // RLE8: two rows of runs.
-    const std::vector<uint8_t> rle = {4, 9, 0, 0, 2, 7, 2, 8, 0, 1};
+    const std::vector<uint8_t> rle = { 4, 9, 0, 0, 2, 7, 2, 8, 0, 1 };
     const auto packed = DibBytes(4, 2, 8, GreyTable(256), rle, BI_RLE8, 0, uint32_t(rle.size()));
     const auto stored = Store(packed);
     MemHolder plain(ConvertInternalFormatToDib(stored.data(), stored.size()));
     ASSERT_TRUE(plain);
     dib = FromBlock(plain.get());
     EXPECT_EQ(std::vector<uint8_t>(dib.end() - 8, dib.end()),
-              (std::vector<uint8_t> {9, 9, 9, 9, 7, 7, 8, 8}));
+        (std::vector<uint8_t> { 9, 9, 9, 9, 7, 7, 8, 8 }));
 }
 
 TEST(DrawingFormat, MalformedDrawingsYieldNone)
