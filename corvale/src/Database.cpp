@@ -15,7 +15,7 @@ namespace kx_gen {
 CDatabase::CDatabase(std::uint16_t version)
 {
     m_dbInfo.version = version;
-    m_headerManager.RegisterHeader({kConduitHeaderID, kConduitHeaderSize}, new CConduitHeader);
+    m_headerManager.RegisterHeader({ kConduitHeaderID, kConduitHeaderSize }, new CConduitHeader);
 }
 
 CDatabase::~CDatabase()
