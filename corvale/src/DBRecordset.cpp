@@ -28,6 +28,11 @@ CDBRecord *CDBRecordset::CreateDBRecord()
     return record;
 }
 
+CDBRecord *CDBRecordset::CreateRecordToRead()
+{
+    return CreateDBRecord();
+}
+
 CDBRecord *CDBRecordset::insertAt(std::size_t index)
 {
     std::unique_ptr<CDBRecord, void (*)(CDBRecord *)> record(

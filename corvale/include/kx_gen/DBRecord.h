@@ -18,6 +18,16 @@ public:
     // by the recordset that makes the record) adds the class's defaults.
     // Throws CException message 18 when memory runs out.
     CDBRecord();
+    // Selects the constructor of a record that Read is about to fill.
+    struct TToBeRead
+    {
+    };
+    // A record without any tag, in no file: Read gives it its tags. Costs no
+    // allocation, which matters when a file's rows are read.
+    explicit CDBRecord(TToBeRead)
+        : m_tags(&m_pData, 0, false, 0, kMemBlock)
+    {
+    }
     // Deep copies of the tag block; the copy is in no file (pos 0xFFFFFFFF)
     // and keeps the row index of the source.
     CDBRecord(const CDBRecord &other);

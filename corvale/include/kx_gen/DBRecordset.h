@@ -44,6 +44,10 @@ public:
     // The caller owns it until it is added. The base recordset makes plain
     // CDBRecord objects.
     virtual CDBRecord *CreateDBRecord();
+    // A record of the database's class that CDBRecord::Read is about to fill
+    // (its defaults would be overwritten at once). The base recordset
+    // returns CreateDBRecord().
+    virtual CDBRecord *CreateRecordToRead();
 
     // A new record at the end; its row index is its position.
     CDBRecord *Append();
