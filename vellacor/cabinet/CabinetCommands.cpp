@@ -286,7 +286,8 @@ bool CCabinetCommands::Transfer(const _String &source, int destinationKind, bool
         place = documents.Close(source, false);
     bool done = copy ? m_Roots.Copy(source, destination, category)
                      : m_Roots.Move(source, destination, nullptr);
-    if (done && !categoryAdded.IsEmpty())
+    // The category is in the file whether or not the file moved.
+    if (!categoryAdded.IsEmpty())
         m_env.m_pNotify->CategoryAdded(categoryAdded, categoryAdded);
     if (closed)
         documents.Reopen(done ? destination : source, place);
