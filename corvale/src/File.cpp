@@ -183,8 +183,15 @@ void CFile::Open(const char *path, unsigned openFlags)
         if (fd < 0 && errno == EACCES && access == modeWrite)
             fd = open(fullPath, oflags | O_WRONLY, 0666);
     }
-    if (fd < 0)
-        throwErrno(errno, fullPath);
+    if (fd < 0) {
+        const int error = errno;
+        // As on Windows, a missing folder is a bad path, not a missing file.
+        struct stat dirStat { };
+        const _String folder = kx_gen::GetFileDir(fullPath);
+        if (error == ENOENT && (stat(folder, &dirStat) != 0 || !S_ISDIR(dirStat.st_mode)))
+            throw new CFileException(CFileException::badPath, error, fullPath);
+        throwErrno(error, fullPath);
+    }
 
     struct stat st { };
     if (fstat(fd, &st) != 0) {
@@ -215,12 +222,15 @@ void CFile::Open(const char *path, unsigned openFlags)
         break;
     }
 
-    const int readable = (fcntl(fd, F_GETFL) & O_ACCMODE) != O_WRONLY;
-    if (S_ISREG(st.st_mode) && readable) {
+    bool announced = false;
+    if (S_ISREG(st.st_mode)) {
         // Announce first, then look for conflicts: two opens racing each
         // other then both see the other and both fail, never both succeed.
-        bool locked = takeShareLock(fd, kIsOpen);
-        if (locked) {
+        // A descriptor that cannot read cannot take the shared locks; such
+        // an open is checked but not seen by others.
+        const bool readable = (fcntl(fd, F_GETFL) & O_ACCMODE) != O_WRONLY;
+        announced = readable && takeShareLock(fd, kIsOpen);
+        if (announced) {
             if (reads)
                 takeShareLock(fd, kHasRead);
             if (writes)
@@ -233,14 +243,6 @@ void CFile::Open(const char *path, unsigned openFlags)
         const bool conflict = (reads && othersHold(fd, kDeniesRead))
             || (writes && othersHold(fd, kDeniesWrite)) || (deniesRead && othersHold(fd, kHasRead))
             || (deniesWrite && othersHold(fd, kHasWrite));
-        if (conflict) {
-            close(fd);
-            throwSharingViolation(fullPath);
-        }
-    } else if (S_ISREG(st.st_mode)) {
-        const bool conflict = (writes && othersHold(fd, kDeniesWrite))
-            || (deniesWrite && othersHold(fd, kHasWrite))
-            || (deniesRead && othersHold(fd, kHasRead));
         if (conflict) {
             close(fd);
             throwSharingViolation(fullPath);
@@ -262,7 +264,7 @@ void CFile::Open(const char *path, unsigned openFlags)
     m_bCloseOnDelete = true;
     m_bCanRead = reads;
     m_bCanWrite = writes;
-    m_bLengthKnown = deniesWrite && S_ISREG(st.st_mode);
+    m_bLengthKnown = deniesWrite && announced;
     m_nLength = length;
 }
 

@@ -2,6 +2,7 @@
 
 #include "kx_gen/FileFind.h"
 
+#include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -161,8 +162,11 @@ namespace {
 // drive + directory + title cut to keep the name's length + "-n" + extension.
 _String numberedCandidate(const PathParts &parts, int n)
 {
-    const std::string number = std::to_string(n);
-    const long keep = static_cast<long>(parts.title.size()) - static_cast<long>(number.size()) - 1;
+    // snprintf rather than std::to_string, whose inline tables would become
+    // exported symbols of the library.
+    char number[16];
+    const int digits = std::snprintf(number, sizeof number, "%d", n);
+    const long keep = static_cast<long>(parts.title.size()) - digits - 1;
     const std::string base = keep > 0 ? parts.title.substr(0, static_cast<std::size_t>(keep)) : "";
     _String candidate;
     candidate.FormatString("%s%s%s-%d%s", GetFileDrive(nullptr).c_str(), parts.dir.c_str(),

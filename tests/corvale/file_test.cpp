@@ -201,7 +201,7 @@ TEST(FileOpen, ModesCreateTruncateAndMissingFiles)
     EXPECT_EQ(thrownCause([&] {
         CFile f(dir.file("no/such.bin").c_str(), CFile::modeCreate | CFile::modeWrite);
     }),
-        CFileException::fileNotFound);
+        CFileException::badPath);
     EXPECT_EQ(thrownCause([&] { CFile f(dir.path().c_str(), CFile::modeRead); }),
         CFileException::accessDenied);
 
