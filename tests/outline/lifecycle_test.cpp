@@ -2,6 +2,8 @@
 
 #include "../corvale/TempDir.h"
 
+#include "kx_gen/CategoryDB.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -79,9 +81,11 @@ TEST_F(Lifecycle, ANewOutlineTakesTheApplicationsFontAndNumbering)
     m_Man.SetNumberingDivider('.');
     EXPECT_EQ(m_Man.GetDB()->getNumberingDivider(), 0x2E2E);
 
+    // The program names the unfiled category at start-up.
+    kx_gen::CCategoryDB::setUnfiledCategoryName("Nicht abgelegt");
     ASSERT_TRUE(m_Man.NewOutline(false));
     EXPECT_TRUE(m_Man.GetTree().IsEmpty());
-    EXPECT_EQ(m_Man.GetCategoryName(), "Unfiled");
+    EXPECT_EQ(m_Man.GetCategoryName(), "Nicht abgelegt");
 }
 
 TEST_F(Lifecycle, WithoutAnOutlineThereIsNothingToAddOrSave)
