@@ -22,8 +22,12 @@ void COutlineItem::Reset(const COutlineItem &source)
 
 void COutlineItem::LoadFromRecord()
 {
+    LoadFromRecord(CRecordScan(*m_pRecord));
+}
+
+void COutlineItem::LoadFromRecord(const CRecordScan &scan)
+{
     const kx_gen::COutlineRecord &record = *m_pRecord;
-    const CRecordScan scan(record);
     std::uint32_t id = 0;
     std::uint8_t indent = 0;
     std::uint8_t checked = 0;

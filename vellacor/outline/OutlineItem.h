@@ -50,6 +50,8 @@ public:
     // record keeps its own copy of text and note; from now on the item's
     // fields are the truth, and StoreToRecord brings the record up to date.
     void LoadFromRecord();
+    // The same, given a scan of the record as it stands.
+    void LoadFromRecord(const CRecordScan &scan);
     // Writes id, level, checked, expanded, text and note into the record,
     // each only when it differs from what the record holds (a tag given its
     // own value would stay as it is). True when any field was written. The

@@ -136,12 +136,13 @@ bool COutlineMan::BuildTree()
 
 COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *last)
 {
-    std::uint8_t indent = record->GetIndent();
+    const CRecordScan scan(*record);
+    std::uint8_t stored = 0;
+    if (!scan.IsValid() || !scan.m_Indent.GetByte(stored))
+        stored = record->GetIndent();
     // A level beyond the deepest is damage; the item reads it as the top
     // level, and so does the repair.
-    const std::uint8_t stored = indent;
-    if (!COutlineItem::IsValidLevel(indent))
-        indent = 0;
+    const std::uint8_t indent = COutlineItem::IsValidLevel(stored) ? stored : 0;
     // The parent is the nearest of the previous item and its ancestors that
     // lies above the stored level, so no item ends up more than one level
     // below the item before it.
@@ -149,12 +150,14 @@ COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *l
     while (parent && parent->m_Item.m_nLevel >= indent)
         parent = m_Tree.GetParent(parent);
     const std::uint8_t level = parent ? COutlineItem::ChildLevel(parent->m_Item.m_nLevel) : 0;
-    if (level != stored)
+    COutlineNode *node = m_Tree.InsertLast(parent);
+    COutlineItem &item = node->m_Item;
+    item.m_pRecord = record;
+    item.LoadFromRecord(scan);
+    if (level != stored) {
         record->SetIndent(level);
-    static const COutlineItem blank;
-    COutlineNode *node = m_Tree.InsertLast(blank, parent);
-    node->m_Item.m_pRecord = record;
-    node->m_Item.LoadFromRecord();
+        item.m_nLevel = level;
+    }
     return node;
 }
 

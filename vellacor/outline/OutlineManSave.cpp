@@ -300,6 +300,8 @@ void COutlineMan::SaveToFile(const char *path)
                 db.copyPrivateHeader(headers);
             } catch (CException *e) {
                 ExceptionHolder holder(e);
+            } catch (...) {
+                // Out of memory while putting things back: nothing more to do.
             }
         }
     } restore { *records, previous, fresh, rows, *m_pDB, savedHeaders };
@@ -326,16 +328,17 @@ void COutlineMan::SaveToFile(const char *path)
     records->reserve(previous.size());
     bool changed = m_pDB->GetOutlineChanged();
     COutlineRecord stored;
-    for (COutlineNode *n = m_Tree.GetFirstChild(nullptr); n; n = m_Tree.GetNextInDocument(n)) {
+    COutlineNode *next = nullptr;
+    for (COutlineNode *n = m_Tree.GetFirstChild(nullptr); n; n = next) {
         // The walk is bound by memory: ask for the next item's bytes early.
-        if (const COutlineNode *next = m_Tree.GetNextInDocument(n)) {
-            if (const COutlineRecord *r = next->m_Item.m_pRecord) {
-                const std::uint8_t *bytes = r->GetRawDataPtr();
-                for (std::uint32_t k = 0; k < r->GetRecSize(); k += 64)
+        next = m_Tree.GetNextInDocument(n);
+        if (next) {
+            if (const COutlineRecord *ahead = next->m_Item.m_pRecord) {
+                const std::uint8_t *bytes = ahead->GetRawDataPtr();
+                for (std::uint32_t k = 0; k < ahead->GetRecSize(); k += 64)
                     __builtin_prefetch(bytes + k);
             }
-            if (next->m_Item.m_Text.GetParaCount() > 0)
-                __builtin_prefetch(next->m_Item.m_Text.GetPara(0).GetData());
+            __builtin_prefetch(next->m_Item.m_Text.GetPara(0).GetData());
         }
         COutlineItem &item = n->m_Item;
         if (!item.m_pRecord) {

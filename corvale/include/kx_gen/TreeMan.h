@@ -64,6 +64,9 @@ public:
     {
         return AttachLast(NewNode(item), parent);
     }
+    // The same with a default-constructed item, which saves the assignment.
+    CTreeNode *InsertFirst(CTreeNode *parent) { return AttachFirst(NewNode(), parent); }
+    CTreeNode *InsertLast(CTreeNode *parent) { return AttachLast(NewNode(), parent); }
     // Same, directly after `after`; a null `after` or the parent's last child
     // appends. When `after` is not a child of `parent` nothing is allocated
     // and null is returned.
@@ -380,6 +383,16 @@ private:
             throw;
         }
         return node;
+    }
+    CTreeNode *NewNode()
+    {
+        void *memory = m_Pool.Allocate();
+        try {
+            return new (memory) CTreeNode;
+        } catch (...) {
+            m_Pool.Free(memory);
+            throw;
+        }
     }
     void DeleteNode(CTreeNode *node)
     {
