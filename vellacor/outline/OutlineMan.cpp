@@ -44,8 +44,8 @@ void COutlineMan::ShowMessage(const _String &text)
 
 void COutlineMan::StartNewHistory()
 {
-    // The undo history is kept by the editing operations; this is where a
-    // new outline gets its fresh one.
+    // The undo history comes with the editing operations; this is where a
+    // new outline will get its fresh one.
 }
 
 bool COutlineMan::NewOutline(bool createFirstItem)

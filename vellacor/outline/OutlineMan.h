@@ -7,7 +7,6 @@
 #include "kx_gen/TreeMan.h"
 
 #include <cstdint>
-#include <vector>
 
 namespace kx_gen {
 class COutlineDB;
@@ -263,7 +262,9 @@ protected:
     // Reports a caught storage exception (its description) to the sink.
     void ShowMessage(const kx_gen::_String &text);
     // Wherever a new database is made the undo history starts again, so
-    // that it never spans two outlines.
+    // that it never spans two outlines. The history owns the nodes of
+    // removed items, which come from the tree's pool: it must end before
+    // the tree is emptied or destroyed.
     void StartNewHistory();
     void RenumberList(COutlineNode *parent);
     void RenumberSubtree(COutlineNode *parent);
