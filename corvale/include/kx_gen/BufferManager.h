@@ -1,0 +1,82 @@
+#pragma once
+
+#include "kx_gen/DBConstants.h"
+#include "kx_gen/Export.h"
+
+#include <cstdint>
+
+namespace kx_gen {
+
+// A growable byte buffer whose data pointer lives in the enclosing object.
+// The manager keeps the address of that pointer, so the owner can free or
+// swap the data while the manager follows. Data is allocated with
+// std::malloc and freed with std::free; whoever frees it must use std::free.
+// The capacity is always a multiple of the grow block (once the manager has
+// allocated it itself).
+//
+// Operations that take a position and a length return 0 on success, or -1
+// (kTagError) when the range lies outside the data or memory runs out; a
+// failed operation changes nothing.
+class KX_GEN_EXPORT CBufferManager
+{
+public:
+    // buffer: address of the owner's data pointer (may be null: no data yet).
+    CBufferManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0,
+                   std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
+    virtual ~CBufferManager();
+
+    CBufferManager(const CBufferManager &) = delete;
+    CBufferManager &operator=(const CBufferManager &) = delete;
+
+    // Points the manager at another owner pointer; the data is not touched.
+    void assignBuffer(std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity,
+                      std::uint32_t growBy);
+
+    // Replaces oldLength bytes at pos by newLength bytes of data (data may be
+    // null: the new bytes are then left as they were or zero when new).
+    std::int32_t replace(std::uint32_t pos, std::uint32_t oldLength, const void *data,
+                         std::uint32_t newLength);
+    std::int32_t insert(std::uint32_t pos, const void *data, std::uint32_t length)
+    {
+        return replace(pos, 0, data, length);
+    }
+    std::int32_t erase(std::uint32_t pos, std::uint32_t length)
+    {
+        return replace(pos, length, nullptr, 0);
+    }
+    // Overwrites length bytes at pos in place.
+    std::int32_t write(std::uint32_t pos, const void *data, std::uint32_t length);
+    // Copies length bytes at pos to out.
+    std::int32_t read(std::uint32_t pos, void *out, std::uint32_t length) const;
+    // A pointer into the data at pos, or null when pos is past the end.
+    // Valid until the next operation that changes the size.
+    std::uint8_t *get(std::uint32_t pos) const;
+
+    std::uint32_t size() const { return m_nLength; }
+    std::uint32_t capacity() const { return m_nCapacity; }
+    std::uint32_t growBy() const { return m_nGrowBy; }
+
+    // Reallocates the capacity to the smallest multiple of the grow block
+    // above the length. Returns -1 when memory runs out (nothing changes).
+    std::int32_t resize();
+    // Frees the data and sets the owner's pointer to null.
+    void deleteBuff();
+
+protected:
+    std::uint8_t *data() const { return m_ppBuffer ? *m_ppBuffer : nullptr; }
+    // True when [pos, pos + length) lies inside the data.
+    bool inRange(std::uint32_t pos, std::uint32_t length) const
+    {
+        return pos <= m_nLength && length <= m_nLength - pos;
+    }
+    // The capacity that holds `length` bytes: a whole number of grow blocks
+    // above it, or 0 when that does not fit in 32 bits.
+    std::uint64_t capacityFor(std::uint64_t length) const;
+
+    std::uint8_t **m_ppBuffer = nullptr;
+    std::uint32_t m_nCapacity = 0;
+    std::uint32_t m_nLength = 0;
+    std::uint32_t m_nGrowBy = kMemBlock;
+};
+
+} // namespace kx_gen

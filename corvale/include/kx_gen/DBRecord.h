@@ -1,0 +1,103 @@
+#pragma once
+
+#include "kx_gen/BaseObject.h"
+#include "kx_gen/DBConstants.h"
+#include "kx_gen/Export.h"
+#include "kx_gen/TaggedDataManager.h"
+
+#include <cstdint>
+
+namespace kx_gen {
+
+// One row of a database: a tag block with the status byte (tag 1) and the
+// sort-changed flag (tag 2), framed on disk as start marker, u32 length,
+// tag block, end marker. Derived records add their own tags in Init.
+class KX_GEN_EXPORT CDBRecord : public CBaseObject
+{
+public:
+    // A record with status 0 and sort-changed false, in no file. Init (called
+    // by the recordset that makes the record) adds the class's defaults.
+    // Throws CException message 18 when memory runs out.
+    CDBRecord();
+    // Deep copies of the tag block; the copy is in no file (pos 0xFFFFFFFF)
+    // and keeps the row index of the source.
+    CDBRecord(const CDBRecord &other);
+    CDBRecord &operator=(const CDBRecord &other);
+    ~CDBRecord() override;
+
+    // Reads one framed record at the stream's position, replacing the tag
+    // block. Throws CDBException message 5 / 6 for a missing start / end
+    // marker, CException message 8 when the file ends before the record does
+    // (checked before anything is allocated) and message 11 when memory runs
+    // out. After a failure the record holds what was read and must not be
+    // written back.
+    void Read(CFileStream &stream) override;
+    // Writes the framed record at the stream's position and remembers that
+    // position (GetPos). Throws the stream's exceptions.
+    void Write(CFileStream &stream) const override;
+    // Gives the record its class defaults; the base record has none.
+    virtual void Init();
+
+    // Bytes and address of the tag block (null when the data was freed).
+    std::uint32_t GetRecSize() const { return m_tags.size(); }
+    const std::uint8_t *GetRawDataPtr() const { return m_pData; }
+    // Frees the tag block; the record then holds no tags at all.
+    void FreeData();
+    // Trims the block's spare capacity. Throws CException message 18 on failure.
+    void resize();
+
+    // File offset of the start marker when last read or written.
+    std::uint32_t GetPos() const { return m_nPos; }
+    void SetPos(std::uint32_t pos) { m_nPos = pos; }
+    bool IsFileRecord() const { return m_nPos != kNoFilePos; }
+    // Index in the recordset at the time the record was added.
+    std::uint32_t GetRowIndex() const { return m_nRowIndex; }
+    void SetRowIndex(std::uint32_t index) { m_nRowIndex = index; }
+
+    // Status bits of tag 1. The setters rewrite the status tag (setting its
+    // changed bit when the byte changes); all throw the tag exceptions of
+    // ProcessError when the tag is missing or corrupt.
+    void SetNew(bool on) { setStatusBit(kNewBitPos, on); }
+    bool IsNew() const { return GetBit(GetFlag(), kNewBitPos); }
+    void SetDeleted(bool on) { setStatusBit(kDelBitPos, on); }
+    bool IsDeleted() const { return GetBit(GetFlag(), kDelBitPos); }
+    void SetChanged(bool on) { setStatusBit(kChangeBitPos, on); }
+    bool IsChanged() const { return GetBit(GetFlag(), kChangeBitPos); }
+    void SetEmpty(bool on) { setStatusBit(kEmptyBitPos, on); }
+    bool IsEmpty() const { return GetBit(GetFlag(), kEmptyBitPos); }
+    void SetArchived(bool on) { setStatusBit(kArchivedBitPos, on); }
+    bool IsArchived() const { return GetBit(GetFlag(), kArchivedBitPos); }
+    // The whole status byte.
+    void SetFlag(std::uint8_t status);
+    std::uint8_t GetFlag() const;
+    // Clears the new, changed and deleted bits.
+    void ClearChanges();
+    void SetSortChanged(bool on);
+    bool IsSortChanged() const;
+
+    // Bit `pos` counted from the most significant bit (mask 0x80 >> pos).
+    static bool GetBit(std::uint8_t byte, int pos) { return (byte & (0x80 >> pos)) != 0; }
+    static void SetBit(std::uint8_t *byte, int pos, bool on)
+    {
+        const auto mask = static_cast<std::uint8_t>(0x80 >> pos);
+        *byte = on ? static_cast<std::uint8_t>(*byte | mask)
+                   : static_cast<std::uint8_t>(*byte & ~mask);
+    }
+
+    // The tag block, for the typed field accessors of derived records.
+    CTaggedDataManager &GetTags() { return m_tags; }
+    const CTaggedDataManager &GetTags() const { return m_tags; }
+
+protected:
+    void setStatusBit(int pos, bool on);
+    void copyDataFrom(const CDBRecord &other);
+
+    std::uint32_t m_nRowIndex = 0;
+    // Where the record was last read or written; writing a record does not
+    // change its contents, so Write is const and updates this alone.
+    mutable std::uint32_t m_nPos = kNoFilePos;
+    std::uint8_t *m_pData = nullptr;
+    CTaggedDataManager m_tags;
+};
+
+} // namespace kx_gen

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "kx_gen/Export.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kx_gen {
+
+class CDBRecord;
+
+// The in-memory rows of a database: an ordered list of records that the
+// recordset owns (every record it holds is deleted with it or by Free).
+// Derived recordsets make the records of their database's class.
+class KX_GEN_EXPORT CDBRecordset
+{
+public:
+    // A place in the list, as returned by GetRowPos; invalid when the record
+    // was not found. A position stays meaningful until the list changes.
+    class Position
+    {
+    public:
+        Position() = default;
+        bool IsValid() const { return m_index != kInvalid; }
+        std::size_t GetIndex() const { return m_index; }
+
+    private:
+        friend class CDBRecordset;
+        static constexpr std::size_t kInvalid = static_cast<std::size_t>(-1);
+        explicit Position(std::size_t index) : m_index(index) {}
+        std::size_t m_index = kInvalid;
+    };
+
+    CDBRecordset() = default;
+    // Deletes every record.
+    virtual ~CDBRecordset();
+
+    CDBRecordset(const CDBRecordset &) = delete;
+    CDBRecordset &operator=(const CDBRecordset &) = delete;
+
+    // A new record of the database's class with its defaults (Init called).
+    // The caller owns it until it is added. The base recordset makes plain
+    // CDBRecord objects.
+    virtual CDBRecord *CreateDBRecord();
+
+    // A new record at the end; its row index is its position.
+    CDBRecord *Append();
+    // A new record just before / after `record` (at the end when `record` is
+    // not in the list); its row index is its position.
+    CDBRecord *InsertBefore(CDBRecord *record);
+    CDBRecord *InsertAfter(CDBRecord *record);
+    // Moves `record` in front of `before`, or to the end when `before` is
+    // null. Nothing happens when `record` is not in the list or when
+    // `before` is given but not in the list.
+    void MoveBefore(CDBRecord *record, CDBRecord *before);
+    // Frees the record and removes it; false when it is not in the list.
+    bool Delete(CDBRecord *record);
+    bool Delete(std::size_t index);
+    bool Delete(Position position);
+    // Appends an existing record and takes ownership of it; its row index
+    // becomes its position.
+    void add(CDBRecord *record);
+    // Frees every record and empties the list.
+    void Free();
+    // Empties the list without freeing the records (their owner is now the
+    // caller, who had them from getRecord).
+    void emptyRS();
+
+    // The record at index, or null when out of range.
+    CDBRecord *getRecord(std::size_t index) const;
+    std::size_t getSize() const { return m_records.size(); }
+    // The position of `record`, invalid when it is not in the list.
+    Position GetRowPos(const CDBRecord *record) const;
+    // The index of `record`, or -1 when it is not in the list.
+    std::ptrdiff_t GetIndex(const CDBRecord *record) const;
+    // Frees a record that the recordset made (the list is not touched).
+    virtual void DeleteDBRecord(CDBRecord *record);
+
+    // Removes and frees every record with the deleted bit set, in one pass,
+    // keeping the order of the others.
+    void purgeDeleted();
+
+    // Makes room for `count` more records (a hint; no effect on contents).
+    void reserve(std::size_t count) { m_records.reserve(m_records.size() + count); }
+
+private:
+    CDBRecord *insertAt(std::size_t index);
+
+    std::vector<CDBRecord *> m_records;
+};
+
+} // namespace kx_gen

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "kx_gen/BufferManager.h"
+#include "kx_gen/DBConstants.h"
+#include "kx_gen/Export.h"
+#include "kx_gen/String.h"
+
+#include <cstdint>
+
+namespace kx_gen {
+
+// A block of tags: each a 15-byte header (code 0x6174, version, flags, id,
+// length) followed by its data, sorted by ascending id, each id at most once.
+// The block ends at the buffer's length. The bytes may come from a file and
+// are treated as hostile: every walk checks the tag code and that each tag's
+// data lies inside the block, and reports -4556 (kTagDataCorrupt) otherwise.
+//
+// Every operation returns 0 or a negative code: kTagDataCorrupt,
+// kTagNotFound, kTagBufferOverflow, or kTagError (-1) when memory runs out.
+// ProcessError turns a code into the library's exception.
+//
+// In swap mode the code, id and length of every header and the 2- and 4-byte
+// typed values are stored big-endian; the version, the flags and raw data
+// (strings, blobs) never are. Nothing in this system turns swap mode on.
+class KX_GEN_EXPORT CTaggedDataManager : public CBufferManager
+{
+public:
+    // One tag header as it stands in the block.
+    struct TagType
+    {
+        std::uint16_t code = kTaggedDataCode;
+        std::uint8_t version = 0;
+        std::uint32_t flags = 0;
+        std::uint32_t id = 0;
+        std::uint32_t length = 0;
+    };
+
+    CTaggedDataManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0,
+                       bool swap = false, std::uint32_t capacity = 0,
+                       std::uint32_t growBy = kMemBlock);
+
+    bool getSwap() const { return m_bSwap; }
+    void setSwap(bool swap) { m_bSwap = swap; }
+
+    // Stores length bytes under id (inserting the tag in id order when it is
+    // absent). A value equal to the stored one (same bytes, same version, and
+    // the tag's changed bit clear) is left untouched and reported unchanged;
+    // anything else is rewritten with the changed bit set. `changed` (may be
+    // null) tells which happened.
+    std::int32_t setData(std::uint32_t id, const void *data, std::uint32_t length,
+                         bool *changed = nullptr, std::uint8_t version = 0);
+    // Copies the value of id into out. `size` holds the capacity of out on
+    // entry and the stored length on success; a stored value larger than the
+    // capacity copies nothing and yields kTagBufferOverflow. `version` may be null.
+    std::int32_t getData(std::uint32_t id, void *out, std::uint32_t &size,
+                         std::uint8_t *version = nullptr) const;
+    // A pointer to the value of id in place (valid until the block changes),
+    // or null when the tag is absent, the block is corrupt or the value is
+    // shorter than expectedSize.
+    const std::uint8_t *getDataPtr(std::uint32_t id, std::uint32_t expectedSize) const;
+    // Removes the tag; an absent tag is no error.
+    std::int32_t deleteData(std::uint32_t id);
+    std::int32_t hasTag(std::uint32_t id, bool &found) const;
+    std::int32_t getTagDataSize(std::uint32_t id, std::uint32_t &size) const;
+    std::int32_t getTagVersion(std::uint32_t id, std::uint8_t &version) const;
+    // Sets or clears the changed bit of an existing tag, leaving its data.
+    std::int32_t setTagChanged(std::uint32_t id, bool changed);
+    std::int32_t getTagChanged(std::uint32_t id, bool &changed) const;
+
+    // String tags: index 0..255, stored under kStringTagIDCode + index as
+    // 8-bit text with a terminating 0 byte.
+    std::int32_t setString(std::uint32_t index, const _String &text, bool *changed = nullptr);
+    // Empties text first. Absent: kTagNotFound; a zero-length tag is the
+    // empty string; data not ending in a 0 byte: kTagDataCorrupt. Text flagged
+    // as UTF-16 is converted to Windows-1252.
+    std::int32_t getString(std::uint32_t index, _String &text) const;
+    std::int32_t hasStringTag(std::uint32_t index, bool &found) const
+    {
+        return hasTag(kStringTagIDCode + index, found);
+    }
+    std::int32_t deleteStringData(std::uint32_t index)
+    {
+        return deleteData(kStringTagIDCode + index);
+    }
+    std::int32_t getStringTagVersion(std::uint32_t index, std::uint8_t &version) const
+    {
+        return getTagVersion(kStringTagIDCode + index, version);
+    }
+    std::int32_t setStringTagChanged(std::uint32_t index, bool changed)
+    {
+        return setTagChanged(kStringTagIDCode + index, changed);
+    }
+    std::int32_t getStringTagChanged(std::uint32_t index, bool &changed) const
+    {
+        return getTagChanged(kStringTagIDCode + index, changed);
+    }
+
+    // Typed values: bool and u8 take 1 byte, u16 2, u32 and i32 4 (reversed
+    // in swap mode). A stored value longer than the type yields
+    // kTagBufferOverflow, a shorter one kTagDataCorrupt.
+    std::int32_t setBool(std::uint32_t id, bool value, bool *changed = nullptr);
+    std::int32_t getBool(std::uint32_t id, bool &value) const;
+    std::int32_t setUInt8(std::uint32_t id, std::uint8_t value, bool *changed = nullptr);
+    std::int32_t getUInt8(std::uint32_t id, std::uint8_t &value) const;
+    std::int32_t setUInt16(std::uint32_t id, std::uint16_t value, bool *changed = nullptr);
+    std::int32_t getUInt16(std::uint32_t id, std::uint16_t &value) const;
+    std::int32_t setUInt32(std::uint32_t id, std::uint32_t value, bool *changed = nullptr);
+    std::int32_t getUInt32(std::uint32_t id, std::uint32_t &value) const;
+    std::int32_t setInt32(std::uint32_t id, std::int32_t value, bool *changed = nullptr);
+    std::int32_t getInt32(std::uint32_t id, std::int32_t &value) const;
+
+    // True when the header carries the tag code.
+    static bool isValidTag(const TagType &header) { return header.code == kTaggedDataCode; }
+
+    // Locates id: offset is where its header starts, or the insertion point
+    // when absent (found false). kTagDataCorrupt when the walk meets a bad
+    // code or a tag whose data runs past the end of the block.
+    std::int32_t findTag(std::uint32_t id, std::uint32_t &offset, bool &found,
+                         TagType *header = nullptr) const;
+    // The tag whose header starts at offset, checked as findTag checks it:
+    // kTagNotFound when fewer than 15 bytes remain there (the end of the
+    // block), kTagDataCorrupt for a bad code or data past the end. Walks
+    // every tag: for (o = 0; getTagAt(o, h) == 0; o += kTagHeaderSize + h.length).
+    std::int32_t getTagAt(std::uint32_t offset, TagType &header) const;
+    // Reads / writes the header at offset (which must leave 15 bytes).
+    std::int32_t readTagHeader(std::uint32_t offset, TagType &header) const;
+    std::int32_t writeTagHeader(std::uint32_t offset, const TagType &header);
+
+    // Throws the library's CException for a non-zero code: message 15 for
+    // kTagDataCorrupt, 16 for kTagNotFound, 17 for kTagBufferOverflow and 18
+    // for any other; returns for 0. file and line identify the caller in
+    // diagnostics; reserved is always null.
+    static void ProcessError(const char *file, int line, std::int32_t code,
+                             void *reserved = nullptr);
+
+private:
+    std::int32_t setDataImpl(std::uint32_t id, const void *data, std::uint32_t length,
+                             bool *changed, std::uint8_t version, bool force);
+    std::int32_t getFixed(std::uint32_t id, void *out, std::uint32_t width) const;
+    std::uint16_t order16(std::uint16_t v) const;
+    std::uint32_t order32(std::uint32_t v) const;
+
+    bool m_bSwap = false;
+};
+
+} // namespace kx_gen
+
+// Passes a tag result to ProcessError with the caller's file and line.
+#define KX_TAG_CHECK(expr) ::kx_gen::CTaggedDataManager::ProcessError(__FILE__, __LINE__, (expr))

@@ -1,0 +1,158 @@
+#include "kx_gen/DBRecordset.h"
+
+#include "kx_gen/DBRecord.h"
+#include "kx_gen/Exception.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace kx_gen {
+
+CDBRecordset::~CDBRecordset()
+{
+    // Derived recordsets have gone by now; plain delete frees each record
+    // through its virtual destructor.
+    for (CDBRecord *record : m_records)
+        delete record;
+}
+
+CDBRecord *CDBRecordset::CreateDBRecord()
+{
+    auto *record = new CDBRecord;
+    try {
+        record->Init();
+    } catch (...) {
+        delete record;
+        throw;
+    }
+    return record;
+}
+
+CDBRecord *CDBRecordset::insertAt(std::size_t index)
+{
+    std::unique_ptr<CDBRecord, void (*)(CDBRecord *)> record(CreateDBRecord(),
+                                                            [](CDBRecord *r) { delete r; });
+    m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(index), record.get());
+    record->SetRowIndex(static_cast<std::uint32_t>(index));
+    return record.release();
+}
+
+CDBRecord *CDBRecordset::Append()
+{
+    return insertAt(m_records.size());
+}
+
+CDBRecord *CDBRecordset::InsertBefore(CDBRecord *record)
+{
+    const std::ptrdiff_t index = GetIndex(record);
+    return insertAt(index < 0 ? m_records.size() : static_cast<std::size_t>(index));
+}
+
+CDBRecord *CDBRecordset::InsertAfter(CDBRecord *record)
+{
+    const std::ptrdiff_t index = GetIndex(record);
+    return insertAt(index < 0 ? m_records.size() : static_cast<std::size_t>(index) + 1);
+}
+
+void CDBRecordset::MoveBefore(CDBRecord *record, CDBRecord *before)
+{
+    const std::ptrdiff_t from = GetIndex(record);
+    if (from < 0 || record == before)
+        return;
+    if (before && GetIndex(before) < 0)
+        return;
+    m_records.erase(m_records.begin() + from);
+    if (!before) {
+        m_records.push_back(record);
+        return;
+    }
+    m_records.insert(m_records.begin() + GetIndex(before), record);
+}
+
+bool CDBRecordset::Delete(CDBRecord *record)
+{
+    const std::ptrdiff_t index = GetIndex(record);
+    return index >= 0 && Delete(static_cast<std::size_t>(index));
+}
+
+bool CDBRecordset::Delete(std::size_t index)
+{
+    if (index >= m_records.size())
+        return false;
+    CDBRecord *record = m_records[index];
+    m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(index));
+    DeleteDBRecord(record);
+    return true;
+}
+
+bool CDBRecordset::Delete(Position position)
+{
+    return position.IsValid() && Delete(position.GetIndex());
+}
+
+void CDBRecordset::add(CDBRecord *record)
+{
+    if (!record)
+        return;
+    m_records.push_back(record);
+    record->SetRowIndex(static_cast<std::uint32_t>(m_records.size() - 1));
+}
+
+void CDBRecordset::Free()
+{
+    std::vector<CDBRecord *> records;
+    records.swap(m_records);
+    for (CDBRecord *record : records)
+        DeleteDBRecord(record);
+}
+
+void CDBRecordset::emptyRS()
+{
+    m_records.clear();
+}
+
+CDBRecord *CDBRecordset::getRecord(std::size_t index) const
+{
+    return index < m_records.size() ? m_records[index] : nullptr;
+}
+
+CDBRecordset::Position CDBRecordset::GetRowPos(const CDBRecord *record) const
+{
+    const std::ptrdiff_t index = GetIndex(record);
+    return index < 0 ? Position() : Position(static_cast<std::size_t>(index));
+}
+
+std::ptrdiff_t CDBRecordset::GetIndex(const CDBRecord *record) const
+{
+    if (!record)
+        return -1;
+    auto it = std::find(m_records.begin(), m_records.end(), record);
+    return it == m_records.end() ? -1 : it - m_records.begin();
+}
+
+void CDBRecordset::DeleteDBRecord(CDBRecord *record)
+{
+    delete record;
+}
+
+void CDBRecordset::purgeDeleted()
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_records.size(); ++i) {
+        CDBRecord *record = m_records[i];
+        // A record whose status cannot be read is kept, never silently dropped.
+        bool deleted = false;
+        try {
+            deleted = record->IsDeleted();
+        } catch (CException *e) {
+            ExceptionHolder holder(e);
+        }
+        if (deleted)
+            DeleteDBRecord(record);
+        else
+            m_records[kept++] = record;
+    }
+    m_records.resize(kept);
+}
+
+} // namespace kx_gen

@@ -1,0 +1,234 @@
+#include "kx_gen/OutlineRecord.h"
+
+#include "kx_gen/DrawingFormat.h"
+
+namespace kx_gen {
+
+COutlineRecord &COutlineRecord::operator=(const COutlineRecord &other)
+{
+    CDBRecord::operator=(other);
+    return *this;
+}
+
+void COutlineRecord::Init()
+{
+    CDBRecord::Init();
+    KX_TAG_CHECK(m_tags.setUInt32(kIdTag, 0));
+    KX_TAG_CHECK(m_tags.setUInt8(kIndentTag, 0));
+    KX_TAG_CHECK(m_tags.setString(kTextString, _String()));
+    KX_TAG_CHECK(m_tags.setString(kNoteString, _String()));
+    KX_TAG_CHECK(m_tags.setBool(kExpandedTag, true));
+    KX_TAG_CHECK(m_tags.setBool(kCheckedTag, false));
+}
+
+void COutlineRecord::SetId(std::uint32_t id)
+{
+    KX_TAG_CHECK(m_tags.setUInt32(kIdTag, id));
+}
+
+std::uint32_t COutlineRecord::GetId() const
+{
+    std::uint32_t id = 0;
+    KX_TAG_CHECK(m_tags.getUInt32(kIdTag, id));
+    return id;
+}
+
+void COutlineRecord::SetIndent(std::uint8_t level)
+{
+    KX_TAG_CHECK(m_tags.setUInt8(kIndentTag, level));
+}
+
+std::uint8_t COutlineRecord::GetIndent() const
+{
+    std::uint8_t level = 0;
+    KX_TAG_CHECK(m_tags.getUInt8(kIndentTag, level));
+    return level;
+}
+
+void COutlineRecord::SetText(const _String &text)
+{
+    KX_TAG_CHECK(m_tags.setString(kTextString, text));
+}
+
+_String COutlineRecord::GetText() const
+{
+    _String text;
+    GetText(text);
+    return text;
+}
+
+void COutlineRecord::GetText(_String &text) const
+{
+    KX_TAG_CHECK(m_tags.getString(kTextString, text));
+}
+
+void COutlineRecord::DeleteText()
+{
+    SetText(_String());
+}
+
+void COutlineRecord::SetNote(const _String &note)
+{
+    KX_TAG_CHECK(m_tags.setString(kNoteString, note));
+}
+
+_String COutlineRecord::GetNote() const
+{
+    _String note;
+    GetNote(note);
+    return note;
+}
+
+void COutlineRecord::GetNote(_String &note) const
+{
+    KX_TAG_CHECK(m_tags.getString(kNoteString, note));
+}
+
+bool COutlineRecord::HasNote() const
+{
+    const std::uint32_t id = kStringTagIDCode + kNoteString;
+    std::uint32_t size = 0;
+    if (m_tags.getTagDataSize(id, size) != kTagOK || size <= 1)
+        return false;
+    const std::uint8_t *data = m_tags.getDataPtr(id, size);
+    if (data && data[0] != 0)
+        return true;
+    // A leading 0 byte may still start UTF-16 text: read it properly.
+    _String note;
+    return m_tags.getString(kNoteString, note) == kTagOK && !note.IsEmpty();
+}
+
+void COutlineRecord::DeleteNote()
+{
+    KX_TAG_CHECK(m_tags.deleteStringData(kNoteString));
+}
+
+void COutlineRecord::SetExpanded(bool expanded)
+{
+    KX_TAG_CHECK(m_tags.setBool(kExpandedTag, expanded));
+}
+
+bool COutlineRecord::GetExpanded() const
+{
+    bool value = false;
+    KX_TAG_CHECK(m_tags.getBool(kExpandedTag, value));
+    return value;
+}
+
+void COutlineRecord::SetChecked(bool checked)
+{
+    KX_TAG_CHECK(m_tags.setBool(kCheckedTag, checked));
+}
+
+bool COutlineRecord::GetChecked() const
+{
+    bool value = false;
+    KX_TAG_CHECK(m_tags.getBool(kCheckedTag, value));
+    return value;
+}
+
+bool COutlineRecord::SetDrawing(HMEM dib)
+{
+    MemHolder drawing(ConvertDibToInternalFormat(dib));
+    if (!drawing)
+        return false;
+    const void *bytes = MemGetPtr(drawing.get());
+    const std::size_t size = MemGetSize(drawing.get());
+    if (!bytes || size > 0xFFFFFFFFu - kTagHeaderSize) {
+        MemReleasePtr(drawing.get());
+        return false;
+    }
+    const std::int32_t rc = m_tags.setData(kDrawingTag, bytes, static_cast<std::uint32_t>(size));
+    MemReleasePtr(drawing.get());
+    KX_TAG_CHECK(rc);
+    return true;
+}
+
+const std::uint8_t *COutlineRecord::GetDrawingData(std::uint32_t &size) const
+{
+    size = 0;
+    if (m_tags.getTagDataSize(kDrawingTag, size) != kTagOK)
+        return nullptr;
+    return m_tags.getDataPtr(kDrawingTag, size);
+}
+
+void COutlineRecord::SetDrawingData(const void *data, std::uint32_t size)
+{
+    KX_TAG_CHECK(m_tags.setData(kDrawingTag, data, size));
+}
+
+HMEM COutlineRecord::GetDrawing() const
+{
+    std::uint32_t size = 0;
+    const std::uint8_t *data = GetDrawingData(size);
+    if (!data || size == 0)
+        return nullptr;
+    return ConvertInternalFormatToDib(data, size);
+}
+
+bool COutlineRecord::HasDrawing() const
+{
+    std::uint32_t size = 0;
+    return m_tags.getTagDataSize(kDrawingTag, size) == kTagOK && size > 0;
+}
+
+void COutlineRecord::GetDrawingSize(std::uint32_t &width, std::uint32_t &height) const
+{
+    width = 0;
+    height = 0;
+    std::uint32_t size = 0;
+    const std::uint8_t *data = GetDrawingData(size);
+    if (!data || !GetDrawingFormatSize(data, size, &width, &height)) {
+        width = 0;
+        height = 0;
+    }
+}
+
+void COutlineRecord::DeleteBitmap()
+{
+    KX_TAG_CHECK(m_tags.deleteData(kDrawingTag));
+}
+
+bool COutlineRecord::fieldChanged(std::uint32_t id) const
+{
+    bool changed = false;
+    const std::int32_t rc = m_tags.getTagChanged(id, changed);
+    if (rc == kTagNotFound)
+        return false;
+    KX_TAG_CHECK(rc);
+    return changed;
+}
+
+void COutlineRecord::UpdateChangedFields(const COutlineRecord &older)
+{
+    KX_TAG_CHECK(m_tags.setTagChanged(kIndentTag, GetIndent() != older.GetIndent()));
+    KX_TAG_CHECK(m_tags.setStringTagChanged(kTextString, GetText() != older.GetText()));
+    KX_TAG_CHECK(m_tags.setTagChanged(kExpandedTag, GetExpanded() != older.GetExpanded()));
+    KX_TAG_CHECK(m_tags.setTagChanged(kCheckedTag, GetChecked() != older.GetChecked()));
+
+    const bool hasNote = HasNote();
+    const bool olderHasNote = older.HasNote();
+    bool noteChanged = false;
+    if (hasNote && olderHasNote)
+        noteChanged = GetNote() != older.GetNote();
+    else
+        // A note that appeared, or one that was removed since: both must
+        // reach the handheld.
+        noteChanged = hasNote != olderHasNote;
+
+    bool found = false;
+    KX_TAG_CHECK(m_tags.hasStringTag(kNoteString, found));
+    if (!found)
+        SetNote(_String());
+    KX_TAG_CHECK(m_tags.setStringTagChanged(kNoteString, noteChanged));
+}
+
+void COutlineRecord::updateRecordChanged()
+{
+    bool changed = fieldChanged(kIndentTag) || fieldChanged(kStringTagIDCode + kTextString)
+        || fieldChanged(kStringTagIDCode + kNoteString) || fieldChanged(kCheckedTag)
+        || (HasDrawing() && fieldChanged(kDrawingTag));
+    SetChanged(changed);
+}
+
+} // namespace kx_gen

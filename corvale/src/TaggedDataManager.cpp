@@ -1,0 +1,422 @@
+#include "kx_gen/TaggedDataManager.h"
+
+#include "ByteOrder.h"
+#include "kx_gen/Exception.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace kx_gen {
+
+CTaggedDataManager::CTaggedDataManager(std::uint8_t **buffer, std::uint32_t length, bool swap,
+                                       std::uint32_t capacity, std::uint32_t growBy)
+    : CBufferManager(buffer, length, capacity, growBy)
+    , m_bSwap(swap)
+{
+}
+
+std::uint16_t CTaggedDataManager::order16(std::uint16_t v) const
+{
+    return m_bSwap ? SwapBytes16(v) : v;
+}
+
+std::uint32_t CTaggedDataManager::order32(std::uint32_t v) const
+{
+    return m_bSwap ? SwapBytes32(v) : v;
+}
+
+std::int32_t CTaggedDataManager::readTagHeader(std::uint32_t offset, TagType &header) const
+{
+    if (!inRange(offset, kTagHeaderSize))
+        return kTagDataCorrupt;
+    const std::uint8_t *p = data() + offset;
+    header.code = order16(GetLE16(p + kTagCodeOffset));
+    header.version = p[kTagVersionOffset];
+    header.flags = GetLE32(p + kTagFlagsOffset);
+    header.id = order32(GetLE32(p + kTagIdOffset));
+    header.length = order32(GetLE32(p + kTagLengthOffset));
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::writeTagHeader(std::uint32_t offset, const TagType &header)
+{
+    if (!inRange(offset, kTagHeaderSize))
+        return kTagError;
+    std::uint8_t *p = data() + offset;
+    PutLE16(p + kTagCodeOffset, order16(header.code));
+    p[kTagVersionOffset] = header.version;
+    PutLE32(p + kTagFlagsOffset, header.flags);
+    PutLE32(p + kTagIdOffset, order32(header.id));
+    PutLE32(p + kTagLengthOffset, order32(header.length));
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::getTagAt(std::uint32_t offset, TagType &header) const
+{
+    const std::uint32_t end = size();
+    if (offset > end || end - offset < kTagHeaderSize)
+        return kTagNotFound;
+    readTagHeader(offset, header);
+    if (!isValidTag(header))
+        return kTagDataCorrupt;
+    // A tag whose data runs past the block would send the walk (and any
+    // reader of the data) outside the buffer.
+    if (header.length > end - offset - kTagHeaderSize)
+        return kTagDataCorrupt;
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::findTag(std::uint32_t id, std::uint32_t &offset, bool &found,
+                                         TagType *header) const
+{
+    found = false;
+    std::uint32_t pos = 0;
+    // A remainder too short for a header is never read.
+    TagType tag;
+    std::int32_t rc;
+    while ((rc = getTagAt(pos, tag)) == kTagOK) {
+        if (tag.id >= id) {
+            found = tag.id == id;
+            if (header)
+                *header = tag;
+            break;
+        }
+        pos += kTagHeaderSize + tag.length;
+    }
+    if (rc == kTagDataCorrupt)
+        return rc;
+    offset = pos;
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::setData(std::uint32_t id, const void *data, std::uint32_t length,
+                                         bool *changed, std::uint8_t version)
+{
+    return setDataImpl(id, data, length, changed, version, false);
+}
+
+std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value,
+                                             std::uint32_t length, bool *changed,
+                                             std::uint8_t version, bool force)
+{
+    if (changed)
+        *changed = false;
+    if (length && !value)
+        return kTagError;
+
+    // The value may have been taken from this very block (getDataPtr); the
+    // block can move while it changes, so work on a copy then.
+    std::vector<std::uint8_t> copy;
+    const std::uint8_t *block = data();
+    const auto *bytes = static_cast<const std::uint8_t *>(value);
+    if (length && block && bytes >= block && bytes < block + size()) {
+        copy.assign(bytes, bytes + length);
+        bytes = copy.data();
+    }
+
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+
+    if (!found) {
+        if (std::uint64_t(kTagHeaderSize) + length > 0xFFFFFFFFu)
+            return kTagError;
+        rc = replace(offset, 0, nullptr, kTagHeaderSize + length);
+        if (rc != kTagOK)
+            return rc;
+        tag = TagType();
+    } else {
+        const bool same = !force && !(tag.flags & kTagChangedFlag) && tag.version == version
+                          && tag.length == length
+                          && (length == 0 || std::memcmp(get(offset + kTagHeaderSize), bytes, length) == 0);
+        if (same)
+            return kTagOK;
+        rc = replace(offset + kTagHeaderSize, tag.length, nullptr, length);
+        if (rc != kTagOK)
+            return rc;
+    }
+
+    if (length)
+        std::memcpy(get(offset + kTagHeaderSize), bytes, length);
+    tag.code = kTaggedDataCode;
+    tag.version = version;
+    tag.flags |= kTagChangedFlag;
+    tag.id = id;
+    tag.length = length;
+    writeTagHeader(offset, tag);
+    if (changed)
+        *changed = true;
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::getData(std::uint32_t id, void *out, std::uint32_t &size,
+                                         std::uint8_t *version) const
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    if (!found)
+        return kTagNotFound;
+    if (tag.length > size)
+        return kTagBufferOverflow;
+    if (tag.length) {
+        if (!out)
+            return kTagError;
+        std::memcpy(out, get(offset + kTagHeaderSize), tag.length);
+    }
+    size = tag.length;
+    if (version)
+        *version = tag.version;
+    return kTagOK;
+}
+
+const std::uint8_t *CTaggedDataManager::getDataPtr(std::uint32_t id,
+                                                   std::uint32_t expectedSize) const
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    if (findTag(id, offset, found, &tag) != kTagOK || !found || tag.length < expectedSize)
+        return nullptr;
+    return get(offset + kTagHeaderSize);
+}
+
+std::int32_t CTaggedDataManager::deleteData(std::uint32_t id)
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK || !found)
+        return rc;
+    return erase(offset, kTagHeaderSize + tag.length);
+}
+
+std::int32_t CTaggedDataManager::hasTag(std::uint32_t id, bool &found) const
+{
+    std::uint32_t offset = 0;
+    return findTag(id, offset, found);
+}
+
+std::int32_t CTaggedDataManager::getTagDataSize(std::uint32_t id, std::uint32_t &size) const
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    if (!found)
+        return kTagNotFound;
+    size = tag.length;
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::getTagVersion(std::uint32_t id, std::uint8_t &version) const
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    if (!found)
+        return kTagNotFound;
+    version = tag.version;
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::setTagChanged(std::uint32_t id, bool changed)
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    if (!found)
+        return kTagNotFound;
+    if (changed)
+        tag.flags |= kTagChangedFlag;
+    else
+        tag.flags &= ~kTagChangedFlag;
+    return writeTagHeader(offset, tag);
+}
+
+std::int32_t CTaggedDataManager::getTagChanged(std::uint32_t id, bool &changed) const
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    if (!found)
+        return kTagNotFound;
+    changed = (tag.flags & kTagChangedFlag) != 0;
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::setString(std::uint32_t index, const _String &text,
+                                           bool *changed)
+{
+    const std::uint32_t id = kStringTagIDCode + index;
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    // Stored UTF-16 text with the same bytes is still a different string once
+    // the bytes are read as 8-bit text, so it counts as a change.
+    const bool wasUnicode = found && (tag.flags & kTagUnicodeFlag);
+
+    if (text.size() >= 0xFFFFFFFFu - kTagHeaderSize)
+        return kTagError;
+    rc = setDataImpl(id, text.c_str(), static_cast<std::uint32_t>(text.size()) + 1, changed, 0,
+                     wasUnicode);
+    if (rc != kTagOK)
+        return rc;
+    rc = findTag(id, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    tag.flags &= ~kTagUnicodeFlag;
+    return writeTagHeader(offset, tag);
+}
+
+std::int32_t CTaggedDataManager::getString(std::uint32_t index, _String &text) const
+{
+    text.Empty();
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    std::int32_t rc = findTag(kStringTagIDCode + index, offset, found, &tag);
+    if (rc != kTagOK)
+        return rc;
+    if (!found)
+        return kTagNotFound;
+    if (tag.length == 0)
+        return kTagOK;
+    const std::uint8_t *p = get(offset + kTagHeaderSize);
+    if (p[tag.length - 1] != 0)
+        return kTagDataCorrupt;
+
+    if (tag.flags & kTagUnicodeFlag) {
+        std::u16string units(tag.length / 2, u'\0');
+        std::memcpy(units.data(), p, units.size() * 2);
+        while (!units.empty() && units.back() == 0)
+            units.pop_back();
+        text.AssignUnicode(units.c_str(), static_cast<int>(units.size()));
+    } else {
+        const char *chars = reinterpret_cast<const char *>(p);
+        text = _String(chars, strnlen(chars, tag.length));
+    }
+    return kTagOK;
+}
+
+std::int32_t CTaggedDataManager::getFixed(std::uint32_t id, void *out, std::uint32_t width) const
+{
+    std::uint32_t size = width;
+    std::int32_t rc = getData(id, out, size);
+    if (rc == kTagOK && size != width)
+        return kTagDataCorrupt;
+    return rc;
+}
+
+std::int32_t CTaggedDataManager::setBool(std::uint32_t id, bool value, bool *changed)
+{
+    const std::uint8_t byte = value ? 1 : 0;
+    return setData(id, &byte, 1, changed);
+}
+
+std::int32_t CTaggedDataManager::getBool(std::uint32_t id, bool &value) const
+{
+    std::uint8_t byte = 0;
+    std::int32_t rc = getFixed(id, &byte, 1);
+    if (rc == kTagOK)
+        value = byte != 0;
+    return rc;
+}
+
+std::int32_t CTaggedDataManager::setUInt8(std::uint32_t id, std::uint8_t value, bool *changed)
+{
+    return setData(id, &value, 1, changed);
+}
+
+std::int32_t CTaggedDataManager::getUInt8(std::uint32_t id, std::uint8_t &value) const
+{
+    return getFixed(id, &value, 1);
+}
+
+std::int32_t CTaggedDataManager::setUInt16(std::uint32_t id, std::uint16_t value, bool *changed)
+{
+    std::uint8_t bytes[2];
+    PutLE16(bytes, order16(value));
+    return setData(id, bytes, 2, changed);
+}
+
+std::int32_t CTaggedDataManager::getUInt16(std::uint32_t id, std::uint16_t &value) const
+{
+    std::uint8_t bytes[2];
+    std::int32_t rc = getFixed(id, bytes, 2);
+    if (rc == kTagOK)
+        value = order16(GetLE16(bytes));
+    return rc;
+}
+
+std::int32_t CTaggedDataManager::setUInt32(std::uint32_t id, std::uint32_t value, bool *changed)
+{
+    std::uint8_t bytes[4];
+    PutLE32(bytes, order32(value));
+    return setData(id, bytes, 4, changed);
+}
+
+std::int32_t CTaggedDataManager::getUInt32(std::uint32_t id, std::uint32_t &value) const
+{
+    std::uint8_t bytes[4];
+    std::int32_t rc = getFixed(id, bytes, 4);
+    if (rc == kTagOK)
+        value = order32(GetLE32(bytes));
+    return rc;
+}
+
+std::int32_t CTaggedDataManager::setInt32(std::uint32_t id, std::int32_t value, bool *changed)
+{
+    return setUInt32(id, static_cast<std::uint32_t>(value), changed);
+}
+
+std::int32_t CTaggedDataManager::getInt32(std::uint32_t id, std::int32_t &value) const
+{
+    std::uint32_t u = 0;
+    std::int32_t rc = getUInt32(id, u);
+    if (rc == kTagOK)
+        value = static_cast<std::int32_t>(u);
+    return rc;
+}
+
+void CTaggedDataManager::ProcessError(const char *file, int line, std::int32_t code, void *)
+{
+    (void)file;
+    (void)line;
+    switch (code) {
+    case kTagOK:
+        return;
+    case kTagDataCorrupt:
+        ThrowException(kMsgDataCorruption);
+    case kTagNotFound:
+        ThrowException(kMsgDataClassNotFound);
+    case kTagBufferOverflow:
+        ThrowException(kMsgDataBufferOverflow);
+    default:
+        ThrowException(kMsgUnknownData);
+    }
+}
+
+} // namespace kx_gen

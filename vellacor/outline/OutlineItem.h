@@ -1,0 +1,97 @@
+#pragma once
+
+#include "TextCtrl.h"
+
+#include "kx_gen/Memory.h"
+#include "kx_gen/String.h"
+
+#include <cstdint>
+
+namespace kx_gen {
+class COutlineRecord;
+}
+
+// One item of an open outline. While the outline is open the item's own
+// fields are the truth; its record in the outline file's record set is only
+// the carrier for loading and saving (LoadFromRecord, StoreToRecord), and it
+// keeps the drawing, which is fetched on demand.
+class COutlineItem {
+public:
+    // Levels run from 0 (top level) to kMaxLevel.
+    static constexpr int kMaxLevel = 9;
+    static constexpr int kLevelCount = kMaxLevel + 1;
+    static bool IsValidLevel(int level) { return level >= 0 && level < kLevelCount; }
+    // parent's level + 1, clamped to the deepest level.
+    static std::uint8_t ChildLevel(int parentLevel)
+    {
+        return static_cast<std::uint8_t>(parentLevel + 1 > kMaxLevel ? kMaxLevel : parentLevel + 1);
+    }
+
+    // A blank item: no record, id 0, level 0, unchecked, collapsed, no
+    // drawing, empty text and note, not detached.
+    COutlineItem() = default;
+    COutlineItem(const COutlineItem &) = delete;
+    // Makes this a blank item that keeps only the source's detached flag:
+    // an item value inserted into the tree is always blank.
+    COutlineItem &operator=(const COutlineItem &source)
+    {
+        Reset(source);
+        return *this;
+    }
+    void Reset(const COutlineItem &source);
+
+    // The functions below that touch the record expect it to be bound and
+    // throw the storage library's exceptions (CException by pointer) when
+    // its fields cannot be read or written, and std::bad_alloc.
+
+    // Reads id, level (a stored level above the deepest is taken as 0),
+    // checked, expanded, drawing size, text and note from the record, then
+    // releases the record's copies of text and note (ReleaseRecordText).
+    void LoadFromRecord();
+    // Writes id, level, checked, expanded, text and note into the record.
+    // The drawing is written into the record whenever it changes.
+    void StoreToRecord();
+    // Empties the record's text and removes its note, so that the text lives
+    // in the item alone.
+    void ReleaseRecordText();
+
+    // The drawing as a new DIB that the caller frees (MemFree), or null when
+    // the item has none or it cannot be converted.
+    kx_gen::HMEM GetDrawing() const;
+    // Stores the DIB (which stays the caller's) as the item's drawing and
+    // takes its size from the record. False when the DIB cannot be
+    // converted; the item is then unchanged.
+    bool SetDrawing(kx_gen::HMEM dib);
+    // Removes the drawing.
+    void DeleteDrawing();
+    bool HasDrawing() const { return m_nDrawWidth > 0; }
+
+    bool HasNote() const { return !m_strNote.IsEmpty(); }
+    void ClearNote() { m_strNote.Empty(); }
+
+    // The record in the open outline's record set; owned by the record set,
+    // never by the item. Null only before the manager binds one.
+    kx_gen::COutlineRecord *m_pRecord = nullptr;
+    // The handheld's record id; 0 for an item never synchronised.
+    std::uint32_t m_nId = 0;
+    // Position among the shown siblings, from 0 (set by renumbering).
+    std::int32_t m_nIndex = 0;
+    // 0 for a top-level item, the parent's level + 1 otherwise.
+    std::uint8_t m_nLevel = 0;
+    bool m_bChecked = false;
+    bool m_bExpanded = false;
+    // Set while the item is out of the tree and lives only in an undo record.
+    bool m_bDetached = false;
+    // Drawing size in pixels; a width of 0 or less means no drawing.
+    std::int32_t m_nDrawWidth = 0;
+    std::int32_t m_nDrawHeight = 0;
+    CTextCtrl m_Text;
+    // Empty when the item has no note.
+    kx_gen::_String m_strNote;
+
+private:
+    // The largest drawing side taken from a record; larger sizes (only a
+    // damaged record has them) count as no drawing.
+    static constexpr std::uint32_t kMaxDrawingSide = 0x7FFF;
+    void SetDrawSize(std::uint32_t width, std::uint32_t height);
+};

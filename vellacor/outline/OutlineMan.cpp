@@ -1,0 +1,258 @@
+// COutlineMan: life cycle, loading and the header values.
+
+#include "OutlineMan.h"
+
+#include "kx_gen/Exception.h"
+#include "kx_gen/File.h"
+#include "kx_gen/OutlineDB.h"
+#include "kx_gen/WinTypes.h"
+
+#include <memory>
+
+using kx_gen::_String;
+using kx_gen::CException;
+using kx_gen::COutlineDB;
+using kx_gen::COutlineRecord;
+using kx_gen::ExceptionHolder;
+
+namespace {
+
+// Shown when building the tree fails for a reason other than the storage
+// library's.
+const char *const kTextUnknownDatabaseError = "An unknown database error!";
+
+} // namespace
+
+COutlineMan::COutlineMan(COutlineSettings *settings, CMessageSink *messages)
+    : m_pSettings(settings)
+    , m_pMessages(messages)
+{
+}
+
+COutlineMan::~COutlineMan()
+{
+    Close();
+}
+
+void COutlineMan::SetModified(bool) { }
+
+void COutlineMan::ShowMessage(const _String &text)
+{
+    if (m_pMessages)
+        m_pMessages->ShowMessage(text);
+}
+
+void COutlineMan::StartNewHistory()
+{
+    // The undo history is kept by the editing operations; this is where a
+    // new outline gets its fresh one.
+}
+
+bool COutlineMan::NewOutline(bool createFirstItem)
+{
+    Close();
+    m_bNewDB = true;
+    try {
+        auto db = std::make_unique<COutlineDB>();
+        db->InitNewDatabase();
+        kx_gen::LOGFONT font;
+        kx_gen::COLORREF colour = 0;
+        std::uint8_t numbering[kNumberingSize] = {};
+        if (m_pSettings) {
+            m_pSettings->GetOutlineFont(font);
+            colour = m_pSettings->GetWindowTextColor();
+            m_pSettings->GetDefaultNumbering(numbering);
+        }
+        db->SetOutlineFont(font, colour);
+        db->setNumbering(numbering);
+        db->setNumberingDivider(0);
+        m_pDB = db.release();
+    } catch (CException *e) {
+        ExceptionHolder holder(e);
+        ShowMessage(holder->GetDescription());
+        return false;
+    } catch (...) {
+        return false;
+    }
+    StartNewHistory();
+    if (createFirstItem)
+        AddFirstItem();
+    return true;
+}
+
+bool COutlineMan::Load(const char *path)
+{
+    Close();
+    m_bNewDB = false;
+    std::unique_ptr<COutlineDB> db;
+    try {
+        db = std::make_unique<COutlineDB>();
+        StartNewHistory();
+        db->Open(path, kx_gen::CFile::modeRead | kx_gen::CFile::shareDenyWrite);
+        db->ReadSharedHeader();
+        db->ReadPrivateHeader();
+        db->ReadRows();
+        db->Close();
+    } catch (CException *e) {
+        ExceptionHolder holder(e);
+        ShowMessage(holder->GetDescription());
+        return false;
+    } catch (...) {
+        return false;
+    }
+    m_pDB = db.release();
+    const int rows = static_cast<int>(m_pDB->GetRecordset()->getSize());
+    if (!BuildTree()) {
+        Close();
+        return false;
+    }
+    SetModified(false);
+    m_nLoadedRows = rows;
+    return true;
+}
+
+bool COutlineMan::BuildTree()
+{
+    kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
+    const std::size_t count = records->getSize();
+    const COutlineItem blank;
+    COutlineNode *last = nullptr;
+    try {
+        for (std::size_t i = 0; i < count; ++i) {
+            auto *record = static_cast<COutlineRecord *>(records->getRecord(i));
+            std::uint8_t indent = record->GetIndent();
+            // A level beyond the deepest is damage; the item reads it as the
+            // top level, and so does the repair.
+            const std::uint8_t stored = indent;
+            if (!COutlineItem::IsValidLevel(indent))
+                indent = 0;
+            // The parent is the nearest of the previous item and its
+            // ancestors that lies above the stored level, so no item ends
+            // up more than one level below the item before it.
+            COutlineNode *parent = last;
+            while (parent && parent->m_Item.m_nLevel >= indent)
+                parent = m_Tree.GetParent(parent);
+            const std::uint8_t level
+                = parent ? COutlineItem::ChildLevel(parent->m_Item.m_nLevel) : 0;
+            if (level != stored)
+                record->SetIndent(level);
+            COutlineNode *node = m_Tree.InsertLast(blank, parent);
+            node->m_Item.m_pRecord = record;
+            node->m_Item.LoadFromRecord();
+            last = node;
+        }
+        if (count == 0 && !AddFirstItem()) {
+            ShowMessage(kTextUnknownDatabaseError);
+            return false;
+        }
+    } catch (CException *e) {
+        ExceptionHolder holder(e);
+        ShowMessage(holder->GetDescription());
+        return false;
+    } catch (...) {
+        ShowMessage(kTextUnknownDatabaseError);
+        return false;
+    }
+    return true;
+}
+
+void COutlineMan::Close()
+{
+    // Items point at records of the database: free them first.
+    m_Tree.RemoveAll();
+    delete m_pDB;
+    m_pDB = nullptr;
+    for (TLevelExtent &extent : m_LevelExtent)
+        extent = TLevelExtent();
+    m_nLoadedRows = -1;
+}
+
+void COutlineMan::ClearAll()
+{
+    if (!m_pDB)
+        return;
+    StartNewHistory();
+    m_Tree.RemoveAll();
+    for (TLevelExtent &extent : m_LevelExtent)
+        extent = TLevelExtent();
+    try {
+        m_pDB->DeleteAll(false);
+    } catch (CException *e) {
+        ExceptionHolder holder(e);
+        ShowMessage(holder->GetDescription());
+    }
+    if (COutlineNode *node = AddFirstItem())
+        Notify(kNotifyInserted, node);
+}
+
+COutlineNode *COutlineMan::AddFirstItem()
+{
+    if (!m_pDB)
+        return nullptr;
+    kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
+    kx_gen::CDBRecord *record = nullptr;
+    try {
+        record = records->Append();
+    } catch (CException *e) {
+        ExceptionHolder holder(e);
+        return nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+    try {
+        const COutlineItem blank;
+        COutlineNode *node = m_Tree.InsertLast(blank, nullptr);
+        node->m_Item.m_pRecord = static_cast<COutlineRecord *>(record);
+        return node;
+    } catch (...) {
+        records->Delete(record);
+        return nullptr;
+    }
+}
+
+COutlineNode *COutlineMan::EnsureItem(COutlineNode *node)
+{
+    COutlineNode *first = GetFirstVisible();
+    if (!node)
+        return first ? nullptr : AddFirstItem();
+    if (node != first)
+        return nullptr;
+    if (COutlineNode *next = GetNextShownSibling(node))
+        return next;
+    return AddFirstItem();
+}
+
+_String COutlineMan::GetCategoryName() const
+{
+    return m_pDB ? m_pDB->GetCategoryName() : _String();
+}
+
+void COutlineMan::GetNumbering(std::uint8_t *scheme) const
+{
+    if (m_pDB)
+        m_pDB->getNumbering(scheme);
+}
+
+void COutlineMan::SetNumbering(const std::uint8_t *scheme)
+{
+    if (m_pDB)
+        m_pDB->setNumbering(scheme);
+}
+
+bool COutlineMan::ValidateNumbering(std::uint8_t *scheme)
+{
+    bool valid = true;
+    for (int level = 0; level < kNumberingSize; ++level) {
+        if (scheme[level] > kMaxNumberingStyle) {
+            scheme[level] = 0;
+            valid = false;
+        }
+    }
+    return valid;
+}
+
+void COutlineMan::SetNumberingDivider(std::uint8_t divider)
+{
+    if (m_pDB)
+        m_pDB->setNumberingDivider(static_cast<std::uint16_t>(divider * 256 + divider));
+}
