@@ -5,16 +5,16 @@
 
 namespace kx_gen {
 
-CBufferManager::CBufferManager(std::uint8_t **buffer, std::uint32_t length,
-                               std::uint32_t capacity, std::uint32_t growBy)
+CBufferManager::CBufferManager(
+    std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy)
 {
     assignBuffer(buffer, length, capacity, growBy);
 }
 
 CBufferManager::~CBufferManager() = default;
 
-void CBufferManager::assignBuffer(std::uint8_t **buffer, std::uint32_t length,
-                                  std::uint32_t capacity, std::uint32_t growBy)
+void CBufferManager::assignBuffer(
+    std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy)
 {
     m_ppBuffer = buffer;
     if (!buffer || !*buffer) {
@@ -34,8 +34,8 @@ std::uint64_t CBufferManager::capacityFor(std::uint64_t length) const
     return cap > 0xFFFFFFFFu ? 0 : cap;
 }
 
-std::int32_t CBufferManager::replace(std::uint32_t pos, std::uint32_t oldLength, const void *data,
-                                     std::uint32_t newLength)
+std::int32_t CBufferManager::replace(
+    std::uint32_t pos, std::uint32_t oldLength, const void *data, std::uint32_t newLength)
 {
     if (!m_ppBuffer || !inRange(pos, oldLength))
         return kTagError;
@@ -118,7 +118,8 @@ std::int32_t CBufferManager::resize()
         return kTagError;
     if (cap == m_nCapacity && *m_ppBuffer)
         return kTagOK;
-    auto *buf = static_cast<std::uint8_t *>(std::realloc(*m_ppBuffer, static_cast<std::size_t>(cap)));
+    auto *buf
+        = static_cast<std::uint8_t *>(std::realloc(*m_ppBuffer, static_cast<std::size_t>(cap)));
     if (!buf)
         return kTagError;
     *m_ppBuffer = buf;

@@ -16,7 +16,7 @@ inline std::uint16_t GetLE16(const std::uint8_t *p)
 inline std::uint32_t GetLE32(const std::uint8_t *p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 inline void PutLE16(std::uint8_t *p, std::uint16_t v)

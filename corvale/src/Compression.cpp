@@ -1,5 +1,7 @@
 #include "kx_gen/Compression.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,6 +13,23 @@ constexpr std::size_t kItemMax = 16;
 constexpr std::size_t kMaxOffset = 4095;
 // Inputs beyond this are stored: positions in the table are 32-bit.
 constexpr std::size_t kMaxCompressible = 0x7FFFFFFF;
+
+inline uint64_t Load64(const uint8_t *p)
+{
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// How many of the 16 bytes at `q` and `s` agree from the start (both readable).
+inline std::size_t MatchLength(const uint8_t *q, const uint8_t *s)
+{
+    const uint64_t first = Load64(q) ^ Load64(s);
+    if (first)
+        return std::size_t(std::countr_zero(first)) / 8;
+    const uint64_t second = Load64(q + 8) ^ Load64(s + 8);
+    return second ? 8 + std::size_t(std::countr_zero(second)) / 8 : 16;
+}
 
 inline unsigned Hash(const uint8_t *p)
 {
@@ -124,11 +143,12 @@ bool CCompression::Compress(
             slot = base + uint32_t(p);
             const std::size_t offset
                 = previous >= base ? std::size_t(base + uint32_t(p) - previous) : 0;
-            const uint8_t *q = offset && offset <= kMaxOffset ? s - offset : nullptr;
-            if (q && q[0] == s[0] && q[1] == s[1] && q[2] == s[2]) {
-                std::size_t len = 3;
-                while (len < kItemMax && q[len] == s[len])
-                    ++len;
+            // At least 16 bytes follow p here, so the match is measured 8
+            // bytes at a time.
+            std::size_t len = 0;
+            if (offset && offset <= kMaxOffset)
+                len = MatchLength(s - offset, s);
+            if (len >= 3) {
                 *dst++ = uint8_t(((offset >> 8) << 4) | (len - 1));
                 *dst++ = uint8_t(offset);
                 p += len;
@@ -195,29 +215,39 @@ bool CCompression::Decompress(const void *input, std::size_t length, const uint8
             return false;
         uint8_t *dst = m_pBuffer;
 
-        if (length - i >= 2 * kItemMax && maxOutput - o >= kGroupOutput && maxOutput >= o) {
-            // The whole group lies inside the input and fits the output.
-            for (unsigned k = 0; k < kItemMax; ++k, controlWord >>= 1) {
-                if (controlWord & 1) {
-                    const unsigned b0 = src[i], b1 = src[i + 1];
-                    i += 2;
-                    const std::size_t offset = ((b0 & 0xF0u) << 4) | b1;
-                    const std::size_t len = (b0 & 0x0Fu) + 1;
-                    if (offset == 0 || offset > o)
-                        return false;
-                    uint8_t *d = dst + o;
-                    const uint8_t *s = d - offset;
-                    if (offset >= kItemMax)
-                        std::memcpy(d, s, kItemMax);
-                    else if (offset == 1)
-                        std::memset(d, *s, kItemMax);
-                    else
-                        for (std::size_t n = 0; n < len; ++n)
-                            d[n] = s[n];
-                    o += len;
-                } else {
-                    dst[o++] = src[i++];
+        if (length - i >= 3 * kItemMax && maxOutput >= o && maxOutput - o >= kGroupOutput) {
+            // The whole group lies inside the input with 16 bytes to spare
+            // and fits the output, so runs of literals move 16 bytes at once.
+            unsigned k = 0;
+            while (k < kItemMax) {
+                const unsigned literals
+                    = std::min<unsigned>(std::countr_zero(controlWord | 0x10000u), kItemMax - k);
+                if (literals) {
+                    std::memcpy(dst + o, src + i, kItemMax);
+                    o += literals;
+                    i += literals;
+                    k += literals;
+                    controlWord >>= literals;
+                    continue;
                 }
+                const unsigned b0 = src[i], b1 = src[i + 1];
+                i += 2;
+                const std::size_t offset = ((b0 & 0xF0u) << 4) | b1;
+                const std::size_t len = (b0 & 0x0Fu) + 1;
+                if (offset == 0 || offset > o)
+                    return false;
+                uint8_t *d = dst + o;
+                const uint8_t *from = d - offset;
+                if (offset >= kItemMax)
+                    std::memcpy(d, from, kItemMax);
+                else if (offset == 1)
+                    std::memset(d, *from, kItemMax);
+                else
+                    for (std::size_t n = 0; n < len; ++n)
+                        d[n] = from[n];
+                o += len;
+                ++k;
+                controlWord >>= 1;
             }
             continue;
         }

@@ -9,6 +9,12 @@
 
 namespace kx_gen {
 
+namespace {
+
+constexpr std::uint32_t kUncheckedRecordLength = 64 * 1024;
+
+} // namespace
+
 CDBRecord::CDBRecord()
     : m_tags(&m_pData, 0, false, 0, kMemBlock)
 {
@@ -55,7 +61,7 @@ void CDBRecord::copyDataFrom(const CDBRecord &other)
     m_nPos = kNoFilePos;
 }
 
-void CDBRecord::Init() {}
+void CDBRecord::Init() { }
 
 void CDBRecord::FreeData()
 {
@@ -135,10 +141,13 @@ void CDBRecord::Read(CFileStream &stream)
     StreamRead(stream, head + kStartTagLen, 4);
     const std::uint32_t length = GetLE32(head + kStartTagLen);
 
-    // The length comes from the file: it must fit in what is left of it,
-    // end marker included, before a byte is allocated for it.
-    const std::uint64_t remaining = StreamRemaining(stream);
-    if (std::uint64_t(length) + kEndTagLen > remaining)
+    // The length comes from the file. One that could cost real memory must
+    // fit in what is left of the file, end marker included, before a byte
+    // is allocated for it. Smaller ones are not worth asking the file its
+    // length for (a system call per record on a file that others may
+    // write): a file that ends early still fails with message 8 below.
+    if (length > kUncheckedRecordLength
+        && std::uint64_t(length) + kEndTagLen > StreamRemaining(stream))
         ThrowException(kMsgFileReadError);
 
     if (length) {

@@ -28,10 +28,15 @@ CDBRecord *CDBRecordset::CreateDBRecord()
     return record;
 }
 
+CDBRecord *CDBRecordset::CreateRecordToRead()
+{
+    return CreateDBRecord();
+}
+
 CDBRecord *CDBRecordset::insertAt(std::size_t index)
 {
-    std::unique_ptr<CDBRecord, void (*)(CDBRecord *)> record(CreateDBRecord(),
-                                                            [](CDBRecord *r) { delete r; });
+    std::unique_ptr<CDBRecord, void (*)(CDBRecord *)> record(
+        CreateDBRecord(), [](CDBRecord *r) { delete r; });
     m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(index), record.get());
     record->SetRowIndex(static_cast<std::uint32_t>(index));
     renumberSlots(index);

@@ -110,7 +110,7 @@ void CDBVariant::release()
         delete m_value.pString;
     else if (m_nType == typeBinary)
         std::free(m_value.pBinary);
-    m_value = Value{};
+    m_value = Value {};
     m_nSize = 0;
     m_nType = typeNone;
 }
@@ -145,7 +145,7 @@ CDBVariant &CDBVariant::operator=(const CDBVariant &other)
         m_nSize = copy.m_nSize;
         m_nType = copy.m_nType;
         copy.m_nType = typeNone;
-        copy.m_value = Value{};
+        copy.m_value = Value {};
     }
     return *this;
 }
@@ -231,8 +231,8 @@ CDBVariant::operator bool() const
 CDBVariant::operator TTime() const
 {
     if (m_nType == typeDateTime)
-        return TTime{m_value.time};
-    return TTime{static_cast<std::int32_t>(toInteger(numeric()))};
+        return TTime { m_value.time };
+    return TTime { static_cast<std::int32_t>(toInteger(numeric())) };
 }
 
 std::int32_t CDBVariant::GetSize() const

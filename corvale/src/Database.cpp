@@ -15,7 +15,7 @@ namespace kx_gen {
 CDatabase::CDatabase(std::uint16_t version)
 {
     m_dbInfo.version = version;
-    m_headerManager.RegisterHeader({kConduitHeaderID, kConduitHeaderSize}, new CConduitHeader);
+    m_headerManager.RegisterHeader({ kConduitHeaderID, kConduitHeaderSize }, new CConduitHeader);
 }
 
 CDatabase::~CDatabase()
@@ -144,7 +144,7 @@ void CDatabase::ReadRows()
     records->reserve(static_cast<std::size_t>(
         std::min<std::uint64_t>(m_dbInfo.rowCount, StreamRemaining(*this) / kMinFramedRecordSize)));
     for (std::uint32_t i = 0; i < m_dbInfo.rowCount; ++i) {
-        std::unique_ptr<CDBRecord> record(records->CreateDBRecord());
+        std::unique_ptr<CDBRecord> record(records->CreateRecordToRead());
         record->Read(*this);
         records->add(record.release());
     }

@@ -375,8 +375,9 @@ bool ExpandRle(const DibView &v, std::vector<uint8_t> &out)
             } else {
                 row[x] = value;
             }
+            // Pixels past the right edge are dropped, so x never passes it.
+            ++x;
         }
-        ++x;
     };
     std::size_t i = 0;
     while (i + 1 < n && y < v.height) {
@@ -384,11 +385,8 @@ bool ExpandRle(const DibView &v, std::vector<uint8_t> &out)
         const uint8_t value = src[i + 1];
         i += 2;
         if (count) {
-            // Runs that pass the right edge are cut there.
-            const int todo = std::min<int>(count, std::max(0, v.width - x));
-            for (int k = 0; k < todo; ++k)
+            for (int k = 0; k < count && x < v.width; ++k)
                 put(rle4 ? uint8_t((k & 1) ? value & 15 : value >> 4) : value);
-            x += count - todo;
         } else if (value == 0) {
             x = 0;
             ++y;
@@ -397,7 +395,7 @@ bool ExpandRle(const DibView &v, std::vector<uint8_t> &out)
         } else if (value == 2) {
             if (i + 1 >= n)
                 break;
-            x += src[i];
+            x = std::min(x + src[i], v.width);
             y += src[i + 1];
             i += 2;
         } else {

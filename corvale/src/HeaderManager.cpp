@@ -70,6 +70,14 @@ const THeaderInfo *CHeaderManager::findRegistered(std::uint16_t id) const
     return nullptr;
 }
 
+const CHeaderManager::TForeignBlock *CHeaderManager::findForeign(std::uint16_t id) const
+{
+    for (const TForeignBlock &block : m_foreignBlocks)
+        if (block.id == id)
+            return &block;
+    return nullptr;
+}
+
 std::uint32_t CHeaderManager::clampPos(std::uint64_t pos)
 {
     return pos >= kNoFilePos ? kNoFilePos : static_cast<std::uint32_t>(pos);
@@ -80,16 +88,17 @@ std::vector<THeaderRecord> CHeaderManager::writeTable() const
     std::vector<THeaderRecord> table;
     table.reserve(m_fileList.size() + m_registered.size());
     for (const THeaderInfo &entry : m_fileList)
-        table.push_back({entry.id, entry.size});
+        table.push_back({ entry.id, entry.size });
     for (const THeaderInfo &info : m_registered)
         if (!info.present)
-            table.push_back({info.id, info.size});
+            table.push_back({ info.id, info.size });
     return table;
 }
 
 std::uint64_t CHeaderManager::tableEnd(const std::vector<THeaderRecord> &table) const
 {
-    std::uint64_t end = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
+    std::uint64_t end
+        = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
     for (const THeaderRecord &r : table)
         end += r.size;
     return end;
@@ -160,14 +169,14 @@ void CHeaderManager::Read(CFileStream &stream)
         entry.id = GetLE16(p);
         entry.size = GetLE32(p + 2);
         const bool repeated = std::any_of(m_fileList.begin(), m_fileList.end(),
-                                          [&](const THeaderInfo &e) { return e.id == entry.id; });
+            [&](const THeaderInfo &e) { return e.id == entry.id; });
         if (!repeated)
             m_fileList.push_back(entry);
     }
 
     std::vector<THeaderRecord> table;
     for (const THeaderInfo &entry : m_fileList)
-        table.push_back({entry.id, entry.size});
+        table.push_back({ entry.id, entry.size });
     if (tableEnd(table) > fileLength)
         ThrowException(kMsgFileReadError);
     rememberDiskTable(table);
@@ -182,7 +191,7 @@ void CHeaderManager::Read(CFileStream &stream)
         StreamSeek(stream, GetHeaderReadPos(entry.id));
         if (!block.empty())
             StreamRead(stream, block.data(), entry.size);
-        m_foreignBlocks[entry.id] = std::move(block);
+        m_foreignBlocks.push_back({ entry.id, std::move(block) });
     }
 }
 
@@ -214,9 +223,9 @@ void CHeaderManager::WriteAll(CFileStream &stream)
             header->Write(stream, size);
             return;
         }
-        auto it = m_foreignBlocks.find(id);
-        if (it != m_foreignBlocks.end() && it->second.size() <= size) {
-            const std::vector<std::uint8_t> &block = it->second;
+        const TForeignBlock *foreign = findForeign(id);
+        if (foreign && foreign->bytes.size() <= size) {
+            const std::vector<std::uint8_t> &block = foreign->bytes;
             if (!block.empty())
                 StreamWrite(stream, block.data(), static_cast<std::uint32_t>(block.size()));
             StreamWriteZeros(stream, size - static_cast<std::uint32_t>(block.size()));
@@ -279,7 +288,8 @@ void CHeaderManager::WriteHeader(CFileStream &stream, std::uint16_t id)
     }
     // In place: where and as large as the file's own table says, so the
     // neighbouring blocks and the rows stay intact.
-    std::uint64_t pos = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * m_diskTable.size();
+    std::uint64_t pos
+        = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * m_diskTable.size();
     for (const THeaderRecord &r : m_diskTable) {
         if (r.id == id) {
             StreamSeek(stream, pos);
@@ -315,7 +325,8 @@ std::uint32_t CHeaderManager::GetHeaderReadPos(std::uint16_t id) const
 std::uint32_t CHeaderManager::GetHeaderWritePos(std::uint16_t id) const
 {
     const std::vector<THeaderRecord> table = writeTable();
-    std::uint64_t pos = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
+    std::uint64_t pos
+        = std::uint64_t(m_nBase) + kHeaderCountSize + kHeaderRecordSize * table.size();
     for (const THeaderRecord &r : table) {
         if (r.id == id)
             return clampPos(pos);
@@ -328,7 +339,7 @@ std::uint32_t CHeaderManager::GetReadHeadersEnd() const
 {
     std::vector<THeaderRecord> table;
     for (const THeaderInfo &entry : m_fileList)
-        table.push_back({entry.id, entry.size});
+        table.push_back({ entry.id, entry.size });
     return clampPos(tableEnd(table));
 }
 

@@ -1,5 +1,7 @@
 #include "LibraryLog.h"
 
+#include "kx_gen/Log.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -13,6 +15,8 @@ void LogLibraryWarning(const char *format, ...)
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     std::fprintf(stderr, "corvale: %s\n", text);
+    if (CLog *log = file_io_getLogMan())
+        log->addLogMsg("%s", text);
 }
 
 } // namespace kx_gen

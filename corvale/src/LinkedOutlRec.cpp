@@ -43,3 +43,12 @@ CDBRecord *CLinkedOutlRS::CreateDBRecord()
 }
 
 } // namespace kx_gen
+
+namespace kx_gen {
+
+CDBRecord *CLinkedOutlRS::CreateRecordToRead()
+{
+    return new CLinkedOutlRec(CDBRecord::TToBeRead());
+}
+
+} // namespace kx_gen

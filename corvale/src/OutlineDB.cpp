@@ -18,6 +18,11 @@ CDBRecord *COutlineRecordset::CreateDBRecord()
     return record.release();
 }
 
+CDBRecord *COutlineRecordset::CreateRecordToRead()
+{
+    return new COutlineRecord(CDBRecord::TToBeRead());
+}
+
 COutlineDB::COutlineDB()
     : CDatabase(kVersion)
 {

@@ -2,7 +2,57 @@
 
 #include "kx_gen/DrawingFormat.h"
 
+#include <cstdlib>
+#include <vector>
+
 namespace kx_gen {
+
+namespace {
+
+void setDefaults(CTaggedDataManager &tags)
+{
+    KX_TAG_CHECK(tags.setUInt32(COutlineRecord::kIdTag, 0));
+    KX_TAG_CHECK(tags.setUInt8(COutlineRecord::kIndentTag, 0));
+    KX_TAG_CHECK(tags.setString(COutlineRecord::kTextString, _String()));
+    KX_TAG_CHECK(tags.setString(COutlineRecord::kNoteString, _String()));
+    KX_TAG_CHECK(tags.setBool(COutlineRecord::kExpandedTag, true));
+    KX_TAG_CHECK(tags.setBool(COutlineRecord::kCheckedTag, false));
+}
+
+// The tags of setDefaults as one block, in id order.
+const std::vector<std::uint8_t> &defaultTags()
+{
+    static const std::vector<std::uint8_t> bytes = [] {
+        std::uint8_t *data = nullptr;
+        CTaggedDataManager tags(&data, 0, false, 0, kMemBlock);
+        try {
+            setDefaults(tags);
+        } catch (...) {
+            std::free(data);
+            throw;
+        }
+        std::vector<std::uint8_t> block(data, data + tags.size());
+        std::free(data);
+        return block;
+    }();
+    return bytes;
+}
+
+// The tag `id` in place: its data and length, or null when absent.
+const std::uint8_t *findData(
+    const CTaggedDataManager &tags, std::uint32_t id, std::uint32_t &length)
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    CTaggedDataManager::TagType tag;
+    length = 0;
+    if (tags.findTag(id, offset, found, &tag) != kTagOK || !found)
+        return nullptr;
+    length = tag.length;
+    return tags.get(offset + kTagHeaderSize);
+}
+
+} // namespace
 
 COutlineRecord &COutlineRecord::operator=(const COutlineRecord &other)
 {
@@ -13,12 +63,24 @@ COutlineRecord &COutlineRecord::operator=(const COutlineRecord &other)
 void COutlineRecord::Init()
 {
     CDBRecord::Init();
-    KX_TAG_CHECK(m_tags.setUInt32(kIdTag, 0));
-    KX_TAG_CHECK(m_tags.setUInt8(kIndentTag, 0));
-    KX_TAG_CHECK(m_tags.setString(kTextString, _String()));
-    KX_TAG_CHECK(m_tags.setString(kNoteString, _String()));
-    KX_TAG_CHECK(m_tags.setBool(kExpandedTag, true));
-    KX_TAG_CHECK(m_tags.setBool(kCheckedTag, false));
+    // A new record holds only tags below the outline's own (status and sort
+    // changed): the defaults then go after them in one piece, which is what
+    // setting them one by one would give.
+    CTaggedDataManager::TagType tag;
+    std::uint32_t offset = 0;
+    bool onlyLowerIds = true;
+    std::int32_t rc;
+    while ((rc = m_tags.getTagAt(offset, tag)) == kTagOK) {
+        onlyLowerIds = onlyLowerIds && tag.id < kIdTag;
+        offset += kTagHeaderSize + tag.length;
+    }
+    if (onlyLowerIds && rc == kTagNotFound && offset == m_tags.size()) {
+        const std::vector<std::uint8_t> &defaults = defaultTags();
+        KX_TAG_CHECK(
+            m_tags.insert(offset, defaults.data(), static_cast<std::uint32_t>(defaults.size())));
+        return;
+    }
+    setDefaults(m_tags);
 }
 
 void COutlineRecord::SetId(std::uint32_t id)
@@ -86,12 +148,11 @@ void COutlineRecord::GetNote(_String &note) const
 
 bool COutlineRecord::HasNote() const
 {
-    const std::uint32_t id = kStringTagIDCode + kNoteString;
     std::uint32_t size = 0;
-    if (m_tags.getTagDataSize(id, size) != kTagOK || size <= 1)
+    const std::uint8_t *data = findData(m_tags, kStringTagIDCode + kNoteString, size);
+    if (!data || size <= 1)
         return false;
-    const std::uint8_t *data = m_tags.getDataPtr(id, size);
-    if (data && data[0] != 0)
+    if (data[0] != 0)
         return true;
     // A leading 0 byte may still start UTF-16 text: read it properly.
     _String note;
@@ -146,10 +207,8 @@ bool COutlineRecord::SetDrawing(HMEM dib)
 
 const std::uint8_t *COutlineRecord::GetDrawingData(std::uint32_t &size) const
 {
-    size = 0;
-    if (m_tags.getTagDataSize(kDrawingTag, size) != kTagOK)
-        return nullptr;
-    return m_tags.getDataPtr(kDrawingTag, size);
+    const std::uint8_t *data = findData(m_tags, kDrawingTag, size);
+    return size ? data : nullptr;
 }
 
 void COutlineRecord::SetDrawingData(const void *data, std::uint32_t size)
@@ -169,7 +228,7 @@ HMEM COutlineRecord::GetDrawing() const
 bool COutlineRecord::HasDrawing() const
 {
     std::uint32_t size = 0;
-    return m_tags.getTagDataSize(kDrawingTag, size) == kTagOK && size > 0;
+    return findData(m_tags, kDrawingTag, size) && size > 0;
 }
 
 void COutlineRecord::GetDrawingSize(std::uint32_t &width, std::uint32_t &height) const

@@ -47,21 +47,22 @@ std::string HomeFolder()
 
 // Copies the handle's identity so that the store can be used without
 // holding the handle table's lock.
-bool Resolve(HKEY key, std::string *hivePath, std::string *keyPath, std::uint32_t *access)
+long Resolve(HKEY key, std::string *hivePath, std::string *keyPath, std::uint32_t *access)
 {
     if (key == HKEY_CURRENT_USER) {
         *hivePath = GetSettingsHivePath().str();
         keyPath->clear();
         *access = KEY_ALL_ACCESS;
-    } else {
-        std::lock_guard<std::mutex> guard(g_handlesMutex);
-        if (!key || !Handles().count(key))
-            return false;
-        *hivePath = key->hivePath;
-        *keyPath = key->keyPath;
-        *access = key->access;
+        // Without a home folder there is nowhere to keep settings.
+        return hivePath->empty() ? static_cast<long>(kRegIoFailed) : static_cast<long>(kRegSuccess);
     }
-    return !hivePath->empty();
+    std::lock_guard<std::mutex> guard(g_handlesMutex);
+    if (!key || !Handles().count(key))
+        return kRegInvalidHandle;
+    *hivePath = key->hivePath;
+    *keyPath = key->keyPath;
+    *access = key->access;
+    return kRegSuccess;
 }
 
 std::string JoinPath(const std::string &parent, const char *subKey)
@@ -121,8 +122,8 @@ long RegOpenKey(HKEY parent, const char *subKey, std::uint32_t access, HKEY *res
     std::uint32_t parentAccess;
     if (!result)
         return kRegInvalidParameter;
-    if (!Resolve(parent, &hivePath, &parentPath, &parentAccess))
-        return kRegInvalidHandle;
+    if (long r = Resolve(parent, &hivePath, &parentPath, &parentAccess); r != kRegSuccess)
+        return r;
     std::string path = JoinPath(parentPath, subKey);
     std::string stored;
     long r = CSettingsStore::ForPath(hivePath).Read([&](const CSettingsHive &hive) {
@@ -145,8 +146,8 @@ long RegCreateKey(
         *created = false;
     if (!result)
         return kRegInvalidParameter;
-    if (!Resolve(parent, &hivePath, &parentPath, &parentAccess))
-        return kRegInvalidHandle;
+    if (long r = Resolve(parent, &hivePath, &parentPath, &parentAccess); r != kRegSuccess)
+        return r;
     std::string path = JoinPath(parentPath, subKey);
     CSettingsStore &store = CSettingsStore::ForPath(hivePath);
     std::string stored;
@@ -194,8 +195,8 @@ long RegQueryValue(HKEY key, const char *name, std::uint32_t *type, void *data, 
 {
     std::string hivePath, keyPath;
     std::uint32_t access;
-    if (!Resolve(key, &hivePath, &keyPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_QUERY_VALUE))
         return kRegAccessDenied;
     if (data && !size)
@@ -229,8 +230,8 @@ long RegSetValue(
 {
     std::string hivePath, keyPath;
     std::uint32_t access;
-    if (!Resolve(key, &hivePath, &keyPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_SET_VALUE))
         return kRegAccessDenied;
     if ((size && !data) || size > kRegMaxValueSize)
@@ -268,8 +269,8 @@ long RegGetString(HKEY key, const char *name, _String *text)
 {
     std::string hivePath, keyPath;
     std::uint32_t access;
-    if (!Resolve(key, &hivePath, &keyPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_QUERY_VALUE))
         return kRegAccessDenied;
     if (!text)
@@ -314,8 +315,8 @@ long RegDeleteValue(HKEY key, const char *name)
 {
     std::string hivePath, keyPath;
     std::uint32_t access;
-    if (!Resolve(key, &hivePath, &keyPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_SET_VALUE))
         return kRegAccessDenied;
     return CSettingsStore::ForPath(hivePath).Modify([&](CSettingsHive &hive, bool *changed) {
@@ -332,8 +333,8 @@ long RegDeleteTree(HKEY parent, const char *subKey)
 {
     std::string hivePath, parentPath;
     std::uint32_t access;
-    if (!Resolve(parent, &hivePath, &parentPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(parent, &hivePath, &parentPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_SET_VALUE))
         return kRegAccessDenied;
     if (!subKey || !*subKey)
@@ -353,8 +354,8 @@ long RegEnumKey(HKEY key, std::uint32_t index, _String *name)
 {
     std::string hivePath, keyPath;
     std::uint32_t access;
-    if (!Resolve(key, &hivePath, &keyPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_ENUMERATE_SUB_KEYS))
         return kRegAccessDenied;
     if (!name)
@@ -375,8 +376,8 @@ long RegEnumValue(HKEY key, std::uint32_t index, _String *name, std::uint32_t *t
 {
     std::string hivePath, keyPath;
     std::uint32_t access;
-    if (!Resolve(key, &hivePath, &keyPath, &access))
-        return kRegInvalidHandle;
+    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+        return r;
     if (!(access & KEY_QUERY_VALUE))
         return kRegAccessDenied;
     if (!name)

@@ -360,17 +360,6 @@ bool CSettingsHive::IsEmpty() const
     return m_root->children.empty() && m_root->values.empty();
 }
 
-bool CSettingsHive::SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldByte(static_cast<unsigned char>(a[i]))
-            != FoldByte(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 CSettingsHive::ParseResult CSettingsHive::Parse(
     const char *text, std::size_t size, std::string *error)
 {

@@ -44,7 +44,7 @@ CTaggedDataHeader::~CTaggedDataHeader()
     std::free(m_pData);
 }
 
-void CTaggedDataHeader::CreateNewFields() {}
+void CTaggedDataHeader::CreateNewFields() { }
 
 void CTaggedDataHeader::Read(CFileStream &stream, std::uint32_t size)
 {

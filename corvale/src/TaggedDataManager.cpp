@@ -10,7 +10,7 @@
 namespace kx_gen {
 
 CTaggedDataManager::CTaggedDataManager(std::uint8_t **buffer, std::uint32_t length, bool swap,
-                                       std::uint32_t capacity, std::uint32_t growBy)
+    std::uint32_t capacity, std::uint32_t growBy)
     : CBufferManager(buffer, length, capacity, growBy)
     , m_bSwap(swap)
 {
@@ -67,8 +67,8 @@ std::int32_t CTaggedDataManager::getTagAt(std::uint32_t offset, TagType &header)
     return kTagOK;
 }
 
-std::int32_t CTaggedDataManager::findTag(std::uint32_t id, std::uint32_t &offset, bool &found,
-                                         TagType *header) const
+std::int32_t CTaggedDataManager::findTag(
+    std::uint32_t id, std::uint32_t &offset, bool &found, TagType *header) const
 {
     found = false;
     std::uint32_t pos = 0;
@@ -90,15 +90,14 @@ std::int32_t CTaggedDataManager::findTag(std::uint32_t id, std::uint32_t &offset
     return kTagOK;
 }
 
-std::int32_t CTaggedDataManager::setData(std::uint32_t id, const void *data, std::uint32_t length,
-                                         bool *changed, std::uint8_t version)
+std::int32_t CTaggedDataManager::setData(
+    std::uint32_t id, const void *data, std::uint32_t length, bool *changed, std::uint8_t version)
 {
     return setDataImpl(id, data, length, changed, version, false);
 }
 
 std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value,
-                                             std::uint32_t length, bool *changed,
-                                             std::uint8_t version, bool force)
+    std::uint32_t length, bool *changed, std::uint8_t version, bool force)
 {
     if (changed)
         *changed = false;
@@ -131,8 +130,8 @@ std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value
         tag = TagType();
     } else {
         const bool same = !force && !(tag.flags & kTagChangedFlag) && tag.version == version
-                          && tag.length == length
-                          && (length == 0 || std::memcmp(get(offset + kTagHeaderSize), bytes, length) == 0);
+            && tag.length == length
+            && (length == 0 || std::memcmp(get(offset + kTagHeaderSize), bytes, length) == 0);
         if (same)
             return kTagOK;
         rc = replace(offset + kTagHeaderSize, tag.length, nullptr, length);
@@ -153,8 +152,8 @@ std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value
     return kTagOK;
 }
 
-std::int32_t CTaggedDataManager::getData(std::uint32_t id, void *out, std::uint32_t &size,
-                                         std::uint8_t *version) const
+std::int32_t CTaggedDataManager::getData(
+    std::uint32_t id, void *out, std::uint32_t &size, std::uint8_t *version) const
 {
     std::uint32_t offset = 0;
     bool found = false;
@@ -177,8 +176,8 @@ std::int32_t CTaggedDataManager::getData(std::uint32_t id, void *out, std::uint3
     return kTagOK;
 }
 
-const std::uint8_t *CTaggedDataManager::getDataPtr(std::uint32_t id,
-                                                   std::uint32_t expectedSize) const
+const std::uint8_t *CTaggedDataManager::getDataPtr(
+    std::uint32_t id, std::uint32_t expectedSize) const
 {
     std::uint32_t offset = 0;
     bool found = false;
@@ -264,8 +263,7 @@ std::int32_t CTaggedDataManager::getTagChanged(std::uint32_t id, bool &changed) 
     return kTagOK;
 }
 
-std::int32_t CTaggedDataManager::setString(std::uint32_t index, const _String &text,
-                                           bool *changed)
+std::int32_t CTaggedDataManager::setString(std::uint32_t index, const _String &text, bool *changed)
 {
     const std::uint32_t id = kStringTagIDCode + index;
     std::uint32_t offset = 0;
@@ -280,8 +278,8 @@ std::int32_t CTaggedDataManager::setString(std::uint32_t index, const _String &t
 
     if (text.size() >= 0xFFFFFFFFu - kTagHeaderSize)
         return kTagError;
-    rc = setDataImpl(id, text.c_str(), static_cast<std::uint32_t>(text.size()) + 1, changed, 0,
-                     wasUnicode);
+    rc = setDataImpl(
+        id, text.c_str(), static_cast<std::uint32_t>(text.size()) + 1, changed, 0, wasUnicode);
     if (rc != kTagOK)
         return rc;
     rc = findTag(id, offset, found, &tag);

@@ -19,8 +19,7 @@ using namespace kx_gen;
 
 // What a call threw: the message id, the error number and whether it was a
 // CDBException. id 0 when nothing was thrown.
-struct Thrown
-{
+struct Thrown {
     unsigned id = 0;
     int error = 0;
     bool db = false;
@@ -45,8 +44,7 @@ inline Thrown thrown(const std::function<void()> &f)
 }
 
 // A header with a u16 under tag 1 (default 7) and string 1 (default "sample").
-class CSampleHeader : public CTaggedDataHeader
-{
+class CSampleHeader : public CTaggedDataHeader {
 public:
     CSampleHeader() { CreateNewFields(); }
     void CreateNewFields() override
@@ -78,16 +76,15 @@ public:
 // A database of version 0 whose extra rows are one u32 (like an outline's
 // count of deleted ids). `headers` 3 registers headers 2 and 3 (512 bytes
 // each) beside the conduit header; 1 registers only the conduit header.
-class CSampleDB : public CDatabase
-{
+class CSampleDB : public CDatabase {
 public:
     explicit CSampleDB(int headers = 3, std::uint32_t defaultSize = 512)
         : CDatabase(0)
     {
         if (headers >= 2)
-            m_headerManager.RegisterHeader({2, defaultSize}, new CSampleHeader);
+            m_headerManager.RegisterHeader({ 2, defaultSize }, new CSampleHeader);
         if (headers >= 3)
-            m_headerManager.RegisterHeader({3, defaultSize}, new CSampleHeader);
+            m_headerManager.RegisterHeader({ 3, defaultSize }, new CSampleHeader);
     }
 
     void CheckDbInfo() override
@@ -163,7 +160,7 @@ inline std::int32_t walkTags(const CTaggedDataManager &tags)
 inline void loadAll(CSampleDB &db, const std::string &path)
 {
     db.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite);
-    for (std::uint16_t id : {1, 2, 3})
+    for (std::uint16_t id : { 1, 2, 3 })
         if (db.ReadHeader(id))
             KX_TAG_CHECK(walkTags(db.GetHeaderManager().GetHeaderPtr(id)->GetTags()));
     db.ReadRows();

@@ -87,8 +87,8 @@ TEST(Compression, RunOfHundredBytesIsOneLiteralThenCopies)
     // previous item (offset 16: the table holds the start of the last item
     // with the same hash), and the last three bytes as literals. Ten items,
     // so the control word is shifted down to bit 0.
-    const Bytes expected = {0, 0, 0, 0, 0x7E, 0x00, 'A', 0x0F, 0x01, 0x0F, 0x10, 0x0F, 0x10,
-                            0x0F, 0x10, 0x0F, 0x10, 0x0F, 0x10, 'A', 'A', 'A'};
+    const Bytes expected = { 0, 0, 0, 0, 0x7E, 0x00, 'A', 0x0F, 0x01, 0x0F, 0x10, 0x0F, 0x10, 0x0F,
+        0x10, 0x0F, 0x10, 0x0F, 0x10, 'A', 'A', 'A' };
     EXPECT_EQ(Compress(coder, in), expected);
     Bytes back;
     ASSERT_TRUE(Decompress(coder, expected, &back));
@@ -112,8 +112,8 @@ TEST(Compression, FullLastGroupLeavesNoEmptyControlWord)
 TEST(Compression, RoundTripsAcrossSizesAndKinds)
 {
     CCompression coder;
-    for (std::size_t n : {6u, 15u, 16u, 17u, 255u, 256u, 257u, 4095u, 4096u, 70000u, 300000u}) {
-        for (const Bytes &in : {LineArt(n), RandomBytes(n, unsigned(n)), Bytes(n, 0)}) {
+    for (std::size_t n : { 6u, 15u, 16u, 17u, 255u, 256u, 257u, 4095u, 4096u, 70000u, 300000u }) {
+        for (const Bytes &in : { LineArt(n), RandomBytes(n, unsigned(n)), Bytes(n, 0) }) {
             const Bytes out = Compress(coder, in);
             ASSERT_LE(out.size(), n + 4);
             if (out[0] == CCompression::kFlagCompressed) {
@@ -155,19 +155,19 @@ TEST(Compression, MalformedStreamsAreRefused)
     CCompression coder;
     Bytes back;
     // Too short for the header, an unknown flag.
-    EXPECT_FALSE(Decompress(coder, {0, 0, 0}, &back));
-    EXPECT_FALSE(Decompress(coder, {7, 0, 0, 0, 0, 0, 'a'}, &back));
+    EXPECT_FALSE(Decompress(coder, { 0, 0, 0 }, &back));
+    EXPECT_FALSE(Decompress(coder, { 7, 0, 0, 0, 0, 0, 'a' }, &back));
     // A control word cut in half.
-    EXPECT_FALSE(Decompress(coder, {0, 0, 0, 0, 0x00}, &back));
+    EXPECT_FALSE(Decompress(coder, { 0, 0, 0, 0, 0x00 }, &back));
     // A copy before anything was written, and one reaching before the start.
-    EXPECT_FALSE(Decompress(coder, {0, 0, 0, 0, 0x01, 0x00, 0x0F, 0x01}, &back));
-    EXPECT_FALSE(Decompress(coder, {0, 0, 0, 0, 0x02, 0x00, 'a', 0x0F, 0x02}, &back));
+    EXPECT_FALSE(Decompress(coder, { 0, 0, 0, 0, 0x01, 0x00, 0x0F, 0x01 }, &back));
+    EXPECT_FALSE(Decompress(coder, { 0, 0, 0, 0, 0x02, 0x00, 'a', 0x0F, 0x02 }, &back));
     // A copy at offset 0.
-    EXPECT_FALSE(Decompress(coder, {0, 0, 0, 0, 0x02, 0x00, 'a', 0x0F, 0x00}, &back));
+    EXPECT_FALSE(Decompress(coder, { 0, 0, 0, 0, 0x02, 0x00, 'a', 0x0F, 0x00 }, &back));
     // A copy item cut after its first byte.
-    EXPECT_FALSE(Decompress(coder, {0, 0, 0, 0, 0x02, 0x00, 'a', 0x0F}, &back));
+    EXPECT_FALSE(Decompress(coder, { 0, 0, 0, 0, 0x02, 0x00, 'a', 0x0F }, &back));
     // Header only decodes to nothing.
-    ASSERT_TRUE(Decompress(coder, {0, 0, 0, 0}, &back));
+    ASSERT_TRUE(Decompress(coder, { 0, 0, 0, 0 }, &back));
     EXPECT_TRUE(back.empty());
 }
 
@@ -189,7 +189,7 @@ TEST(Compression, LongGroupsOfCopiesAtEveryOffsetDecode)
     // Hand-built stream: 16 literals, then groups of copies at offsets 1..16
     // of every length, which the decoder's fast path and its careful path
     // must both copy byte by byte where they overlap.
-    Bytes stream = {0, 0, 0, 0, 0x00, 0x00};
+    Bytes stream = { 0, 0, 0, 0, 0x00, 0x00 };
     Bytes expected;
     for (int i = 0; i < 16; ++i) {
         stream.push_back(uint8_t('a' + i));

@@ -14,7 +14,7 @@ namespace {
 
 std::string le16(std::uint16_t v)
 {
-    return std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+    return std::string { static_cast<char>(v), static_cast<char>(v >> 8) };
 }
 
 std::string le32(std::uint32_t v)
@@ -65,10 +65,10 @@ TEST(ContainerLayout, NewCategoryLikeFileIsByteExact)
 
     const std::string record = "PK\x01\x02" + le32(32) + tagBlock(r->GetTags()) + "PK\x03\x04";
     const std::string expected = std::string("\x78\x56\x34\x12", 4) + le16(0) + le32(1) // db info
-                                 + le16(1) + le16(1) + le32(255) // table
-                                 + le32(0) + std::string(251, '\0') // conduit block
-                                 + le32(0x01020304) // extra rows at 273
-                                 + record;
+        + le16(1) + le16(1) + le32(255) // table
+        + le32(0) + std::string(251, '\0') // conduit block
+        + le32(0x01020304) // extra rows at 273
+        + record;
     EXPECT_EQ(dir.read("c.dat"), expected);
     EXPECT_EQ(r->GetPos(), 277u);
     EXPECT_EQ(db.GetHeaderManager().GetWriteHeadersEnd(), 273u);
@@ -90,13 +90,15 @@ TEST(ContainerLayout, OutlineLikeTableAndBlockPositions)
 
     const std::string file = dir.read("o.kxo");
     ASSERT_EQ(file.size(), 1313u); // zero records: the file ends after the extra rows
-    EXPECT_EQ(file.substr(0, 30), std::string("\x78\x56\x34\x12", 4) + le16(0) + le32(0) + le16(3)
-                                      + le16(1) + le32(255) + le16(2) + le32(512) + le16(3)
-                                      + le32(512));
+    EXPECT_EQ(file.substr(0, 30),
+        std::string("\x78\x56\x34\x12", 4) + le16(0) + le32(0) + le16(3) + le16(1) + le32(255)
+            + le16(2) + le32(512) + le16(3) + le32(512));
     const std::string tags = tagBlock(db.Header(2)->GetTags());
     EXPECT_EQ(file.substr(30, 255), le32(0) + std::string(251, '\0'));
-    EXPECT_EQ(file.substr(285, 512), le32(tags.size()) + tags + std::string(508 - tags.size(), '\0'));
-    EXPECT_EQ(file.substr(797, 512), le32(tags.size()) + tags + std::string(508 - tags.size(), '\0'));
+    EXPECT_EQ(
+        file.substr(285, 512), le32(tags.size()) + tags + std::string(508 - tags.size(), '\0'));
+    EXPECT_EQ(
+        file.substr(797, 512), le32(tags.size()) + tags + std::string(508 - tags.size(), '\0'));
     EXPECT_EQ(file.substr(1309), le32(0));
 
     CSampleDB back(3);
@@ -239,7 +241,7 @@ TEST(ContainerHeaders, FileLackingHeaderThreeOpensAndAFullWriteAddsItAtTheEnd)
     writeNew(db, dir.file("new.kxo"));
     const std::string file = dir.read("new.kxo");
     EXPECT_EQ(file.substr(10, 20),
-              le16(3) + le16(1) + le32(255) + le16(2) + le32(512) + le16(3) + le32(512));
+        le16(3) + le16(1) + le32(255) + le16(2) + le32(512) + le16(3) + le32(512));
 
     CSampleDB back(3);
     loadAll(back, dir.file("new.kxo"));
@@ -349,7 +351,7 @@ TEST(ContainerHeaders, HeadersThisProgramDoesNotKnowKeepTheirEntriesAndContents)
 {
     TempDir dir;
     CSampleDB newer(3);
-    newer.GetHeaderManager().RegisterHeader({9, 100}, new CSampleHeader);
+    newer.GetHeaderManager().RegisterHeader({ 9, 100 }, new CSampleHeader);
     newer.InitNewDatabase();
     static_cast<CSampleHeader *>(newer.GetHeaderManager().GetHeaderPtr(9))->SetName("future");
     addRecords(newer, 1);
@@ -377,8 +379,9 @@ TEST(ContainerDbInfo, WrongCheckCodeAndNewerVersionAreRefused)
     EXPECT_EQ(t.id, 13u);
     EXPECT_TRUE(t.db);
     EXPECT_EQ(t.error, 12);
-    EXPECT_EQ(t.text, "The db check code is different. This is not a .kxo file. Perhaps you renamed "
-                      "it from a .kxo.pdb file? That won't work. ");
+    EXPECT_EQ(t.text,
+        "The db check code is different. This is not a .kxo file. Perhaps you renamed "
+        "it from a .kxo.pdb file? That won't work. ");
     db.Close();
 
     CSampleDB good(1);

@@ -36,10 +36,10 @@ std::string le32(std::uint32_t v)
 TEST(DBRecordStatus, NewRecordStartsWithTheSixteenByteStatusTag)
 {
     CDBRecord r;
-    const Bytes status = {0x74, 0x61, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01,
-                          0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
-    const Bytes sortChanged = {0x74, 0x61, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02,
-                               0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
+    const Bytes status = { 0x74, 0x61, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01,
+        0x00, 0x00, 0x00, 0x00 };
+    const Bytes sortChanged = { 0x74, 0x61, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
+        0x01, 0x00, 0x00, 0x00, 0x00 };
     Bytes expected = status;
     expected.insert(expected.end(), sortChanged.begin(), sortChanged.end());
     EXPECT_EQ(recordBytes(r), expected);
@@ -125,7 +125,8 @@ TEST(DBRecordFile, WrittenAndReadBackWithIdenticalBytesAndFraming)
     EXPECT_EQ(a.GetPos(), 1u);
     const std::string file = dir.read("rec.bin");
     const std::string tags(reinterpret_cast<const char *>(a.GetRawDataPtr()), a.GetRecSize());
-    EXPECT_EQ(file, std::string("\xAA") + "PK\x01\x02" + le32(a.GetRecSize()) + tags + "PK\x03\x04");
+    EXPECT_EQ(
+        file, std::string("\xAA") + "PK\x01\x02" + le32(a.GetRecSize()) + tags + "PK\x03\x04");
 
     CFileStream in;
     in.Open(path.c_str(), CFile::modeRead);
@@ -146,22 +147,22 @@ TEST(DBRecordFile, WrittenAndReadBackWithIdenticalBytesAndFraming)
 TEST(DBRecordFile, FramingErrorsAndLengthsBeyondTheFile)
 {
     TempDir dir;
-    struct Case
-    {
+    struct Case {
         const char *name;
         std::string bytes;
         unsigned id;
         bool db;
     };
-    const std::string tag = std::string("ta\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00", 16);
+    const std::string tag
+        = std::string("ta\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00", 16);
     const Case cases[] = {
-        {"bad start", "PK\x01\x03" + le32(16) + tag + "PK\x03\x04", 5, true},
-        {"bad end", "PK\x01\x02" + le32(16) + tag + "PK\x03\x05", 6, true},
-        {"end cut", "PK\x01\x02" + le32(16) + tag + "PK", 8, false},
-        {"huge length", "PK\x01\x02" + le32(0xFFFFFFFF) + std::string(1000, 'x'), 8, false},
-        {"length one past", "PK\x01\x02" + le32(17) + tag + "PK\x03\x04", 8, false},
-        {"no length", "PK\x01\x02\x10", 8, false},
-        {"empty", "", 8, false},
+        { "bad start", "PK\x01\x03" + le32(16) + tag + "PK\x03\x04", 5, true },
+        { "bad end", "PK\x01\x02" + le32(16) + tag + "PK\x03\x05", 6, true },
+        { "end cut", "PK\x01\x02" + le32(16) + tag + "PK", 8, false },
+        { "huge length", "PK\x01\x02" + le32(0xFFFFFFFF) + std::string(1000, 'x'), 8, false },
+        { "length one past", "PK\x01\x02" + le32(17) + tag + "PK\x03\x04", 8, false },
+        { "no length", "PK\x01\x02\x10", 8, false },
+        { "empty", "", 8, false },
     };
     for (const Case &c : cases) {
         dir.write("r.bin", c.bytes);
@@ -209,7 +210,7 @@ TEST(DBRecordset, AppendInsertMoveAndDeleteKeepOrderAndOwnership)
     auto *own = new CDBRecord;
     rs.add(own);
     EXPECT_EQ(own->GetRowIndex(), 2u);
-    std::vector<CDBRecord *> kept = {rs.getRecord(0), rs.getRecord(1), rs.getRecord(2)};
+    std::vector<CDBRecord *> kept = { rs.getRecord(0), rs.getRecord(1), rs.getRecord(2) };
     rs.emptyRS();
     EXPECT_EQ(rs.getSize(), 0u);
     for (CDBRecord *r : kept)

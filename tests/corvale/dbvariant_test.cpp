@@ -9,26 +9,25 @@ using namespace kx_gen;
 
 TEST(DBVariant, EachTypeHasItsSizeAndTextForm)
 {
-    const struct
-    {
+    const struct {
         CDBVariant value;
         std::uint16_t type;
         std::int32_t size;
         const char *text;
     } cases[] = {
-        {CDBVariant(), 0, 0, ""},
-        {CDBVariant(std::int16_t(-5)), 1, 2, "short -5"},
-        {CDBVariant(std::uint16_t(65535)), 2, 2, "unsigned short 65535"},
-        {CDBVariant(std::int32_t(-70000)), 3, 4, "long -70000"},
-        {CDBVariant(std::uint32_t(70000)), 4, 4, "unsigned long 70000"},
-        {CDBVariant(2.5), 5, 8, "double      2.500"},
-        {CDBVariant(true), 6, 1, "bool true"},
-        {CDBVariant(false), 6, 1, "bool false"},
-        {CDBVariant("abc"), 7, 3, "String abc"},
-        {CDBVariant("xy", 2), 8, 2, "Binary size = 2"},
-        {CDBVariant('q'), 9, 1, "char q"},
-        {CDBVariant(static_cast<unsigned char>('r')), 10, 1, "unsigned char r"},
-        {CDBVariant(TTime{86400}), 11, 4, "Date time = 86400"},
+        { CDBVariant(), 0, 0, "" },
+        { CDBVariant(std::int16_t(-5)), 1, 2, "short -5" },
+        { CDBVariant(std::uint16_t(65535)), 2, 2, "unsigned short 65535" },
+        { CDBVariant(std::int32_t(-70000)), 3, 4, "long -70000" },
+        { CDBVariant(std::uint32_t(70000)), 4, 4, "unsigned long 70000" },
+        { CDBVariant(2.5), 5, 8, "double      2.500" },
+        { CDBVariant(true), 6, 1, "bool true" },
+        { CDBVariant(false), 6, 1, "bool false" },
+        { CDBVariant("abc"), 7, 3, "String abc" },
+        { CDBVariant("xy", 2), 8, 2, "Binary size = 2" },
+        { CDBVariant('q'), 9, 1, "char q" },
+        { CDBVariant(static_cast<unsigned char>('r')), 10, 1, "unsigned char r" },
+        { CDBVariant(TTime { 86400 }), 11, 4, "Date time = 86400" },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.value.GetType(), c.type) << c.text;
@@ -50,7 +49,7 @@ TEST(DBVariant, ConversionsAndAssignments)
     EXPECT_EQ(v.GetString(), "text");
     EXPECT_FALSE(static_cast<bool>(v));
 
-    v = TTime{42};
+    v = TTime { 42 };
     EXPECT_EQ(v.GetType(), CDBVariant::typeDateTime);
     EXPECT_EQ(static_cast<TTime>(v).time, 42);
 
@@ -69,7 +68,7 @@ TEST(DBVariant, ConversionsAndAssignments)
 
 TEST(DBVariant, BinaryBlocksAreCopiedAttachedAndEmptied)
 {
-    const char bytes[] = {1, 2, 3};
+    const char bytes[] = { 1, 2, 3 };
     CDBVariant b(bytes, 3);
     EXPECT_NE(b.GetBinary(), static_cast<const void *>(bytes));
     EXPECT_EQ(std::memcmp(b.GetBinary(), bytes, 3), 0);

@@ -16,9 +16,8 @@ using namespace kx_gen;
 
 // The bytes of a DIB: a 40-byte header, `table` and `rows` (bottom-up).
 inline std::vector<uint8_t> DibBytes(int width, int height, unsigned bits,
-                                     const std::vector<RGBQUAD> &table,
-                                     const std::vector<uint8_t> &rows, uint32_t compression = BI_RGB,
-                                     uint32_t clrUsed = 0, uint32_t sizeImage = 0)
+    const std::vector<RGBQUAD> &table, const std::vector<uint8_t> &rows,
+    uint32_t compression = BI_RGB, uint32_t clrUsed = 0, uint32_t sizeImage = 0)
 {
     BITMAPINFOHEADER h {};
     h.biSize = 40;
@@ -68,7 +67,7 @@ inline std::vector<RGBQUAD> GreyTable(unsigned count)
     std::vector<RGBQUAD> t(count);
     for (unsigned i = 0; i < count; ++i) {
         const uint8_t v = uint8_t(count > 1 ? i * 255 / (count - 1) : 0);
-        t[i] = {v, v, v, 0};
+        t[i] = { v, v, v, 0 };
     }
     return t;
 }

@@ -17,10 +17,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // A tag block that owns its data, as a record or header does.
-struct Block
-{
+struct Block {
     std::uint8_t *data = nullptr;
-    CTaggedDataManager tags{&data, 0, false, 0, kMemBlock};
+    CTaggedDataManager tags { &data, 0, false, 0, kMemBlock };
 
     Block() = default;
     explicit Block(const Bytes &bytes, bool swap = false)
@@ -30,18 +29,18 @@ struct Block
             std::copy(bytes.begin(), bytes.end(), data);
         }
         tags.assignBuffer(&data, static_cast<std::uint32_t>(bytes.size()),
-                          static_cast<std::uint32_t>(bytes.size()), kMemBlock);
+            static_cast<std::uint32_t>(bytes.size()), kMemBlock);
         tags.setSwap(swap);
     }
     ~Block() { std::free(data); }
     Bytes bytes() const { return Bytes(data, data + tags.size()); }
 };
 
-Bytes tagBytes(std::uint32_t id, const Bytes &value, std::uint32_t flags = 1,
-               std::uint8_t version = 0)
+Bytes tagBytes(
+    std::uint32_t id, const Bytes &value, std::uint32_t flags = 1, std::uint8_t version = 0)
 {
-    Bytes b = {0x74, 0x61, version};
-    for (std::uint32_t v : {flags, id, static_cast<std::uint32_t>(value.size())})
+    Bytes b = { 0x74, 0x61, version };
+    for (std::uint32_t v : { flags, id, static_cast<std::uint32_t>(value.size()) })
         for (int i = 0; i < 4; ++i)
             b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     b.insert(b.end(), value.begin(), value.end());
@@ -123,14 +122,14 @@ TEST(TaggedData, EmptyBlockHasNoTagsAndTheFirstSetCreatesHeaderAndData)
     bool changed = false;
     ASSERT_EQ(b.tags.setData(5, "\x01\x02\x03", 3, &changed), 0);
     EXPECT_TRUE(changed);
-    EXPECT_EQ(b.bytes(), tagBytes(5, {1, 2, 3}));
+    EXPECT_EQ(b.bytes(), tagBytes(5, { 1, 2, 3 }));
     EXPECT_EQ(b.tags.size(), 18u);
 }
 
 TEST(TaggedData, SettingAnEqualValueLeavesTheBytesAndReportsNoChange)
 {
     // A stored tag whose changed bit was cleared (as after a synchronisation).
-    Block b(tagBytes(4, {9, 9}, 0));
+    Block b(tagBytes(4, { 9, 9 }, 0));
     const Bytes before = b.bytes();
     bool changed = true;
     ASSERT_EQ(b.tags.setData(4, "\x09\x09", 2, &changed), 0);
@@ -140,7 +139,7 @@ TEST(TaggedData, SettingAnEqualValueLeavesTheBytesAndReportsNoChange)
     // The same bytes under another version are a change.
     ASSERT_EQ(b.tags.setData(4, "\x09\x09", 2, &changed, 3), 0);
     EXPECT_TRUE(changed);
-    EXPECT_EQ(b.bytes(), tagBytes(4, {9, 9}, 1, 3));
+    EXPECT_EQ(b.bytes(), tagBytes(4, { 9, 9 }, 1, 3));
 
     // Once set, the changed bit stays until cleared, so equal values rewrite.
     ASSERT_EQ(b.tags.setData(4, "\x09\x09", 2, &changed, 3), 0);
@@ -162,11 +161,11 @@ TEST(TaggedData, TagsEndUpSortedWithStringsAfterPlainTags)
     ASSERT_EQ(b.tags.setString(2, "two"), 0);
     ASSERT_EQ(b.tags.setUInt16(4, 3), 0);
     ASSERT_EQ(b.tags.setData(4, "\x01\x02\x03\x04\x05", 5), 0); // grows in place
-    EXPECT_EQ(idsOf(b), (std::vector<std::uint32_t>{1, 4, 9, 0x10000, 0x10002}));
+    EXPECT_EQ(idsOf(b), (std::vector<std::uint32_t> { 1, 4, 9, 0x10000, 0x10002 }));
 
     ASSERT_EQ(b.tags.deleteData(4), 0);
     EXPECT_EQ(b.tags.deleteData(4), 0); // absent: nothing to do
-    EXPECT_EQ(idsOf(b), (std::vector<std::uint32_t>{1, 9, 0x10000, 0x10002}));
+    EXPECT_EQ(idsOf(b), (std::vector<std::uint32_t> { 1, 9, 0x10000, 0x10002 }));
     _String s;
     ASSERT_EQ(b.tags.getString(2, s), 0);
     EXPECT_EQ(s, "two");
@@ -185,7 +184,7 @@ TEST(TaggedData, ValuesReadBackWithTheirSizesVersionsAndLimits)
     EXPECT_EQ(std::string(out, 6), "abcdef");
 
     size = 5; // too small: nothing copied
-    char small[5] = {'-', '-', '-', '-', '-'};
+    char small[5] = { '-', '-', '-', '-', '-' };
     EXPECT_EQ(b.tags.getData(7, small, size), kTagBufferOverflow);
     EXPECT_EQ(small[0], '-');
 
@@ -212,19 +211,19 @@ TEST(TaggedData, TypedValuesHaveFixedWidthsAndSwapModeReversesThem)
     ASSERT_EQ(b.tags.setUInt16(1, 0x1234), 0);
     ASSERT_EQ(b.tags.setInt32(2, -2), 0);
     ASSERT_EQ(b.tags.setBool(3, true), 0);
-    EXPECT_EQ(b.bytes(), tagBytes(1, {0x34, 0x12}) + tagBytes(2, {0xFE, 0xFF, 0xFF, 0xFF})
-                             + tagBytes(3, {1}));
+    EXPECT_EQ(b.bytes(),
+        tagBytes(1, { 0x34, 0x12 }) + tagBytes(2, { 0xFE, 0xFF, 0xFF, 0xFF }) + tagBytes(3, { 1 }));
     std::uint32_t u = 0;
     EXPECT_EQ(b.tags.getUInt32(1, u), kTagDataCorrupt); // 2 bytes stored
     std::uint8_t byte = 0;
     EXPECT_EQ(b.tags.getUInt8(2, byte), kTagBufferOverflow);
 
-    Block s(Bytes{}, true);
+    Block s(Bytes {}, true);
     ASSERT_EQ(s.tags.setUInt16(0x0102, 0x1234), 0);
     ASSERT_EQ(s.tags.setString(0, "ab"), 0);
     // Code, id, length and the value reversed; version, flags and text not.
-    const Bytes expected = {0x61, 0x74, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
-                            0x02, 0x00, 0x00, 0x00, 0x02, 0x12, 0x34};
+    const Bytes expected = { 0x61, 0x74, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x02, 0x00,
+        0x00, 0x00, 0x02, 0x12, 0x34 };
     EXPECT_EQ(Bytes(s.data, s.data + expected.size()), expected);
     std::uint16_t v = 0;
     ASSERT_EQ(s.tags.getUInt16(0x0102, v), 0);
@@ -240,7 +239,7 @@ TEST(TaggedDataStrings, StoredWithTerminatorAndReadBackInEveryForm)
     bool changed = false;
     ASSERT_EQ(b.tags.setString(3, "hi", &changed), 0);
     EXPECT_TRUE(changed);
-    EXPECT_EQ(b.bytes(), tagBytes(0x10003, {'h', 'i', 0}));
+    EXPECT_EQ(b.bytes(), tagBytes(0x10003, { 'h', 'i', 0 }));
     ASSERT_EQ(b.tags.setString(4, ""), 0);
     std::uint32_t n = 0;
     ASSERT_EQ(b.tags.getTagDataSize(0x10004, n), 0);
@@ -260,9 +259,9 @@ TEST(TaggedDataStrings, StoredWithTerminatorAndReadBackInEveryForm)
 
 TEST(TaggedDataStrings, ZeroLengthUnterminatedAndUnicodeTags)
 {
-    const Bytes unicode = {'c', 0, 0xE9, 0, 0xAC, 0x20, 0, 0}; // "cé€" in UTF-16
-    Block b(tagBytes(0x10000, {}) + tagBytes(0x10001, {'a', 'b'})
-            + tagBytes(0x10002, unicode, 1 | kTagUnicodeFlag));
+    const Bytes unicode = { 'c', 0, 0xE9, 0, 0xAC, 0x20, 0, 0 }; // "cé€" in UTF-16
+    Block b(tagBytes(0x10000, {}) + tagBytes(0x10001, { 'a', 'b' })
+        + tagBytes(0x10002, unicode, 1 | kTagUnicodeFlag));
     _String s = "x";
     ASSERT_EQ(b.tags.getString(0, s), 0);
     EXPECT_TRUE(s.IsEmpty());
@@ -273,11 +272,11 @@ TEST(TaggedDataStrings, ZeroLengthUnterminatedAndUnicodeTags)
     // Rewriting a UTF-16 tag as 8-bit text clears the flag, and counts as a
     // change even when the bytes are the same (they now mean "ab", not one
     // CJK character).
-    Block u(tagBytes(0x10000, {'a', 'b', 0, 0}, kTagUnicodeFlag));
+    Block u(tagBytes(0x10000, { 'a', 'b', 0, 0 }, kTagUnicodeFlag));
     bool changed = false;
     ASSERT_EQ(u.tags.setString(0, _String("ab\0", 3), &changed), 0);
     EXPECT_TRUE(changed);
-    EXPECT_EQ(u.bytes(), tagBytes(0x10000, {'a', 'b', 0, 0}, kTagChangedFlag));
+    EXPECT_EQ(u.bytes(), tagBytes(0x10000, { 'a', 'b', 0, 0 }, kTagChangedFlag));
     ASSERT_EQ(u.tags.getString(0, s), 0);
     EXPECT_EQ(s, "ab");
 }
@@ -285,7 +284,7 @@ TEST(TaggedDataStrings, ZeroLengthUnterminatedAndUnicodeTags)
 TEST(TaggedDataCorruption, ShortTailIsNotScannedAndBadCodesAreReported)
 {
     for (std::size_t tail = 1; tail < kTagHeaderSize; ++tail) {
-        Block b(tagBytes(1, {5}) + Bytes(tail, 0xEE));
+        Block b(tagBytes(1, { 5 }) + Bytes(tail, 0xEE));
         bool found = true;
         std::uint32_t offset = 0;
         ASSERT_EQ(b.tags.findTag(7, offset, found), 0) << tail;
@@ -295,7 +294,7 @@ TEST(TaggedDataCorruption, ShortTailIsNotScannedAndBadCodesAreReported)
         EXPECT_EQ(b.tags.getUInt8(1, v), 0);
     }
 
-    Bytes bad = tagBytes(1, {5}) + tagBytes(2, {6});
+    Bytes bad = tagBytes(1, { 5 }) + tagBytes(2, { 6 });
     bad[16] = 0x75; // second tag's code
     Block b(bad);
     std::uint8_t v = 0;
@@ -307,8 +306,8 @@ TEST(TaggedDataCorruption, ShortTailIsNotScannedAndBadCodesAreReported)
 
 TEST(TaggedDataCorruption, TagLengthPastTheEndOfTheBlockIsCorrupt)
 {
-    for (std::uint32_t declared : {2u, 100u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
-        Bytes bytes = tagBytes(1, {5}) + tagBytes(0x10000, {'a', 0});
+    for (std::uint32_t declared : { 2u, 100u, 0xFFFFFFF0u, 0xFFFFFFFFu }) {
+        Bytes bytes = tagBytes(1, { 5 }) + tagBytes(0x10000, { 'a', 0 });
         bytes[16 + kTagLengthOffset] = static_cast<std::uint8_t>(declared);
         bytes[16 + kTagLengthOffset + 1] = static_cast<std::uint8_t>(declared >> 8);
         bytes[16 + kTagLengthOffset + 2] = static_cast<std::uint8_t>(declared >> 16);
@@ -327,17 +326,16 @@ TEST(TaggedDataCorruption, TagLengthPastTheEndOfTheBlockIsCorrupt)
 TEST(TaggedDataErrors, ProcessErrorThrowsTheMessageOfEachCode)
 {
     EXPECT_EQ(thrown([] { CTaggedDataManager::ProcessError(__FILE__, __LINE__, 0); }).id, 0u);
-    const struct
-    {
+    const struct {
         std::int32_t code;
         unsigned id;
         const char *text;
     } cases[] = {
-        {kTagDataCorrupt, 15, "Data corruption error"},
-        {kTagNotFound, 16, "Data class not found error"},
-        {kTagBufferOverflow, 17, "Data buffer overflow error"},
-        {kTagError, 18, "Unknown data error"},
-        {-7, 18, "Unknown data error"},
+        { kTagDataCorrupt, 15, "Data corruption error" },
+        { kTagNotFound, 16, "Data class not found error" },
+        { kTagBufferOverflow, 17, "Data buffer overflow error" },
+        { kTagError, 18, "Unknown data error" },
+        { -7, 18, "Unknown data error" },
     };
     for (const auto &c : cases) {
         auto t = thrown([&] { CTaggedDataManager::ProcessError(__FILE__, __LINE__, c.code); });
@@ -348,8 +346,8 @@ TEST(TaggedDataErrors, ProcessErrorThrowsTheMessageOfEachCode)
     }
     Block b;
     EXPECT_EQ(thrown([&] {
-                  std::uint8_t v;
-                  KX_TAG_CHECK(b.tags.getUInt8(1, v));
-              }).id,
-              16u);
+        std::uint8_t v;
+        KX_TAG_CHECK(b.tags.getUInt8(1, v));
+    }).id,
+        16u);
 }

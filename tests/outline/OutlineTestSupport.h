@@ -13,6 +13,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Builds items under `parent` from a line in the form of DebugDump: texts
@@ -115,12 +116,22 @@ public:
 
 // One record of a test file.
 struct TRow {
-    int indent = 0;
+    TRow(int indent_, std::string text_, std::uint32_t id_ = 0, std::string note_ = std::string(),
+        bool checked_ = false, bool expanded_ = true)
+        : indent(indent_)
+        , text(std::move(text_))
+        , id(id_)
+        , note(std::move(note_))
+        , checked(checked_)
+        , expanded(expanded_)
+    {
+    }
+    int indent;
     std::string text;
-    std::uint32_t id = 0;
+    std::uint32_t id;
     std::string note;
-    bool checked = false;
-    bool expanded = true;
+    bool checked;
+    bool expanded;
 };
 
 // Writes an outline file with `rows` in this order, every mark clear (as

@@ -70,11 +70,45 @@ private:
 
 } // namespace
 
-// A record in the order of the save, with where it was in the file before.
+// A record in the order of the save, with where it was in the file before
+// and the marks that the save may change.
 struct COutlineMan::TSaveRow {
     COutlineRecord *m_pRecord;
     std::uint32_t m_nOldRowIndex;
     std::uint32_t m_nOldPos;
+    std::uint8_t m_nOldStatus;
+    bool m_bOldSortChanged;
+    bool m_bOldStatusTagChanged;
+    bool m_bOldSortTagChanged;
+
+    explicit TSaveRow(COutlineRecord *record)
+        : m_pRecord(record)
+        , m_nOldRowIndex(record->GetRowIndex())
+        , m_nOldPos(record->GetPos())
+        , m_nOldStatus(record->GetFlag())
+        , m_bOldSortChanged(record->IsSortChanged())
+        , m_bOldStatusTagChanged(TagChanged(*record, kx_gen::kStatusTagID))
+        , m_bOldSortTagChanged(TagChanged(*record, kx_gen::kSortChangedTagID))
+    {
+    }
+
+    // Puts the record back as it was before the save.
+    void Restore() const
+    {
+        m_pRecord->SetRowIndex(m_nOldRowIndex);
+        m_pRecord->SetPos(m_nOldPos);
+        m_pRecord->SetFlag(m_nOldStatus);
+        m_pRecord->SetSortChanged(m_bOldSortChanged);
+        m_pRecord->GetTags().setTagChanged(kx_gen::kStatusTagID, m_bOldStatusTagChanged);
+        m_pRecord->GetTags().setTagChanged(kx_gen::kSortChangedTagID, m_bOldSortTagChanged);
+    }
+
+    static bool TagChanged(const COutlineRecord &record, std::uint32_t id)
+    {
+        bool changed = false;
+        record.GetTags().getTagChanged(id, changed);
+        return changed;
+    }
 };
 
 bool COutlineMan::Save(const char *path)
@@ -114,7 +148,7 @@ void COutlineMan::SaveToFile(const char *path)
             item.m_pRecord = static_cast<COutlineRecord *>(fresh.release());
         }
         item.StoreToRecord();
-        rows.push_back({ item.m_pRecord, item.m_pRecord->GetRowIndex(), item.m_pRecord->GetPos() });
+        rows.emplace_back(item.m_pRecord);
     }
     if (records->getSize() != rows.size()) {
         // Records that no item holds would be written as items of their
@@ -133,37 +167,37 @@ void COutlineMan::SaveToFile(const char *path)
         for (kx_gen::CDBRecord *r : orphans)
             records->Delete(r);
     }
-    records->emptyRS();
-    records->reserve(rows.size());
-    for (const TSaveRow &row : rows)
-        records->add(row.m_pRecord);
-
-    // A failed save leaves the records as they were towards the file on
-    // disk, which is unchanged: the next save compares with it again.
-    const bool outlineChanged = m_pDB->GetOutlineChanged();
-    const bool synchronized = m_pDB->GetSynchronized();
+    // A failed save leaves the records and the headers as they were, as is
+    // the file on disk: the next save compares with that file again.
+    COutlineDB savedHeaders;
+    savedHeaders.InitNewDatabase();
+    savedHeaders.copySharedHeader(*m_pDB);
+    savedHeaders.copyPrivateHeader(*m_pDB);
     struct CRestore {
-        std::vector<TSaveRow> &rows;
-        COutlineDB *db;
-        bool outlineChanged;
-        bool synchronized;
+        const std::vector<TSaveRow> &rows;
+        COutlineDB &db;
+        const COutlineDB &headers;
         bool done = false;
         ~CRestore()
         {
             if (done)
                 return;
-            for (const TSaveRow &row : rows) {
-                row.m_pRecord->SetRowIndex(row.m_nOldRowIndex);
-                row.m_pRecord->SetPos(row.m_nOldPos);
-            }
             try {
-                db->SetOutlineChanged(outlineChanged);
-                db->SetSynchronized(synchronized);
+                for (const TSaveRow &row : rows)
+                    row.Restore();
+                db.copySharedHeader(headers);
+                db.copyPrivateHeader(headers);
             } catch (CException *e) {
                 ExceptionHolder holder(e);
             }
         }
-    } restore { rows, m_pDB, outlineChanged, synchronized };
+    } restore { rows, *m_pDB, savedHeaders };
+
+    // Adding gives each record its place in this order as its row index.
+    records->emptyRS();
+    records->reserve(rows.size());
+    for (const TSaveRow &row : rows)
+        records->add(row.m_pRecord);
 
     CSafeSaveFile file(path);
     CCloseGuard closeGuard(m_pDB);
@@ -194,16 +228,10 @@ void COutlineMan::SaveToFile(const char *path)
             scratch.InitNewDatabase();
             scratch.copySharedHeader(*m_pDB);
             scratch.copyPrivateHeader(*m_pDB);
-            try {
-                m_pDB->ReadSharedHeader();
-                m_pDB->ReadPrivateHeader();
-                if (!scratch.compareSharedHeader(*m_pDB) || !scratch.comparePrivateHeader(*m_pDB))
-                    scratch.SetOutlineChanged(true);
-            } catch (...) {
-                m_pDB->copySharedHeader(scratch);
-                m_pDB->copyPrivateHeader(scratch);
-                throw;
-            }
+            m_pDB->ReadSharedHeader();
+            m_pDB->ReadPrivateHeader();
+            if (!scratch.compareSharedHeader(*m_pDB) || !scratch.comparePrivateHeader(*m_pDB))
+                scratch.SetOutlineChanged(true);
             m_pDB->copySharedHeader(scratch);
             m_pDB->copyPrivateHeader(scratch);
         }

@@ -17,25 +17,24 @@ namespace kx_gen {
 // Operations that take a position and a length return 0 on success, or -1
 // (kTagError) when the range lies outside the data or memory runs out; a
 // failed operation changes nothing.
-class KX_GEN_EXPORT CBufferManager
-{
+class KX_GEN_EXPORT CBufferManager {
 public:
     // buffer: address of the owner's data pointer (may be null: no data yet).
     CBufferManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0,
-                   std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
+        std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
     virtual ~CBufferManager();
 
     CBufferManager(const CBufferManager &) = delete;
     CBufferManager &operator=(const CBufferManager &) = delete;
 
     // Points the manager at another owner pointer; the data is not touched.
-    void assignBuffer(std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity,
-                      std::uint32_t growBy);
+    void assignBuffer(
+        std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy);
 
     // Replaces oldLength bytes at pos by newLength bytes of data (data may be
     // null: the new bytes are then left as they were or zero when new).
-    std::int32_t replace(std::uint32_t pos, std::uint32_t oldLength, const void *data,
-                         std::uint32_t newLength);
+    std::int32_t replace(
+        std::uint32_t pos, std::uint32_t oldLength, const void *data, std::uint32_t newLength);
     std::int32_t insert(std::uint32_t pos, const void *data, std::uint32_t length)
     {
         return replace(pos, 0, data, length);

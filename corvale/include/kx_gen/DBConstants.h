@@ -31,15 +31,15 @@ constexpr std::uint32_t kHeaderMemBlock = 255;
 
 // Result codes of the tag operations (0 is success).
 constexpr std::int32_t kTagOK = 0;
-constexpr std::int32_t kTagError = -1;             // allocation failed, bad range
-constexpr std::int32_t kTagDataCorrupt = -4556;    // bad tag code, tag or string overruns
-constexpr std::int32_t kTagNotFound = -4555;       // no tag of that id
+constexpr std::int32_t kTagError = -1; // allocation failed, bad range
+constexpr std::int32_t kTagDataCorrupt = -4556; // bad tag code, tag or string overruns
+constexpr std::int32_t kTagNotFound = -4555; // no tag of that id
 constexpr std::int32_t kTagBufferOverflow = -4554; // stored value larger than the buffer
 
 // --- Records ------------------------------------------------------------------
 
 // Tag ids every record holds.
-constexpr std::uint32_t kStatusTagID = 1;      // u8 status bits
+constexpr std::uint32_t kStatusTagID = 1; // u8 status bits
 constexpr std::uint32_t kSortChangedTagID = 2; // bool
 
 // Status bit positions, counted from the most significant bit (mask 0x80 >> pos).
@@ -52,8 +52,8 @@ constexpr int kArchivedBitPos = 4;
 // A record on disk: start marker, u32 length, tag block, end marker.
 constexpr std::uint32_t kStartTagLen = 4;
 constexpr std::uint32_t kEndTagLen = 4;
-constexpr std::uint8_t kRecordStartTag[kStartTagLen] = {0x50, 0x4B, 0x01, 0x02};
-constexpr std::uint8_t kRecordEndTag[kEndTagLen] = {0x50, 0x4B, 0x03, 0x04};
+inline constexpr std::uint8_t kRecordStartTag[kStartTagLen] = { 0x50, 0x4B, 0x01, 0x02 };
+inline constexpr std::uint8_t kRecordEndTag[kEndTagLen] = { 0x50, 0x4B, 0x03, 0x04 };
 // The smallest framed record: markers and length, no tag block.
 constexpr std::uint32_t kMinFramedRecordSize = kStartTagLen + 4 + kEndTagLen;
 

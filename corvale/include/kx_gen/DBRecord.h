@@ -13,13 +13,22 @@ namespace kx_gen {
 // One row of a database: a tag block with the status byte (tag 1) and the
 // sort-changed flag (tag 2), framed on disk as start marker, u32 length,
 // tag block, end marker. Derived records add their own tags in Init.
-class KX_GEN_EXPORT CDBRecord : public CBaseObject
-{
+class KX_GEN_EXPORT CDBRecord : public CBaseObject {
 public:
     // A record with status 0 and sort-changed false, in no file. Init (called
     // by the recordset that makes the record) adds the class's defaults.
     // Throws CException message 18 when memory runs out.
     CDBRecord();
+    // Selects the constructor of a record that Read is about to fill.
+    struct TToBeRead
+    {
+    };
+    // A record without any tag, in no file: Read gives it its tags. Costs no
+    // allocation, which matters when a file's rows are read.
+    explicit CDBRecord(TToBeRead)
+        : m_tags(&m_pData, 0, false, 0, kMemBlock)
+    {
+    }
     // Deep copies of the tag block; the copy is in no file (pos 0xFFFFFFFF)
     // and keeps the row index of the source.
     CDBRecord(const CDBRecord &other);
@@ -29,9 +38,10 @@ public:
     // Reads one framed record at the stream's position, replacing the tag
     // block. Throws CDBException message 5 / 6 for a missing start / end
     // marker, CException message 8 when the file ends before the record does
-    // (checked before anything is allocated) and message 11 when memory runs
-    // out. After a failure the record holds what was read and must not be
-    // written back.
+    // and message 11 when memory runs out. A length above 64 KiB is checked
+    // against the file before anything is allocated, so no length makes it
+    // set aside more than that or than the file holds. After a failure the
+    // record holds what was read and must not be written back.
     void Read(CFileStream &stream) override;
     // Writes the framed record at the stream's position and remembers that
     // position (GetPos). Throws the stream's exceptions.

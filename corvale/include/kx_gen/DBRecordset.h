@@ -13,13 +13,11 @@ class CDBRecord;
 // The in-memory rows of a database: an ordered list of records that the
 // recordset owns (every record it holds is deleted with it or by Free).
 // Derived recordsets make the records of their database's class.
-class KX_GEN_EXPORT CDBRecordset
-{
+class KX_GEN_EXPORT CDBRecordset {
 public:
     // A place in the list, as returned by GetRowPos; invalid when the record
     // was not found. A position stays meaningful until the list changes.
-    class Position
-    {
+    class Position {
     public:
         Position() = default;
         bool IsValid() const { return m_index != kInvalid; }
@@ -28,7 +26,10 @@ public:
     private:
         friend class CDBRecordset;
         static constexpr std::size_t kInvalid = static_cast<std::size_t>(-1);
-        explicit Position(std::size_t index) : m_index(index) {}
+        explicit Position(std::size_t index)
+            : m_index(index)
+        {
+        }
         std::size_t m_index = kInvalid;
     };
 
@@ -43,6 +44,10 @@ public:
     // The caller owns it until it is added. The base recordset makes plain
     // CDBRecord objects.
     virtual CDBRecord *CreateDBRecord();
+    // A record of the database's class that CDBRecord::Read is about to fill
+    // (its defaults would be overwritten at once). The base recordset
+    // returns CreateDBRecord().
+    virtual CDBRecord *CreateRecordToRead();
 
     // A new record at the end; its row index is its position.
     CDBRecord *Append();

@@ -10,8 +10,7 @@ namespace kx_gen {
 
 // A typed value for table cells: a number, an owned string or an owned
 // binary block, with its type and size in bytes.
-class KX_GEN_EXPORT CDBVariant
-{
+class KX_GEN_EXPORT CDBVariant {
 public:
     enum Type : std::uint16_t {
         typeNone = 0,
@@ -95,7 +94,7 @@ private:
         void *pBinary;
     };
 
-    Value m_value{};
+    Value m_value {};
     std::int32_t m_nSize = 0;
     std::uint16_t m_nType = typeNone;
 };

@@ -15,8 +15,7 @@ class CConduitHeader;
 class CDBRecord;
 
 // The 10 bytes at the start of every container file.
-struct TDbInfo
-{
+struct TDbInfo {
     std::uint32_t checkCode = kDbCheckCode;
     std::uint16_t version = 0;
     std::uint32_t rowCount = 0;
@@ -31,8 +30,7 @@ struct TDbInfo
 // recordset. Every operation throws the library's exceptions on failure; a
 // failed read leaves what was read so far, and the caller discards the
 // database.
-class KX_GEN_EXPORT CDatabase : public CFileStream
-{
+class KX_GEN_EXPORT CDatabase : public CFileStream {
 public:
     // A database of the given version with the conduit header (id 1, 255
     // bytes) registered and no file.

@@ -21,9 +21,10 @@ class CFile;
 // unsupported format, no memory) they return null and leave their inputs as
 // they were. Functions taking an HMEM check the DIB with IsValidDIB first.
 
-// The largest number of pixels the utilities create or decode; it keeps a
-// small hostile header from asking for gigabytes.
-constexpr uint64_t kMaxDIBPixels = uint64_t(1) << 26;
+// The largest number of pixels the utilities create or decode (4096 x 4096,
+// room for a screen shot); it keeps a small hostile header, a run-length
+// compressed one above all, from asking for gigabytes.
+constexpr uint64_t kMaxDIBPixels = uint64_t(1) << 24;
 
 // True when the block holds a DIB these utilities can read: a header of at
 // least 40 bytes, width 1..32767, a non-zero height of at most 32767 rows (top-down

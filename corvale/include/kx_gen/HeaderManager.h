@@ -4,7 +4,6 @@
 #include "kx_gen/Export.h"
 
 #include <cstdint>
-#include <map>
 #include <vector>
 
 namespace kx_gen {
@@ -13,16 +12,14 @@ class CFileStream;
 class CTaggedDataHeader;
 
 // One entry of a container's header table as it stands on disk.
-struct THeaderRecord
-{
+struct THeaderRecord {
     std::uint16_t id = 0;
     std::uint32_t size = 0; // bytes of the header block
 };
 
 // A header known to the manager: from the file's table or registered by the
 // program.
-struct THeaderInfo
-{
+struct THeaderInfo {
     std::uint16_t id = 0;
     std::uint32_t size = 0;
     CTaggedDataHeader *header = nullptr; // the registered object, or none
@@ -43,8 +40,7 @@ struct THeaderInfo
 // Every table read from a file is checked against the file's length before
 // it is used: a table or a block that runs past the end throws CException
 // message 8.
-class KX_GEN_EXPORT CHeaderManager
-{
+class KX_GEN_EXPORT CHeaderManager {
 public:
     explicit CHeaderManager(std::uint32_t base = kHeaderBaseOffset);
     // Deletes every registered header object.
@@ -141,7 +137,12 @@ private:
     bool m_bDiskTableKnown = false;
     // Contents of blocks in the file that no registered header reads, kept
     // so that a full write does not lose them.
-    std::map<std::uint16_t, std::vector<std::uint8_t>> m_foreignBlocks;
+    struct TForeignBlock {
+        std::uint16_t id = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    const TForeignBlock *findForeign(std::uint16_t id) const;
+    std::vector<TForeignBlock> m_foreignBlocks;
 };
 
 } // namespace kx_gen

@@ -15,6 +15,13 @@ public:
     static constexpr std::uint32_t kInternalIdTag = 17;
     static constexpr std::uint32_t kParentIdTag = 18;
 
+    CLinkedOutlRec() = default;
+    // A record without tags that Read is about to fill.
+    explicit CLinkedOutlRec(TToBeRead toBeRead)
+        : COutlineRecord(toBeRead)
+    {
+    }
+
     // The outline record's defaults, then internal and parent id 0.
     void Init() override;
 
@@ -30,6 +37,7 @@ class KX_GEN_EXPORT CLinkedOutlRS : public CDBRecordset {
 public:
     // A new CLinkedOutlRec with its defaults; the caller owns it until added.
     CDBRecord *CreateDBRecord() override;
+    CDBRecord *CreateRecordToRead() override;
 };
 
 } // namespace kx_gen

@@ -20,6 +20,8 @@ class KX_GEN_EXPORT COutlineRecordset : public CDBRecordset {
 public:
     // A new COutlineRecord with its defaults; the caller owns it until added.
     CDBRecord *CreateDBRecord() override;
+    // A COutlineRecord without tags, for CDBRecord::Read to fill.
+    CDBRecord *CreateRecordToRead() override;
 };
 
 // An outline document (.kxo) or template (.kxt): the container with the

@@ -29,6 +29,11 @@ public:
     static constexpr std::uint32_t kDrawingTag = 12;
 
     COutlineRecord() = default;
+    // A record without tags that Read is about to fill.
+    explicit COutlineRecord(TToBeRead toBeRead)
+        : CDBRecord(toBeRead)
+    {
+    }
     COutlineRecord(const COutlineRecord &other) = default;
     // Deep copy of the tags; the copy is in no file.
     COutlineRecord &operator=(const COutlineRecord &other);

@@ -88,9 +88,6 @@ public:
     long EnumKey(std::string_view path, std::size_t index, std::string *name) const;
     long EnumValue(std::string_view path, std::size_t index, const Value **value) const;
 
-    // Whether two bytes strings name the same key or value (case folded).
-    static bool SameName(std::string_view a, std::string_view b);
-
     struct Node;
 
 private:

@@ -13,8 +13,7 @@ class CFileStream;
 // One fixed-size header block of a container file: u32 length L, L bytes of
 // tag block, zero padding up to the block size recorded in the header table.
 // Derived headers add their fields in CreateNewFields.
-class KX_GEN_EXPORT CTaggedDataHeader
-{
+class KX_GEN_EXPORT CTaggedDataHeader {
 public:
     CTaggedDataHeader();
     // Deep copies of the tag block.
@@ -48,8 +47,7 @@ protected:
 
 // Header 1 of every database, kept for the synchronisation conduit: the
 // library creates it empty and carries whatever tags the conduit stores.
-class KX_GEN_EXPORT CConduitHeader : public CTaggedDataHeader
-{
+class KX_GEN_EXPORT CConduitHeader : public CTaggedDataHeader {
 public:
     CConduitHeader() = default;
 };

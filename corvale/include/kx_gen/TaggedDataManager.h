@@ -22,12 +22,10 @@ namespace kx_gen {
 // In swap mode the code, id and length of every header and the 2- and 4-byte
 // typed values are stored big-endian; the version, the flags and raw data
 // (strings, blobs) never are. Nothing in this system turns swap mode on.
-class KX_GEN_EXPORT CTaggedDataManager : public CBufferManager
-{
+class KX_GEN_EXPORT CTaggedDataManager : public CBufferManager {
 public:
     // One tag header as it stands in the block.
-    struct TagType
-    {
+    struct TagType {
         std::uint16_t code = kTaggedDataCode;
         std::uint8_t version = 0;
         std::uint32_t flags = 0;
@@ -35,9 +33,8 @@ public:
         std::uint32_t length = 0;
     };
 
-    CTaggedDataManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0,
-                       bool swap = false, std::uint32_t capacity = 0,
-                       std::uint32_t growBy = kMemBlock);
+    CTaggedDataManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0, bool swap = false,
+        std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
 
     bool getSwap() const { return m_bSwap; }
     void setSwap(bool swap) { m_bSwap = swap; }
@@ -48,12 +45,12 @@ public:
     // anything else is rewritten with the changed bit set. `changed` (may be
     // null) tells which happened.
     std::int32_t setData(std::uint32_t id, const void *data, std::uint32_t length,
-                         bool *changed = nullptr, std::uint8_t version = 0);
+        bool *changed = nullptr, std::uint8_t version = 0);
     // Copies the value of id into out. `size` holds the capacity of out on
     // entry and the stored length on success; a stored value larger than the
     // capacity copies nothing and yields kTagBufferOverflow. `version` may be null.
-    std::int32_t getData(std::uint32_t id, void *out, std::uint32_t &size,
-                         std::uint8_t *version = nullptr) const;
+    std::int32_t getData(
+        std::uint32_t id, void *out, std::uint32_t &size, std::uint8_t *version = nullptr) const;
     // A pointer to the value of id in place (valid until the block changes),
     // or null when the tag is absent, the block is corrupt or the value is
     // shorter than expectedSize.
@@ -115,8 +112,8 @@ public:
     // Locates id: offset is where its header starts, or the insertion point
     // when absent (found false). kTagDataCorrupt when the walk meets a bad
     // code or a tag whose data runs past the end of the block.
-    std::int32_t findTag(std::uint32_t id, std::uint32_t &offset, bool &found,
-                         TagType *header = nullptr) const;
+    std::int32_t findTag(
+        std::uint32_t id, std::uint32_t &offset, bool &found, TagType *header = nullptr) const;
     // The tag whose header starts at offset, checked as findTag checks it:
     // kTagNotFound when fewer than 15 bytes remain there (the end of the
     // block), kTagDataCorrupt for a bad code or data past the end. Walks
@@ -130,12 +127,12 @@ public:
     // kTagDataCorrupt, 16 for kTagNotFound, 17 for kTagBufferOverflow and 18
     // for any other; returns for 0. file and line identify the caller in
     // diagnostics; reserved is always null.
-    static void ProcessError(const char *file, int line, std::int32_t code,
-                             void *reserved = nullptr);
+    static void ProcessError(
+        const char *file, int line, std::int32_t code, void *reserved = nullptr);
 
 private:
     std::int32_t setDataImpl(std::uint32_t id, const void *data, std::uint32_t length,
-                             bool *changed, std::uint8_t version, bool force);
+        bool *changed, std::uint8_t version, bool force);
     std::int32_t getFixed(std::uint32_t id, void *out, std::uint32_t width) const;
     std::uint16_t order16(std::uint16_t v) const;
     std::uint32_t order32(std::uint32_t v) const;

@@ -1,0 +1,2 @@
+find_package(ZLIB REQUIRED)
+target_link_libraries(${name} PRIVATE ZLIB::ZLIB)
