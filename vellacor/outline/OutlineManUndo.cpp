@@ -120,7 +120,27 @@ COutlineNode *COutlineMan::Suggest(COutlineNode *node) const
 {
     if (!node || node->m_Item.m_bDetached)
         return nullptr;
-    return IsVisible(node) ? node : GetPrevVisible(node);
+    if (IsVisible(node))
+        return node;
+    // The last visible item before the node in display order: find the
+    // outermost hidden item around it; a collapsed parent of that is the
+    // answer, else what is shown before it in its list.
+    COutlineNode *hidden = node;
+    for (COutlineNode *p = m_Tree.GetParent(hidden); p && !IsVisible(p); p = m_Tree.GetParent(p))
+        hidden = p;
+    COutlineNode *parent = m_Tree.GetParent(hidden);
+    if (parent && !parent->m_Item.m_bExpanded)
+        return parent;
+    COutlineNode *n = GetPrevShownSibling(hidden);
+    if (!n)
+        return parent;
+    while (n->m_Item.m_bExpanded) {
+        COutlineNode *last = GetLastShownChild(n);
+        if (!last)
+            break;
+        n = last;
+    }
+    return n;
 }
 
 // ---- Replay ----------------------------------------------------------------------
