@@ -105,10 +105,18 @@ bool CDBRecordset::Delete(std::size_t index)
 
 bool CDBRecordset::DeleteUnordered(CDBRecord *record)
 {
-    const std::ptrdiff_t found = GetIndex(record);
-    if (found < 0)
+    if (!record)
         return false;
-    const auto index = static_cast<std::size_t>(found);
+    // The record is alive (it is about to be freed), so its remembered
+    // place can be read; it is right unless the record lives in another
+    // list or in none, which the search then tells.
+    std::size_t index = record->m_nSlot;
+    if (index >= m_records.size() || m_records[index] != record) {
+        const std::ptrdiff_t found = GetIndex(record);
+        if (found < 0)
+            return false;
+        index = static_cast<std::size_t>(found);
+    }
     CDBRecord *last = m_records.back();
     m_records[index] = last;
     last->m_nSlot = index;
@@ -159,11 +167,8 @@ std::ptrdiff_t CDBRecordset::GetIndex(const CDBRecord *record) const
 {
     if (!record)
         return -1;
-    // The remembered place is right unless the record lives in another list
-    // (or in none), which the search then tells.
-    const std::size_t slot = record->m_nSlot;
-    if (slot < m_records.size() && m_records[slot] == record)
-        return static_cast<std::ptrdiff_t>(slot);
+    // Only the address is compared: callers may ask about a record that has
+    // been freed.
     auto it = std::find(m_records.begin(), m_records.end(), record);
     return it == m_records.end() ? -1 : it - m_records.begin();
 }

@@ -1,6 +1,6 @@
-// Finding a record in its recordset: every record remembers its place, and
-// every change of the list must keep that right, or GetIndex and the
-// deletions that use it would act on the wrong record.
+// Every change of a recordset, the constant-time removal among them, keeps
+// the order and the indexes of the records that stay, and never touches a
+// record of another list.
 
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/DBRecordset.h"
@@ -28,7 +28,7 @@ void ExpectSame(const CDBRecordset &rs, const std::vector<CDBRecord *> &model, i
 
 } // namespace
 
-TEST(RecordsetIndex, EveryChangeOfTheListKeepsTheIndexRight)
+TEST(RecordsetIndex, EveryChangeOfTheListKeepsOrderAndIndexes)
 {
     std::mt19937 random(7);
     CDBRecordset rs;

@@ -105,6 +105,9 @@ inline std::string CheckConsistency(const COutlineMan &man)
     const COutlineTree &tree = man.GetTree();
     const kx_gen::CDBRecordset *records = man.GetDB()->GetRecordset();
     std::unordered_set<const kx_gen::CDBRecord *> bound;
+    std::unordered_set<const kx_gen::CDBRecord *> held;
+    for (std::size_t i = 0; i < records->getSize(); ++i)
+        held.insert(records->getRecord(i));
     std::size_t items = 0;
     // Walk with explicit checks of every link.
     struct TFrame {
@@ -139,7 +142,7 @@ inline std::string CheckConsistency(const COutlineMan &man)
                 err << where << ": no record\n";
             else if (!bound.insert(record).second)
                 err << where << ": record shared\n";
-            else if (records->GetIndex(record) < 0)
+            else if (!held.count(record))
                 err << where << ": record not in the record set\n";
             ++items;
             stack.push_back({ c, frame.depth + 1 });

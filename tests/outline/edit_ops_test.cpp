@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using kx_gen::_String;
 using Label = CUndoOutlineMan::Label;
 
@@ -454,4 +456,52 @@ TEST_F(EditOps, ItemsPastedUnderTheDeepestLevelGoAfterIt)
     EXPECT_EQ(Node("9")->m_pNext, NodeOf(m_Man, "p"));
     EXPECT_EQ(NodeOf(m_Man, "q")->m_Item.m_nLevel, 9);
     ExpectUndoneToStart();
+}
+
+TEST_F(EditOps, CopyingToAnotherOutlineAppendsAtItsEnd)
+{
+    Build("a (b) c");
+    COutlineMan cabinet;
+    ASSERT_TRUE(cabinet.NewOutline(false));
+    // An empty cabinet: the copy becomes its first item.
+    cabinet.GetUndo()->BeginGroup(Label::kLabelCopyToCabinet, false);
+    COutlineNode *copy = cabinet.Drop(COutlineMan::kDropEnd, 0, nullptr, Node("a"), true);
+    cabinet.GetUndo()->EndGroup();
+    ASSERT_NE(copy, nullptr);
+    Command(cabinet, Label::kLabelCopyToCabinet,
+        [&] { cabinet.Drop(COutlineMan::kDropEnd, 0, nullptr, Node("c"), true); });
+    EXPECT_EQ(cabinet.DebugDump().str(), "a (b) c");
+    EXPECT_EQ(cabinet.GetUndo()->GetUndoMenuText().str(), "&Undo Copy to Filing Cabinet\tCtrl+Z");
+    EXPECT_EQ(CheckConsistency(cabinet), "");
+    // The source is unchanged and has no step.
+    EXPECT_EQ(Describe(m_Man), m_strStart);
+    EXPECT_FALSE(m_Man.GetUndo()->CanUndo());
+}
+
+TEST_F(EditOps, EditsRenumberTheListsTheyTouched)
+{
+    Build("a (b c) d");
+    std::vector<std::string> extents;
+    m_Man.SetNotify(
+        [](void *param, int code, COutlineNode *, int value) {
+            if (code == COutlineMan::kNotifyLevelExtent)
+                static_cast<std::vector<std::string> *>(param)->push_back(std::to_string(value));
+        },
+        &extents);
+    Command(m_Man, Label::kLabelCreateNode, [&] { m_Man.NewItem(Node("b")); });
+    EXPECT_EQ(Dump(COutlineMan::kDumpIndex), "a#0 (b#0 #1 c#2) d#1");
+    EXPECT_EQ(m_Man.GetLevelExtent(1), 2);
+    // The widths of level 1 were told about, and nothing else.
+    ASSERT_FALSE(extents.empty());
+    EXPECT_EQ(std::count(extents.begin(), extents.end(), "1"), std::ptrdiff_t(extents.size()));
+    Command(m_Man, Label::kLabelIndent, [&] { m_Man.Indent(Node("d")); });
+    EXPECT_EQ(Dump(COutlineMan::kDumpIndex), "a#0 (b#0 #1 c#2 d#3)");
+    // Hidden checked items take no number.
+    m_Man.SetShowChecked(false);
+    Command(m_Man, Label::kLabelCheck, [&] { m_Man.ToggleCheck(Node("b")); });
+    EXPECT_EQ(Dump(COutlineMan::kDumpIndex), "a#0 (b#0 #0 c#1 d#2)");
+    ASSERT_TRUE(UndoStep(m_Man));
+    EXPECT_EQ(Dump(COutlineMan::kDumpIndex), "a#0 (b#0 #1 c#2 d#3)");
+    ASSERT_TRUE(UndoStep(m_Man));
+    EXPECT_EQ(Dump(COutlineMan::kDumpIndex), "a#0 (b#0 #1 c#2) d#1");
 }

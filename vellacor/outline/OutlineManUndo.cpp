@@ -289,7 +289,7 @@ bool COutlineMan::ReplayRecord(
         auto *created = static_cast<CUndoDelete *>(record);
         if (item.m_bDetached || node->m_pFirstChild || !item.m_pRecord)
             HistoryMismatch();
-        suggested = GetPrevVisible(node);
+        suggested = IsVisible(node) ? GetPrevVisible(node) : Suggest(node);
         // Everything that can fail comes before the first change.
         item.StoreToRecord();
         created->m_Record = *item.m_pRecord;

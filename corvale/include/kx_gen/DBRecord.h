@@ -113,8 +113,8 @@ protected:
 private:
     friend class CDBRecordset;
     // The record's place in the recordset that holds it, kept by that
-    // recordset so that finding a record costs no search. Neither copied nor
-    // assigned: a copy is in no recordset.
+    // recordset so that removing a record needs no search. Neither copied
+    // nor assigned: a copy is in no recordset.
     std::size_t m_nSlot = static_cast<std::size_t>(-1);
 };
 

@@ -62,10 +62,11 @@ public:
     // Frees the record and removes it; false when it is not in the list.
     bool Delete(CDBRecord *record);
     // Frees the record and fills its place with the last record, so the
-    // order of the others changes. Costs the same however long the list is;
-    // for lists whose order means nothing until they are rebuilt (an open
-    // outline's records, which saving puts in document order). False when
-    // the record is not in the list.
+    // order of the others changes. Each record remembers its place, so this
+    // costs the same however long the list is; for lists whose order means
+    // nothing until they are rebuilt (an open outline's records, which
+    // saving puts in document order). `record` must be a live record; false
+    // when it is not in the list.
     bool DeleteUnordered(CDBRecord *record);
     bool Delete(std::size_t index);
     bool Delete(Position position);
@@ -83,8 +84,7 @@ public:
     std::size_t getSize() const { return m_records.size(); }
     // The position of `record`, invalid when it is not in the list.
     Position GetRowPos(const CDBRecord *record) const;
-    // The index of `record`, or -1 when it is not in the list. Each record
-    // remembers its place, so this costs no search.
+    // The index of `record`, or -1 when it is not in the list.
     std::ptrdiff_t GetIndex(const CDBRecord *record) const;
     // Frees a record that the recordset made (the list is not touched).
     virtual void DeleteDBRecord(CDBRecord *record);
