@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -204,7 +205,9 @@ _String GetRuntimeFolder()
         if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
             return _String(runtime);
     }
-    std::string fallback = "/tmp/larkwell-" + std::to_string(::getuid());
+    char fallback[64];
+    std::snprintf(
+        fallback, sizeof fallback, "/tmp/larkwell-%lu", static_cast<unsigned long>(::getuid()));
     return MakePrivateFolder(fallback) ? _String(fallback) : _String();
 }
 
@@ -377,8 +380,9 @@ bool CMessageWindow::Create(Handler handler, std::function<void()> bringToFront)
     impl->handler = std::move(handler);
     impl->bringToFront = std::move(bringToFront);
     impl->pid = static_cast<long>(::getpid());
-    impl->path
-        = folder + "/" + std::to_string(impl->pid) + "-" + std::to_string(++serial) + kSocketSuffix;
+    char name[64];
+    std::snprintf(name, sizeof name, "/%ld-%u%s", impl->pid, ++serial, kSocketSuffix);
+    impl->path = folder + name;
     sockaddr_un address;
     if (!FillAddress(impl->path, &address))
         return false;

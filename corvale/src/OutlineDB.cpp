@@ -1,6 +1,6 @@
 #include "kx_gen/OutlineDB.h"
 
-#include "UnfiledCategory.h"
+#include "kx_gen/CategoryDB.h"
 #include "kx_gen/Exception.h"
 #include "kx_gen/File.h"
 #include "kx_gen/FileFind.h"
@@ -247,7 +247,7 @@ bool updateFileCategory(const char *path, bool force, const char *oldName, const
 void updateCategory(
     const char *directory, const char *extension, const char *oldName, const char *newName)
 {
-    const _String target = newName ? _String(newName) : CurrentUnfiledCategoryName();
+    const _String target = newName ? _String(newName) : CCategoryDB::getUnfiledCategoryName();
     _String pattern;
     pattern.FormatString(
         "%s*.%s", JoinPath(_String(directory), _String()).c_str(), extension ? extension : "");

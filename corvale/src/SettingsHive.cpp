@@ -1,19 +1,26 @@
 #include "kx_gen/SettingsHive.h"
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
 namespace kx_gen {
 
-struct CSettingsHive::Node {
+// The library's own types, so that the containers built on them stay
+// inside the library rather than becoming exported symbols.
+struct SettingsHiveValueSlot {
+    CSettingsHive::Value value;
+};
+
+struct SettingsHiveNode {
     std::string name;
     // Both maps are keyed by the case-folded name.
-    std::map<std::string, std::unique_ptr<Node>> children;
-    std::map<std::string, Value> values;
+    std::map<std::string, std::unique_ptr<SettingsHiveNode>> children;
+    std::map<std::string, SettingsHiveValueSlot> values;
 
-    std::unique_ptr<Node> Clone() const
+    std::unique_ptr<SettingsHiveNode> Clone() const
     {
-        auto copy = std::make_unique<Node>();
+        auto copy = std::make_unique<SettingsHiveNode>();
         copy->name = name;
         copy->values = values;
         for (const auto &[folded, child] : children)
@@ -24,7 +31,16 @@ struct CSettingsHive::Node {
 
 namespace {
 
-using Node = CSettingsHive::Node;
+using Node = SettingsHiveNode;
+
+// Decimal text without std::to_string, whose inline tables would be
+// exported from the library.
+std::string Decimal(std::uint64_t n)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(n));
+    return text;
+}
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
@@ -116,7 +132,7 @@ Node *CreateNode(Node *root, const std::vector<std::string_view> &segments, bool
         std::string folded = Fold(segment);
         auto it = node->children.find(folded);
         if (it == node->children.end()) {
-            auto child = std::make_unique<Node>();
+            auto child = std::make_unique<SettingsHiveNode>();
             child->name = std::string(segment);
             it = node->children.emplace(std::move(folded), std::move(child)).first;
             *created = true;
@@ -288,7 +304,7 @@ void AppendValueLine(std::string *out, const CSettingsHive::Value &value)
         AppendHex(out, d);
     } else {
         out->append("hex(");
-        out->append(std::to_string(value.type));
+        out->append(Decimal(value.type));
         out->append("):");
         AppendHex(out, d);
     }
@@ -303,8 +319,8 @@ void SerializeNode(const Node &node, std::string *path, std::string *out, bool i
         out->push_back('[');
         out->append(*path);
         out->append("]\n");
-        for (const auto &[folded, value] : node.values)
-            AppendValueLine(out, value);
+        for (const auto &[folded, slot] : node.values)
+            AppendValueLine(out, slot.value);
     }
     for (const auto &[folded, child] : node.children) {
         std::size_t length = path->size();
@@ -319,14 +335,14 @@ void SerializeNode(const Node &node, std::string *path, std::string *out, bool i
 bool Fail(std::string *error, std::size_t line, const char *what)
 {
     if (error)
-        *error = "line " + std::to_string(line) + ": " + what;
+        *error = "line " + Decimal(line) + ": " + what;
     return false;
 }
 
 } // namespace
 
 CSettingsHive::CSettingsHive()
-    : m_root(std::make_unique<Node>())
+    : m_root(std::make_unique<SettingsHiveNode>())
 {
 }
 CSettingsHive::~CSettingsHive() = default;
@@ -341,7 +357,7 @@ CSettingsHive &CSettingsHive::operator=(const CSettingsHive &other)
     return *this;
 }
 CSettingsHive::CSettingsHive(CSettingsHive &&other) noexcept
-    : m_root(std::exchange(other.m_root, std::make_unique<Node>()))
+    : m_root(std::exchange(other.m_root, std::make_unique<SettingsHiveNode>()))
 {
 }
 CSettingsHive &CSettingsHive::operator=(CSettingsHive &&other) noexcept
@@ -352,7 +368,7 @@ CSettingsHive &CSettingsHive::operator=(CSettingsHive &&other) noexcept
 
 void CSettingsHive::Clear()
 {
-    m_root = std::make_unique<Node>();
+    m_root = std::make_unique<SettingsHiveNode>();
 }
 
 bool CSettingsHive::IsEmpty() const
@@ -454,7 +470,8 @@ CSettingsHive::ParseResult CSettingsHive::Parse(
                 if (!ParseValueData(line.substr(close + 2), &value))
                     return Fail(error, lineNumber, "bad value data");
                 value.name = name;
-                current->values.insert_or_assign(Fold(name), std::move(value));
+                current->values.insert_or_assign(
+                    Fold(name), SettingsHiveValueSlot { std::move(value) });
                 continue;
             }
             return Fail(error, lineNumber, "unknown line");
@@ -470,7 +487,7 @@ CSettingsHive::ParseResult CSettingsHive::Parse(
 
 std::string CSettingsHive::Serialize() const
 {
-    std::string out = "KXHIVE " + std::to_string(kFormatVersion) + "\n";
+    std::string out = "KXHIVE " + Decimal(kFormatVersion) + "\n";
     std::string path;
     SerializeNode(*m_root, &path, &out, true);
     return out;
@@ -549,7 +566,7 @@ long CSettingsHive::SetValue(std::string_view path, std::string_view name, std::
     std::string folded = Fold(name);
     auto it = node->values.find(folded);
     if (it != node->values.end()) {
-        Value &v = it->second;
+        Value &v = it->second.value;
         if (v.type == type && v.data.size() == size
             && (size == 0 || std::memcmp(v.data.data(), bytes, size) == 0))
             return kRegSuccess;
@@ -560,7 +577,7 @@ long CSettingsHive::SetValue(std::string_view path, std::string_view name, std::
         v.name = std::string(name);
         v.type = type;
         v.data.assign(bytes, bytes + size);
-        node->values.emplace(std::move(folded), std::move(v));
+        node->values.emplace(std::move(folded), SettingsHiveValueSlot { std::move(v) });
     }
     if (changed)
         *changed = true;
@@ -575,7 +592,7 @@ const CSettingsHive::Value *CSettingsHive::FindValue(
     if (!node)
         return nullptr;
     auto it = node->values.find(Fold(name));
-    return it == node->values.end() ? nullptr : &it->second;
+    return it == node->values.end() ? nullptr : &it->second.value;
 }
 
 long CSettingsHive::DeleteValue(std::string_view path, std::string_view name)
@@ -607,7 +624,7 @@ long CSettingsHive::EnumValue(std::string_view path, std::size_t index, const Va
         return result;
     if (index >= node->values.size())
         return kRegNoMoreItems;
-    *value = &std::next(node->values.begin(), static_cast<std::ptrdiff_t>(index))->second;
+    *value = &std::next(node->values.begin(), static_cast<std::ptrdiff_t>(index))->second.value;
     return kRegSuccess;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -247,7 +248,10 @@ bool CSettingsStore::MoveAside(std::string *aside)
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     std::string base = m_path + ".damaged-" + stamp;
     for (int n = 1; n < 1000; ++n) {
-        std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
+        char suffix[16] = "";
+        if (n > 1)
+            std::snprintf(suffix, sizeof suffix, "-%d", n);
+        std::string candidate = base + suffix;
         struct stat st;
         if (::lstat(candidate.c_str(), &st) == 0)
             continue;

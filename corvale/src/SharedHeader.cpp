@@ -1,6 +1,6 @@
 #include "kx_gen/SharedHeader.h"
 
-#include "UnfiledCategory.h"
+#include "kx_gen/CategoryDB.h"
 
 namespace kx_gen {
 
@@ -17,7 +17,7 @@ bool tagChanged(const CTaggedDataManager &tags, std::uint32_t id)
 
 CSharedHeader::CSharedHeader()
 {
-    KX_TAG_CHECK(m_tags.setString(kCategoryNameString, CurrentUnfiledCategoryName()));
+    KX_TAG_CHECK(m_tags.setString(kCategoryNameString, CCategoryDB::getUnfiledCategoryName()));
     KX_TAG_CHECK(m_tags.setBool(kOutlineChangedTag, true));
     KX_TAG_CHECK(m_tags.setBool(kSynchronizedTag, false));
     CreateNewFields();

@@ -6,7 +6,10 @@
 #include "Json.h"
 #include "OpenedFile.h"
 
+#include "kx_gen/DBRecord.h"
+
 #include <iosfwd>
+#include <string>
 
 namespace corvale_tool {
 
@@ -15,9 +18,10 @@ void PrintCategoryInfo(const OpenedFile &file, std::ostream &out);
 // The extra rows as dump shows them.
 void PrintCategoryExtraRows(const OpenedFile &file, std::ostream &out);
 void WriteCategoryExtraRows(const OpenedFile &file, JsonWriter &json);
-// Reads every field of every slot; throws what the library throws.
-void CheckCategoryRecords(const OpenedFile &file);
-// One line per category in use: slot, id and name.
+// Reads every field of one slot as the program does; throws what the
+// library throws.
+void CheckCategoryRecord(const kx_gen::CDBRecord &record);
+// One line per category in use: its name.
 void PrintCategoryList(const OpenedFile &file, std::ostream &out);
 
 } // namespace corvale_tool

@@ -347,7 +347,6 @@ CTaggedDataHeader *headerObject(const OpenedFile &file, std::uint16_t id)
 // Returns an empty string or what is wrong with the drawing.
 std::string checkOutlineRecord(const COutlineRecord &record)
 {
-    ListTags(record.GetTags());
     record.GetFlag();
     record.IsSortChanged();
     record.GetId();
@@ -487,7 +486,8 @@ int RunDump(const std::string &path, bool asJson, std::ostream &out, std::ostrea
     text << "Version: " << db.GetVersionNum() << "\n";
     text << "Rows: " << db.GetDbInfo().rowCount << "\n";
     if (hasHeaderArea) {
-        text << "Header table: " << headers.GetFileList().size() << " entries\n";
+        const std::size_t entries = headers.GetFileList().size();
+        text << "Header table: " << entries << (entries == 1 ? " entry\n" : " entries\n");
         for (const THeaderInfo &entry : headers.GetFileList())
             text << "  id " << entry.id << " (" << headerName(entry.id) << "), " << entry.size
                  << " bytes at offset " << headers.GetHeaderReadPos(entry.id) << "\n";
@@ -553,23 +553,23 @@ int RunCheck(const std::string &path, std::ostream &out, std::ostream &err)
             outline->GetOutlineWindowPos(placement);
         }
     }
-    if (file.kind == FileKind::categories) {
-        CheckCategoryRecords(file);
-    } else {
-        CDBRecordset *records = file.db->GetRecordset();
-        for (std::size_t i = 0; i < records->getSize(); ++i) {
-            const auto *record = dynamic_cast<const COutlineRecord *>(records->getRecord(i));
-            std::string problem;
-            try {
-                problem = checkOutlineRecord(*record);
-            } catch (CException *e) {
-                ExceptionHolder holder(e);
-                problem = e->GetDescription().str();
-            }
-            if (!problem.empty()) {
-                err << "corvale: " << path << ": record " << i << ": " << problem << "\n";
-                return 1;
-            }
+    CDBRecordset *records = file.db->GetRecordset();
+    for (std::size_t i = 0; i < records->getSize(); ++i) {
+        const CDBRecord *record = records->getRecord(i);
+        std::string problem;
+        try {
+            ListTags(record->GetTags());
+            if (file.kind == FileKind::categories)
+                CheckCategoryRecord(*record);
+            else
+                problem = checkOutlineRecord(dynamic_cast<const COutlineRecord &>(*record));
+        } catch (CException *e) {
+            ExceptionHolder holder(e);
+            problem = e->GetDescription().str();
+        }
+        if (!problem.empty()) {
+            err << "corvale: " << path << ": record " << i << ": " << problem << "\n";
+            return 1;
         }
     }
     out << "ok\n";

@@ -1,5 +1,6 @@
 #include "OpenedFile.h"
 
+#include "kx_gen/CategoryDB.h"
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/File.h"
 #include "kx_gen/PathUtils.h"
@@ -66,9 +67,12 @@ FileKind DetectKind(const std::string &path)
         return kindByName(path);
     if (version == CMemOutlDB::kVersion)
         return FileKind::memoryOutline;
-    if (version == 1)
-        return FileKind::categories;
-    return kindByName(path);
+    // The outline extensions win over the version, so that an outline of a
+    // newer version gets the outline's refusal.
+    const std::string ext = lowerExtension(path);
+    if (ext == ".kxo" || ext == ".kxt" || ext == ".dat")
+        return kindByName(path);
+    return version == CCategoryDB::kCategoryDbVersion ? FileKind::categories : FileKind::outline;
 }
 
 COutlineDB *OpenedFile::outline() const

@@ -20,12 +20,11 @@ enum class FileKind { outline, outlineTemplate, categories, memoryOutline };
 // "outline", "template", "categories", "memory-outline".
 const char *KindName(FileKind kind);
 
-// The kind of the file at `path`, from its db version and, where the version
-// allows several kinds, its name: version 10 is a memory outline, version 1
-// a category table; otherwise a ".dat" file is a category table, a ".kxt"
-// file a template and anything else an outline. A file too short for a db
-// info, or without the check code, is taken by its name, so that opening it
-// gives the library's own refusal.
+// The kind of the file at `path`: version 10 is a memory outline; a ".kxo"
+// file is an outline, a ".kxt" file a template and a ".dat" file a category
+// table; other files are category tables at version 1 and outlines
+// otherwise. A file too short for a db info, or without the check code, is
+// taken by its name, so that opening it gives the library's own refusal.
 FileKind DetectKind(const std::string &path);
 
 // A file read completely into memory and closed again.

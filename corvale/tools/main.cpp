@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 
+#include "kx_gen/CategoryDB.h"
 #include "kx_gen/Exception.h"
 
 #include <cstring>
@@ -49,6 +50,9 @@ int main(int argc, char **argv)
         std::cout << kUsage;
         return 0;
     }
+
+    // The name the program gives the unfiled category: new outlines carry it.
+    kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
 
     std::string path;
     bool json = false;

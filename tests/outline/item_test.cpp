@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 using kx_gen::COutlineRecord;
 
@@ -50,9 +51,58 @@ TEST_F(Item, StoringAndLoadingCarryEveryField)
     EXPECT_FALSE(loaded.m_bExpanded);
     EXPECT_EQ(loaded.m_Text.GetString(), "one\r\ntwo");
     EXPECT_EQ(loaded.m_strNote, "note");
-    // The text lives in the item alone from now on.
+    // The record keeps its copy until it is released.
+    EXPECT_EQ(m_Record.GetText(), "one\r\ntwo");
+    loaded.ReleaseRecordText();
     EXPECT_EQ(m_Record.GetText(), "");
     EXPECT_FALSE(m_Record.HasNote());
+    EXPECT_EQ(loaded.m_Text.GetString(), "one\r\ntwo");
+}
+
+TEST_F(Item, StoringWritesOnlyWhatDiffers)
+{
+    m_Item.m_Text.SetString("text");
+    m_Item.m_nId = 5;
+    EXPECT_TRUE(m_Item.StoreToRecord());
+    // As after a synchronisation: no field marked changed.
+    for (std::uint32_t id : { 5u, 6u, 9u, 10u, 0x10007u, 0x10008u })
+        m_Record.GetTags().setTagChanged(id, false);
+    const std::vector<std::uint8_t> before(
+        m_Record.GetRawDataPtr(), m_Record.GetRawDataPtr() + m_Record.GetRecSize());
+    EXPECT_FALSE(m_Item.StoreToRecord());
+    EXPECT_EQ(std::vector<std::uint8_t>(
+                  m_Record.GetRawDataPtr(), m_Record.GetRawDataPtr() + m_Record.GetRecSize()),
+        before);
+
+    m_Item.m_Text.SetString("text\r\nmore");
+    EXPECT_TRUE(m_Item.StoreToRecord());
+    bool textChanged = false;
+    bool idChanged = true;
+    m_Record.GetTags().getStringTagChanged(COutlineRecord::kTextString, textChanged);
+    m_Record.GetTags().getTagChanged(COutlineRecord::kIdTag, idChanged);
+    EXPECT_TRUE(textChanged);
+    EXPECT_FALSE(idChanged);
+    EXPECT_EQ(m_Record.GetText(), "text\r\nmore");
+}
+
+TEST_F(Item, TextStoredAsUtf16IsReadConverted)
+{
+    // "Caf\u00e9" as UTF-16 with its terminator, flagged as such.
+    const std::uint8_t units[] = { 'C', 0, 'a', 0, 'f', 0, 0xE9, 0, 0, 0 };
+    const std::uint32_t id = kx_gen::kStringTagIDCode + COutlineRecord::kTextString;
+    kx_gen::CTaggedDataManager &tags = m_Record.GetTags();
+    ASSERT_EQ(tags.setData(id, units, sizeof units), kx_gen::kTagOK);
+    std::uint32_t offset = 0;
+    bool found = false;
+    kx_gen::CTaggedDataManager::TagType header;
+    ASSERT_EQ(tags.findTag(id, offset, found, &header), kx_gen::kTagOK);
+    header.flags |= kx_gen::kTagUnicodeFlag;
+    tags.writeTagHeader(offset, header);
+    m_Item.LoadFromRecord();
+    EXPECT_EQ(m_Item.m_Text.GetString(), "Caf\xE9");
+    // Storing it back writes 8-bit text.
+    EXPECT_TRUE(m_Item.StoreToRecord());
+    EXPECT_EQ(m_Record.GetText(), "Caf\xE9");
 }
 
 TEST_F(Item, ALevelBeyondTheDeepestReadsAsTopLevel)

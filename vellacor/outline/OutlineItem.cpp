@@ -1,6 +1,7 @@
 #include "OutlineItem.h"
 
 #include "kx_gen/DBConstants.h"
+#include "kx_gen/DrawingFormat.h"
 #include "kx_gen/OutlineRecord.h"
 
 void COutlineItem::Reset(const COutlineItem &source)
@@ -21,9 +22,44 @@ void COutlineItem::Reset(const COutlineItem &source)
 
 void COutlineItem::LoadFromRecord()
 {
+    LoadFromRecord(CRecordScan(*m_pRecord));
+}
+
+void COutlineItem::LoadFromRecord(const CRecordScan &scan)
+{
     const kx_gen::COutlineRecord &record = *m_pRecord;
+    std::uint32_t id = 0;
+    std::uint8_t indent = 0;
+    std::uint8_t checked = 0;
+    std::uint8_t expanded = 0;
+    std::string_view text;
+    std::string_view note;
+    if (scan.IsValid() && scan.m_Id.GetU32(id) && scan.m_Indent.GetByte(indent)
+        && scan.m_Checked.GetByte(checked) && scan.m_Expanded.GetByte(expanded)
+        && (!scan.m_Text.m_bFound || scan.m_Text.GetPlainString(text))
+        && (!scan.m_Note.m_bFound || scan.m_Note.GetPlainString(note))) {
+        m_nId = id;
+        m_nLevel = IsValidLevel(indent) ? indent : 0;
+        m_bChecked = checked != 0;
+        m_bExpanded = expanded != 0;
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        if (!scan.m_Drawing.m_bFound
+            || !kx_gen::GetDrawingFormatSize(
+                scan.m_Drawing.m_pData, scan.m_Drawing.m_nLength, &width, &height)) {
+            width = 0;
+            height = 0;
+        }
+        SetDrawSize(width, height);
+        m_Text.SetChars(text.data(), text.size());
+        m_strNote = kx_gen::_String(note);
+        return;
+    }
+
+    // Anything unusual (damage, UTF-16 strings) goes through the record's
+    // accessors, which convert what they can and report the rest.
     m_nId = record.GetId();
-    const std::uint8_t indent = record.GetIndent();
+    indent = record.GetIndent();
     m_nLevel = IsValidLevel(indent) ? indent : 0;
     m_bChecked = record.GetChecked();
     m_bExpanded = record.GetExpanded();
@@ -31,30 +67,85 @@ void COutlineItem::LoadFromRecord()
     std::uint32_t height = 0;
     record.GetDrawingSize(width, height);
     SetDrawSize(width, height);
-
-    kx_gen::_String text;
+    kx_gen::_String plain;
     bool hasText = false;
     if (record.GetTags().hasStringTag(kx_gen::COutlineRecord::kTextString, hasText)
             == kx_gen::kTagOK
         && hasText)
-        record.GetText(text);
-    m_Text.SetString(text);
+        record.GetText(plain);
+    m_Text.SetString(plain);
     if (record.HasNote())
         record.GetNote(m_strNote);
     else
-        m_strNote.Empty();
-    ReleaseRecordText();
+        m_strNote = kx_gen::_String();
 }
 
-void COutlineItem::StoreToRecord()
+bool COutlineItem::TextHeldBy(const CRecordScan::TTag &tag) const
+{
+    // The record holds the paragraphs joined by CR LF and a 0 byte.
+    if (!tag.m_bFound || tag.m_nVersion != 0 || (tag.m_nFlags & kx_gen::kTagUnicodeFlag))
+        return false;
+    const int paras = m_Text.GetParaCount();
+    std::size_t length = 2 * static_cast<std::size_t>(paras - 1) + 1;
+    for (int k = 0; k < paras; ++k)
+        length += static_cast<std::size_t>(m_Text.GetPara(k).GetLength());
+    if (tag.m_nLength != length || tag.m_pData[length - 1] != 0)
+        return false;
+    const char *p = reinterpret_cast<const char *>(tag.m_pData);
+    for (int k = 0; k < paras; ++k) {
+        if (k > 0) {
+            if (p[0] != '\r' || p[1] != '\n')
+                return false;
+            p += 2;
+        }
+        const std::string_view para = m_Text.GetPara(k).GetText();
+        if (para.compare(0, para.size(), p, para.size()) != 0)
+            return false;
+        p += para.size();
+    }
+    return true;
+}
+
+bool COutlineItem::StoreToRecord()
+{
+    return StoreToRecord(CRecordScan(*m_pRecord));
+}
+
+bool COutlineItem::StoreToRecord(const CRecordScan &scan)
 {
     kx_gen::COutlineRecord &record = *m_pRecord;
-    record.SetId(m_nId);
-    record.SetIndent(m_nLevel);
-    record.SetChecked(m_bChecked);
-    record.SetExpanded(m_bExpanded);
-    record.SetText(m_Text.GetString());
-    record.SetNote(m_strNote);
+    // Only the fields that differ are written: a setter given the value a
+    // tag holds would leave it as it is anyway.
+    bool id = true, level = true, checked = true, expanded = true, text = true, note = true;
+    {
+        if (scan.IsValid()) {
+            const std::uint8_t idBytes[4] = { static_cast<std::uint8_t>(m_nId),
+                static_cast<std::uint8_t>(m_nId >> 8), static_cast<std::uint8_t>(m_nId >> 16),
+                static_cast<std::uint8_t>(m_nId >> 24) };
+            const std::uint8_t checkedByte = m_bChecked ? 1 : 0;
+            const std::uint8_t expandedByte = m_bExpanded ? 1 : 0;
+            id = !scan.m_Id.Holds(idBytes, 4);
+            level = !scan.m_Indent.Holds(&m_nLevel, 1);
+            checked = !scan.m_Checked.Holds(&checkedByte, 1);
+            expanded = !scan.m_Expanded.Holds(&expandedByte, 1);
+            text = !TextHeldBy(scan.m_Text);
+            note = !scan.m_Note.Holds(
+                m_strNote.c_str(), static_cast<std::uint32_t>(m_strNote.size() + 1));
+        }
+    }
+    if (id)
+        record.SetId(m_nId);
+    if (level)
+        record.SetIndent(m_nLevel);
+    if (checked)
+        record.SetChecked(m_bChecked);
+    if (expanded)
+        record.SetExpanded(m_bExpanded);
+    if (text)
+        record.SetText(m_Text.GetString());
+    if (note)
+        record.SetNote(m_strNote);
+    return id || level || checked || expanded || text || note;
 }
 
 void COutlineItem::ReleaseRecordText()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordScan.h"
 #include "TextCtrl.h"
 
 #include "kx_gen/Memory.h"
@@ -45,14 +46,21 @@ public:
     // its fields cannot be read or written, and std::bad_alloc.
 
     // Reads id, level (a stored level above the deepest is taken as 0),
-    // checked, expanded, drawing size, text and note from the record, then
-    // releases the record's copies of text and note (ReleaseRecordText).
+    // checked, expanded, drawing size, text and note from the record. The
+    // record keeps its own copy of text and note; from now on the item's
+    // fields are the truth, and StoreToRecord brings the record up to date.
     void LoadFromRecord();
-    // Writes id, level, checked, expanded, text and note into the record.
-    // The drawing is written into the record whenever it changes.
-    void StoreToRecord();
+    // The same, given a scan of the record as it stands.
+    void LoadFromRecord(const CRecordScan &scan);
+    // Writes id, level, checked, expanded, text and note into the record,
+    // each only when it differs from what the record holds (a tag given its
+    // own value would stay as it is). True when any field was written. The
+    // drawing is written into the record whenever it changes.
+    bool StoreToRecord();
+    // The same, given a scan of the record as it stands.
+    bool StoreToRecord(const CRecordScan &scan);
     // Empties the record's text and removes its note, so that the text lives
-    // in the item alone.
+    // in the item alone (for records that are copied elsewhere).
     void ReleaseRecordText();
 
     // The drawing as a new DIB that the caller frees (MemFree), or null when
@@ -97,4 +105,6 @@ private:
     // damaged record has them) count as no drawing.
     static constexpr std::uint32_t kMaxDrawingSide = 0x7FFF;
     void SetDrawSize(std::uint32_t width, std::uint32_t height);
+    // Whether the record's text tag holds exactly this item's text.
+    bool TextHeldBy(const CRecordScan::TTag &tag) const;
 };

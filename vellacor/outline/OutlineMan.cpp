@@ -78,15 +78,15 @@ bool COutlineMan::Load(const char *path)
 {
     Close();
     m_bNewDB = false;
-    std::unique_ptr<COutlineDB> db;
     try {
-        db = std::make_unique<COutlineDB>();
+        auto db = std::make_unique<COutlineDB>();
         StartNewHistory();
         db->Open(path, kx_gen::CFile::modeRead | kx_gen::CFile::shareDenyWrite);
         db->ReadSharedHeader();
         db->ReadPrivateHeader();
         db->ReadRows();
         db->Close();
+        m_pDB = db.release();
     } catch (CException *e) {
         ExceptionHolder holder(e);
         ShowMessage(holder->GetDescription());
@@ -94,7 +94,6 @@ bool COutlineMan::Load(const char *path)
     } catch (...) {
         return false;
     }
-    m_pDB = db.release();
     const int rows = static_cast<int>(m_pDB->GetRecordset()->getSize());
     if (!BuildTree()) {
         Close();
@@ -109,32 +108,11 @@ bool COutlineMan::BuildTree()
 {
     kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
     const std::size_t count = records->getSize();
-    const COutlineItem blank;
     COutlineNode *last = nullptr;
     try {
-        for (std::size_t i = 0; i < count; ++i) {
-            auto *record = static_cast<COutlineRecord *>(records->getRecord(i));
-            std::uint8_t indent = record->GetIndent();
-            // A level beyond the deepest is damage; the item reads it as the
-            // top level, and so does the repair.
-            const std::uint8_t stored = indent;
-            if (!COutlineItem::IsValidLevel(indent))
-                indent = 0;
-            // The parent is the nearest of the previous item and its
-            // ancestors that lies above the stored level, so no item ends
-            // up more than one level below the item before it.
-            COutlineNode *parent = last;
-            while (parent && parent->m_Item.m_nLevel >= indent)
-                parent = m_Tree.GetParent(parent);
-            const std::uint8_t level
-                = parent ? COutlineItem::ChildLevel(parent->m_Item.m_nLevel) : 0;
-            if (level != stored)
-                record->SetIndent(level);
-            COutlineNode *node = m_Tree.InsertLast(blank, parent);
-            node->m_Item.m_pRecord = record;
-            node->m_Item.LoadFromRecord();
-            last = node;
-        }
+        for (std::size_t i = 0; i < count; ++i)
+            last = AddLoadedItem(static_cast<COutlineRecord *>(records->getRecord(i)), last);
+        // A loaded outline always has an item to edit.
         if (count == 0 && !AddFirstItem()) {
             ShowMessage(kTextUnknownDatabaseError);
             return false;
@@ -148,6 +126,33 @@ bool COutlineMan::BuildTree()
         return false;
     }
     return true;
+}
+
+COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *last)
+{
+    const CRecordScan scan(*record);
+    std::uint8_t stored = 0;
+    if (!scan.IsValid() || !scan.m_Indent.GetByte(stored))
+        stored = record->GetIndent();
+    // A level beyond the deepest is damage; the item reads it as the top
+    // level, and so does the repair.
+    const std::uint8_t indent = COutlineItem::IsValidLevel(stored) ? stored : 0;
+    // The parent is the nearest of the previous item and its ancestors that
+    // lies above the stored level, so no item ends up more than one level
+    // below the item before it.
+    COutlineNode *parent = last;
+    while (parent && parent->m_Item.m_nLevel >= indent)
+        parent = m_Tree.GetParent(parent);
+    const std::uint8_t level = parent ? COutlineItem::ChildLevel(parent->m_Item.m_nLevel) : 0;
+    COutlineNode *node = m_Tree.InsertLast(parent);
+    COutlineItem &item = node->m_Item;
+    item.m_pRecord = record;
+    item.LoadFromRecord(scan);
+    if (level != stored) {
+        record->SetIndent(level);
+        item.m_nLevel = level;
+    }
+    return node;
 }
 
 void COutlineMan::Close()

@@ -13,6 +13,8 @@ namespace kx_gen {
 class COutlineDB;
 class COutlineRecord;
 } // namespace kx_gen
+
+class CRowWindow;
 class CUndoGroup;
 class CUndoOutlineMan;
 class CUndoOutline;
@@ -427,7 +429,9 @@ protected:
     // Reports a caught storage exception (its description) to the sink.
     void ShowMessage(const kx_gen::_String &text);
     // Wherever a new database is made the undo history starts again, so
-    // that it never spans two outlines.
+    // that it never spans two outlines. The history owns the nodes of
+    // removed items, which come from the tree's pool: it must end before
+    // the tree is emptied or destroyed.
     void StartNewHistory();
     // An item made by AddFirstItem inside a command is recorded as created,
     // so that undoing the command takes it away again.
@@ -435,17 +439,22 @@ protected:
     void RenumberList(COutlineNode *parent);
     void RenumberSubtree(COutlineNode *parent);
     void UpdateLevelExtent(int level, COutlineNode *parent, int index);
-    // Level repair and tree building from the loaded record set; false after
-    // reporting a failure.
+    // Builds the tree from the loaded records, repairing the levels; false
+    // after reporting a failure.
     bool BuildTree();
+    // Inserts the item of a record read after `last` (null for the first).
+    COutlineNode *AddLoadedItem(kx_gen::COutlineRecord *record, COutlineNode *last);
     // The save proper; throws the storage library's exceptions.
     void SaveToFile(const char *path);
     struct TSaveRow;
-    // Sets the new, changed and sort-changed marks of the records in their
-    // save order by comparing them with the rows of the open file (every
-    // record is new for a new file); true when anything changed, the
-    // outline's changed flag included.
-    bool MarkChanges(const std::vector<TSaveRow> &rows);
+    // Sets the new, changed and sort-changed marks of a record that takes
+    // `position` in the save, from a comparison with its row in the file
+    // the database has open (every record is new for a new file). `scan` is
+    // the record's as it stands, or null; `window` reads the old file's rows,
+    // or is null; `stored` is scratch space. Sets `changed` when anything
+    // changed.
+    void MarkRecord(const TSaveRow &row, std::uint32_t position, const CRecordScan *scan,
+        CRowWindow *window, kx_gen::COutlineRecord &stored, bool &changed);
     // Whether `node` or an ancestor is checked while checked items are hidden.
     bool IsHiddenByCheck(const COutlineNode *node) const;
     // Neighbours in document order among the items not hidden by checks.

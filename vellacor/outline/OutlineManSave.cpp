@@ -2,6 +2,7 @@
 
 #include "OutlineMan.h"
 
+#include "RecordScan.h"
 #include "SafeSaveFile.h"
 
 #include "kx_gen/DBConstants.h"
@@ -12,7 +13,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using kx_gen::_String;
@@ -21,6 +27,84 @@ using kx_gen::CFile;
 using kx_gen::COutlineDB;
 using kx_gen::COutlineRecord;
 using kx_gen::ExceptionHolder;
+
+// The rows of the file being replaced, read straight from it through a
+// window that follows the save's mostly sequential order, so that comparing
+// a record with its row costs no allocation. A row that is not where and
+// what it should be is left to the database's own reader, which reports it.
+class CRowWindow {
+public:
+    explicit CRowWindow(const char *path)
+    {
+        m_nFd = open(path, O_RDONLY | O_CLOEXEC);
+        struct stat st { };
+        if (m_nFd >= 0 && fstat(m_nFd, &st) == 0 && S_ISREG(st.st_mode))
+            m_nFileSize = static_cast<std::uint64_t>(st.st_size);
+    }
+    ~CRowWindow()
+    {
+        if (m_nFd >= 0)
+            close(m_nFd);
+    }
+    CRowWindow(const CRowWindow &) = delete;
+    CRowWindow &operator=(const CRowWindow &) = delete;
+
+    // The tag block of the framed row at `pos`, or false.
+    bool RowAt(std::uint32_t pos, const std::uint8_t *&block, std::uint32_t &length)
+    {
+        constexpr std::uint32_t frame = kx_gen::kStartTagLen + 4;
+        const std::uint8_t *head = Bytes(pos, frame);
+        if (!head || std::memcmp(head, kx_gen::kRecordStartTag, kx_gen::kStartTagLen) != 0)
+            return false;
+        const std::uint8_t *l = head + kx_gen::kStartTagLen;
+        length = std::uint32_t(l[0]) | (std::uint32_t(l[1]) << 8) | (std::uint32_t(l[2]) << 16)
+            | (std::uint32_t(l[3]) << 24);
+        const std::uint64_t total = std::uint64_t(frame) + length + kx_gen::kEndTagLen;
+        if (pos + total > m_nFileSize)
+            return false;
+        const std::uint8_t *row = Bytes(pos, static_cast<std::size_t>(total));
+        if (!row
+            || std::memcmp(row + frame + length, kx_gen::kRecordEndTag, kx_gen::kEndTagLen) != 0)
+            return false;
+        block = row + frame;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kWindow = 1 << 18;
+
+    // `count` bytes at `pos`, read into the window when they are not there.
+    const std::uint8_t *Bytes(std::uint64_t pos, std::size_t count)
+    {
+        if (m_nFd < 0 || pos + count > m_nFileSize)
+            return nullptr;
+        if (pos >= m_nStart && pos + count <= m_nStart + m_nUsed)
+            return m_Buffer.data() + (pos - m_nStart);
+        const std::size_t want = std::max<std::size_t>(
+            count, static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, m_nFileSize - pos)));
+        if (m_Buffer.size() < want)
+            m_Buffer.resize(want);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n
+                = pread(m_nFd, m_Buffer.data() + got, want - got, static_cast<off_t>(pos + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        m_nStart = pos;
+        m_nUsed = got;
+        return got >= count ? m_Buffer.data() : nullptr;
+    }
+
+    int m_nFd = -1;
+    std::uint64_t m_nFileSize = 0;
+    std::vector<std::uint8_t> m_Buffer;
+    std::uint64_t m_nStart = 0;
+    std::size_t m_nUsed = 0;
+};
 
 namespace {
 
@@ -68,31 +152,74 @@ private:
     COutlineDB *m_pDB;
 };
 
+// Marks a record whose row in the file holds exactly its bytes, as the
+// comparison with that row would: every field equals its stored value, so
+// the fields keep the marks they have (the file's), and only the record's
+// changed bit and, after a move, its sort mark may need setting. `scan` is
+// the record's, or null to make one. False when the row differs or cannot
+// be judged here.
+bool MarkUnchangedRecord(COutlineRecord &record, const CRecordScan *scan, CRowWindow &window,
+    std::uint32_t pos, bool moved, bool &changed)
+{
+    const std::uint8_t *block = nullptr;
+    std::uint32_t length = 0;
+    if (!window.RowAt(pos, block, length) || length != record.GetRecSize()
+        || (length && std::memcmp(block, record.GetRawDataPtr(), length) != 0))
+        return false;
+    std::optional<CRecordScan> own;
+    if (!scan)
+        scan = &own.emplace(record);
+    std::uint8_t status = 0;
+    std::uint8_t sort = 0;
+    // Without a note the comparison would add an empty one: leave that to it.
+    if (!scan->IsValid() || !scan->m_Note.m_bFound || !scan->m_Status.GetByte(status)
+        || !scan->m_SortChanged.GetByte(sort))
+        return false;
+    const bool hasDrawing = scan->m_Drawing.m_bFound && scan->m_Drawing.m_nLength > 0;
+    const bool recordChanged = scan->m_Indent.IsChanged() || scan->m_Text.IsChanged()
+        || scan->m_Note.IsChanged() || scan->m_Checked.IsChanged()
+        || (hasDrawing && scan->m_Drawing.IsChanged());
+    if (recordChanged != kx_gen::CDBRecord::GetBit(status, kx_gen::kChangeBitPos))
+        record.SetChanged(recordChanged);
+    if (moved && sort == 0)
+        record.SetSortChanged(true);
+    if (recordChanged)
+        changed = true;
+    return true;
+}
+
 } // namespace
 
-// A record in the order of the save, with where it was in the file before
-// and the marks that the save may change.
+// A record in the order of the save, with what the save may change in it.
 struct COutlineMan::TSaveRow {
     COutlineRecord *m_pRecord;
     std::uint32_t m_nOldRowIndex;
     std::uint32_t m_nOldPos;
-    std::uint8_t m_nOldStatus;
-    bool m_bOldSortChanged;
-    bool m_bOldStatusTagChanged;
-    bool m_bOldSortTagChanged;
+    std::uint8_t m_nOldStatus = 0;
+    bool m_bOldSortChanged = false;
+    bool m_bOldStatusTagChanged = false;
+    bool m_bOldSortTagChanged = false;
 
-    explicit TSaveRow(COutlineRecord *record)
+    TSaveRow(COutlineRecord *record, const CRecordScan &scan)
         : m_pRecord(record)
         , m_nOldRowIndex(record->GetRowIndex())
         , m_nOldPos(record->GetPos())
-        , m_nOldStatus(record->GetFlag())
-        , m_bOldSortChanged(record->IsSortChanged())
-        , m_bOldStatusTagChanged(TagChanged(*record, kx_gen::kStatusTagID))
-        , m_bOldSortTagChanged(TagChanged(*record, kx_gen::kSortChangedTagID))
     {
+        std::uint8_t sort = 0;
+        if (scan.IsValid() && scan.m_Status.GetByte(m_nOldStatus)
+            && scan.m_SortChanged.GetByte(sort)) {
+            m_bOldSortChanged = sort != 0;
+            m_bOldStatusTagChanged = scan.m_Status.IsChanged();
+            m_bOldSortTagChanged = scan.m_SortChanged.IsChanged();
+            return;
+        }
+        m_nOldStatus = record->GetFlag();
+        m_bOldSortChanged = record->IsSortChanged();
+        m_bOldStatusTagChanged = TagChanged(*record, kx_gen::kStatusTagID);
+        m_bOldSortTagChanged = TagChanged(*record, kx_gen::kSortChangedTagID);
     }
 
-    // Puts the record back as it was before the save.
+    // Puts the record's place and marks back as they were before the save.
     void Restore() const
     {
         m_pRecord->SetRowIndex(m_nOldRowIndex);
@@ -132,48 +259,29 @@ bool COutlineMan::Save(const char *path)
 
 void COutlineMan::SaveToFile(const char *path)
 {
-    kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
+    // A target that may not be written is refused before anything changes.
+    CSafeSaveFile file(path);
+    if (!m_bNewDB && !file.TargetExists())
+        throw kx_gen::CFileException::FromErrno(ENOENT, file.GetTargetPath());
 
-    // The items go back into their records in document order; that order is
-    // the records' new sort order.
+    // A failed save leaves the record set, the records' places and marks and
+    // the headers as they were, as it leaves the file on disk: the next save
+    // compares with that file again.
+    kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
+    std::vector<kx_gen::CDBRecord *> previous(records->getSize());
+    for (std::size_t i = 0; i < previous.size(); ++i)
+        previous[i] = records->getRecord(i);
+    std::vector<kx_gen::CDBRecord *> fresh;
     std::vector<TSaveRow> rows;
-    rows.reserve(records->getSize());
-    for (COutlineNode *n = m_Tree.GetFirstChild(nullptr); n; n = m_Tree.GetNextInDocument(n)) {
-        COutlineItem &item = n->m_Item;
-        if (!item.m_pRecord) {
-            // Every inserted item is bound at once; one that is not still
-            // gets a record rather than being lost.
-            std::unique_ptr<kx_gen::CDBRecord> fresh(records->CreateDBRecord());
-            records->add(fresh.get());
-            item.m_pRecord = static_cast<COutlineRecord *>(fresh.release());
-        }
-        item.StoreToRecord();
-        rows.emplace_back(item.m_pRecord);
-    }
-    if (records->getSize() != rows.size()) {
-        // Records that no item holds would be written as items of their
-        // own; they belong to nothing and go.
-        std::vector<kx_gen::CDBRecord *> bound;
-        bound.reserve(rows.size());
-        for (const TSaveRow &row : rows)
-            bound.push_back(row.m_pRecord);
-        std::sort(bound.begin(), bound.end());
-        std::vector<kx_gen::CDBRecord *> orphans;
-        for (std::size_t i = 0; i < records->getSize(); ++i) {
-            kx_gen::CDBRecord *r = records->getRecord(i);
-            if (!std::binary_search(bound.begin(), bound.end(), r))
-                orphans.push_back(r);
-        }
-        for (kx_gen::CDBRecord *r : orphans)
-            records->Delete(r);
-    }
-    // A failed save leaves the records and the headers as they were, as is
-    // the file on disk: the next save compares with that file again.
+    rows.reserve(previous.size());
     COutlineDB savedHeaders;
     savedHeaders.InitNewDatabase();
     savedHeaders.copySharedHeader(*m_pDB);
     savedHeaders.copyPrivateHeader(*m_pDB);
     struct CRestore {
+        kx_gen::CDBRecordset &records;
+        const std::vector<kx_gen::CDBRecord *> &previous;
+        const std::vector<kx_gen::CDBRecord *> &fresh;
         const std::vector<TSaveRow> &rows;
         COutlineDB &db;
         const COutlineDB &headers;
@@ -183,41 +291,78 @@ void COutlineMan::SaveToFile(const char *path)
             if (done)
                 return;
             try {
+                records.emptyRS();
+                for (kx_gen::CDBRecord *record : previous)
+                    records.add(record);
+                for (kx_gen::CDBRecord *record : fresh)
+                    records.add(record);
                 for (const TSaveRow &row : rows)
                     row.Restore();
                 db.copySharedHeader(headers);
                 db.copyPrivateHeader(headers);
             } catch (CException *e) {
                 ExceptionHolder holder(e);
+            } catch (...) {
+                // Out of memory while putting things back: nothing more to do.
             }
         }
-    } restore { rows, *m_pDB, savedHeaders };
+    } restore { *records, previous, fresh, rows, *m_pDB, savedHeaders };
 
-    // Adding gives each record its place in this order as its row index.
-    records->emptyRS();
-    records->reserve(rows.size());
-    for (const TSaveRow &row : rows)
-        records->add(row.m_pRecord);
-
-    CSafeSaveFile file(path);
     CCloseGuard closeGuard(m_pDB);
-    bool keepTimes = false;
-    if (m_bNewDB) {
-        m_pDB->Open(file.GetTempPath(), CFile::modeCreate | CFile::modeWrite);
-        m_pDB->SetSynchronized(false);
-        m_pDB->SetOutlineChanged(true);
-        m_pDB->WriteAllHeaders();
-        MarkChanges(rows);
-        m_pDB->WriteRows();
-    } else {
+    std::unique_ptr<CRowWindow> window;
+    if (!m_bNewDB) {
         // The old file is only read: its rows for the comparison, its
         // headers for the header check and the conduit's block, which the
         // new file carries on.
-        if (!file.TargetExists())
-            throw kx_gen::CFileException::FromErrno(ENOENT, file.GetTargetPath());
         m_pDB->OpenWithoutUpgrade(
             file.GetTargetPath(), CFile::modeRead | CFile::shareDenyWrite, nullptr);
-        if (MarkChanges(rows))
+        window = std::make_unique<CRowWindow>(file.GetTargetPath());
+    } else {
+        m_pDB->SetSynchronized(false);
+        m_pDB->SetOutlineChanged(true);
+    }
+
+    // One pass over the items in document order, which is the records' new
+    // order: each item goes back into its record, the record takes its new
+    // place and is compared with its row in the file, all while its bytes
+    // are at hand.
+    records->emptyRS();
+    records->reserve(previous.size());
+    bool changed = m_pDB->GetOutlineChanged();
+    COutlineRecord stored;
+    COutlineNode *next = nullptr;
+    for (COutlineNode *n = m_Tree.GetFirstChild(nullptr); n; n = next) {
+        // The walk is bound by memory: ask for the next item's bytes early.
+        next = m_Tree.GetNextInDocument(n);
+        if (next) {
+            if (const COutlineRecord *ahead = next->m_Item.m_pRecord) {
+                const std::uint8_t *bytes = ahead->GetRawDataPtr();
+                for (std::uint32_t k = 0; k < ahead->GetRecSize(); k += 64)
+                    __builtin_prefetch(bytes + k);
+            }
+            __builtin_prefetch(next->m_Item.m_Text.GetPara(0).GetData());
+        }
+        COutlineItem &item = n->m_Item;
+        if (!item.m_pRecord) {
+            // Every inserted item is bound at once; one that is not still
+            // gets a record rather than being lost.
+            fresh.reserve(fresh.size() + 1);
+            std::unique_ptr<kx_gen::CDBRecord> record(records->CreateDBRecord());
+            fresh.push_back(record.get());
+            item.m_pRecord = static_cast<COutlineRecord *>(record.release());
+        }
+        COutlineRecord &record = *item.m_pRecord;
+        const CRecordScan scan(record);
+        rows.emplace_back(&record, scan);
+        const bool touched = item.StoreToRecord(scan);
+        const std::uint32_t position = static_cast<std::uint32_t>(rows.size() - 1);
+        records->add(&record);
+        MarkRecord(rows.back(), position, touched ? nullptr : &scan, window.get(), stored, changed);
+    }
+
+    bool keepTimes = false;
+    if (!m_bNewDB) {
+        if (changed)
             m_pDB->SetOutlineChanged(true);
         if (!m_pDB->GetOutlineChanged() && static_cast<int>(rows.size()) != m_nLoadedRows)
             m_pDB->SetOutlineChanged(true);
@@ -238,40 +383,49 @@ void COutlineMan::SaveToFile(const char *path)
         m_pDB->ReadConduitHeader();
         m_pDB->Close();
         keepTimes = !m_pDB->GetOutlineChanged();
-
-        m_pDB->Open(file.GetTempPath(), CFile::modeCreate | CFile::modeWrite);
-        m_pDB->WriteAllHeaders();
-        m_pDB->WriteRows();
     }
+    m_pDB->Open(file.GetTempPath(), CFile::modeCreate | CFile::modeWrite);
+    m_pDB->WriteAllHeaders();
+    m_pDB->WriteRows();
     m_pDB->Close();
     file.Commit(keepTimes);
     restore.done = true;
     m_nLoadedRows = static_cast<int>(rows.size());
+
+    if (records->getSize() != previous.size() + fresh.size()) {
+        // Records that no item held were not saved: they belong to nothing.
+        std::vector<kx_gen::CDBRecord *> saved;
+        saved.reserve(rows.size());
+        for (const TSaveRow &row : rows)
+            saved.push_back(row.m_pRecord);
+        std::sort(saved.begin(), saved.end());
+        for (kx_gen::CDBRecord *record : previous) {
+            if (!std::binary_search(saved.begin(), saved.end(), record))
+                records->DeleteDBRecord(record);
+        }
+    }
 }
 
-bool COutlineMan::MarkChanges(const std::vector<TSaveRow> &rows)
+void COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position, const CRecordScan *scan,
+    CRowWindow *window, COutlineRecord &stored, bool &changed)
 {
-    bool changed = m_pDB->GetOutlineChanged();
-    COutlineRecord stored;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        COutlineRecord &record = *rows[i].m_pRecord;
-        bool pendingSort = false;
-        if (m_bNewDB || rows[i].m_nOldPos == kx_gen::kNoFilePos) {
-            record.SetNew(true);
-            changed = true;
-        } else {
-            m_pDB->ReadRow(rows[i].m_nOldPos, &stored);
-            record.UpdateChangedFields(stored);
-            KeepPendingMarks(record, stored);
-            record.updateRecordChanged();
-            if (record.IsChanged())
-                changed = true;
-            pendingSort = stored.IsSortChanged();
-        }
-        const bool moved = i != rows[i].m_nOldRowIndex;
-        record.SetSortChanged(moved || pendingSort);
-        if (moved)
-            changed = true;
+    COutlineRecord &record = *row.m_pRecord;
+    const bool moved = position != row.m_nOldRowIndex;
+    if (moved)
+        changed = true;
+    if (m_bNewDB || row.m_nOldPos == kx_gen::kNoFilePos) {
+        record.SetNew(true);
+        record.SetSortChanged(moved);
+        changed = true;
+        return;
     }
-    return changed;
+    if (window && MarkUnchangedRecord(record, scan, *window, row.m_nOldPos, moved, changed))
+        return;
+    m_pDB->ReadRow(row.m_nOldPos, &stored);
+    record.UpdateChangedFields(stored);
+    KeepPendingMarks(record, stored);
+    record.updateRecordChanged();
+    if (record.IsChanged())
+        changed = true;
+    record.SetSortChanged(moved || stored.IsSortChanged());
 }

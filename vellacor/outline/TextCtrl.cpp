@@ -55,10 +55,16 @@ bool IsWholeWordAt(std::string_view text, std::size_t at, std::size_t length)
 
 void CTextCtrl::SetString(const _String &text)
 {
+    SetChars(text.c_str(), text.size());
+}
+
+void CTextCtrl::SetChars(const char *text, std::size_t length)
+{
     m_MoreParas.clear();
     m_FirstPara.Truncate(0);
     m_FirstPara.MarkStale();
-    InsertAt({ 0, 0 }, text);
+    if (length > 0)
+        InsertChars({ 0, 0 }, std::string_view(text, length));
 }
 
 _String CTextCtrl::GetString() const
@@ -110,9 +116,13 @@ CTextPos CTextCtrl::GetEndPos() const
 
 CTextPos CTextCtrl::InsertAt(CTextPos pos, const _String &text)
 {
-    if (text.IsEmpty() || !IsValidParaPos(pos))
+    return InsertChars(pos, text.str());
+}
+
+CTextPos CTextCtrl::InsertChars(CTextPos pos, std::string_view all)
+{
+    if (all.empty() || !IsValidParaPos(pos))
         return pos;
-    const std::string_view all = text.str();
     if (all.size() > static_cast<std::size_t>(INT_MAX))
         throw std::length_error("text longer than 2 GB");
     CTextLine &para = Para(pos.m_nLine);

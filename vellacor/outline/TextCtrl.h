@@ -5,6 +5,7 @@
 
 #include "kx_gen/String.h"
 
+#include <string_view>
 #include <vector>
 
 // A position in an item text: a character offset and a line. For a row
@@ -44,6 +45,8 @@ public:
     // Replaces the whole text. Throws std::bad_alloc when memory runs out,
     // leaving the text empty.
     void SetString(const kx_gen::_String &text);
+    // The same for `length` bytes at `text`, which need no terminator.
+    void SetChars(const char *text, std::size_t length);
     // All paragraphs joined with "\r\n"; empty for an empty text.
     kx_gen::_String GetString() const;
     // The text between two paragraph positions, in either order, paragraphs
@@ -118,6 +121,7 @@ public:
     CTextPos GetEndPos() const;
 
 private:
+    CTextPos InsertChars(CTextPos pos, std::string_view all);
     CTextLine &Para(int index)
     {
         return index == 0 ? m_FirstPara : m_MoreParas[static_cast<std::size_t>(index - 1)];

@@ -17,6 +17,16 @@ namespace kx_gen {
 // with EnumAppWindows and asks each with SendMessageTimeout. Message ids come
 // from RegisterWindowMessage, which gives every process the same id for the
 // same name.
+//
+// On the wire (for programs that speak it without this library): the
+// sockets are <runtime folder>/Larkwell/windows/<pid>-<n>.sock (stream
+// sockets). A caller connects, sends one 32-byte request and reads one
+// 16-byte answer, all little-endian:
+//   request: u32 0x4D57584B, u16 1, u16 kind (1 message, 2 bring to front),
+//            u32 message id, u32 0, u64 wParam, i64 lParam
+//   answer:  u32 0x4D57584B, u16 1, u16 handled (0 or 1), i64 result
+// A request that is malformed, or not complete within 200 ms, is closed
+// without an answer.
 
 // The user's private folder for run-time objects: $XDG_RUNTIME_DIR, or when
 // that is unset or unusable a folder /tmp/larkwell-<uid> of mode 0700 (made
@@ -25,7 +35,9 @@ namespace kx_gen {
 KX_GEN_EXPORT _String GetRuntimeFolder();
 
 // The id of the message `name`: a number from 0xC000 to 0xFFFF that depends
-// only on the name, compared without regard to ASCII case. 0 for an empty name.
+// only on the name, compared without regard to ASCII case (0xC000 + the
+// 32-bit FNV-1a hash of the name's bytes, ASCII letters lowered, modulo
+// 0x4000). 0 for an empty name.
 KX_GEN_EXPORT unsigned RegisterWindowMessage(const char *name);
 
 // A message window of some process, as other processes see it.

@@ -83,7 +83,8 @@ public:
     void GetDrawingSize(std::uint32_t &width, std::uint32_t &height) const;
     // Removes the drawing.
     void DeleteBitmap();
-    // The drawing bytes in place (valid until the record changes), or null.
+    // The drawing bytes in place (valid until the record changes), or null
+    // when there are none.
     const std::uint8_t *GetDrawingData(std::uint32_t &size) const;
     // Stores drawing bytes as they are.
     void SetDrawingData(const void *data, std::uint32_t size);

@@ -13,6 +13,9 @@
 
 namespace kx_gen {
 
+// The tree behind a CSettingsHive; private to the library.
+struct SettingsHiveNode;
+
 // The contents of a settings hive in memory (a tree of keys holding typed
 // values) and its file form. The file store and the Reg... functions of
 // Registry.h are built on it; it does no input or output itself.
@@ -88,10 +91,8 @@ public:
     long EnumKey(std::string_view path, std::size_t index, std::string *name) const;
     long EnumValue(std::string_view path, std::size_t index, const Value **value) const;
 
-    struct Node;
-
 private:
-    std::unique_ptr<Node> m_root;
+    std::unique_ptr<SettingsHiveNode> m_root;
 };
 
 } // namespace kx_gen

@@ -5,6 +5,8 @@
 // nothing but the standard library.
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
 #include <vector>
 
 namespace kx_gen {
@@ -62,6 +64,9 @@ public:
     {
         return AttachLast(NewNode(item), parent);
     }
+    // The same with a default-constructed item, which saves the assignment.
+    CTreeNode *InsertFirst(CTreeNode *parent) { return AttachFirst(NewNode(), parent); }
+    CTreeNode *InsertLast(CTreeNode *parent) { return AttachLast(NewNode(), parent); }
     // Same, directly after `after`; a null `after` or the parent's last child
     // appends. When `after` is not a child of `parent` nothing is allocated
     // and null is returned.
@@ -139,7 +144,7 @@ public:
         Unlink(node);
         if (m_pfnOnDelete)
             m_pfnOnDelete(node, m_pOnDeleteParam);
-        delete node;
+        DeleteNode(node);
     }
 
     // Frees `node` and every later sibling, each after its subtree (a node's
@@ -159,7 +164,7 @@ public:
             --m_nCount;
             if (m_pfnOnDelete)
                 m_pfnOnDelete(node, m_pOnDeleteParam);
-            delete node;
+            DeleteNode(node);
             node = next;
         }
         if (before)
@@ -188,7 +193,7 @@ public:
         if (!node)
             return;
         FreeChildren(node, false);
-        delete node;
+        DeleteNode(node);
     }
 
     // Reorders the parent's children by m_pfnCompare (an unstable sort);
@@ -292,6 +297,68 @@ public:
     void *m_pOnDeleteParam = nullptr;
 
 private:
+    // Node memory: an outline allocates and frees its nodes by the
+    // thousand, so they come in blocks with a free list instead of one heap
+    // block each. The blocks go back to the heap once no node is in use.
+    class CNodePool {
+    public:
+        CNodePool() = default;
+        CNodePool(const CNodePool &) = delete;
+        CNodePool &operator=(const CNodePool &) = delete;
+        ~CNodePool() { Release(); }
+
+        void *Allocate()
+        {
+            if (!m_pFree)
+                Grow();
+            Slot *slot = m_pFree;
+            m_pFree = slot->m_pNext;
+            ++m_nInUse;
+            return slot;
+        }
+        void Free(void *memory)
+        {
+            Slot *slot = static_cast<Slot *>(memory);
+            slot->m_pNext = m_pFree;
+            m_pFree = slot;
+            if (--m_nInUse == 0)
+                Release();
+        }
+
+    private:
+        union Slot {
+            Slot *m_pNext;
+            alignas(CTreeNode) unsigned char m_Bytes[sizeof(CTreeNode)];
+        };
+        static constexpr std::size_t kBlockNodes = 256;
+
+        void Grow()
+        {
+            m_Blocks.reserve(m_Blocks.size() + 1);
+            Slot *block = static_cast<Slot *>(
+                ::operator new(sizeof(Slot) * kBlockNodes, std::align_val_t(alignof(Slot))));
+            m_Blocks.push_back(block);
+            for (std::size_t i = kBlockNodes; i-- > 0;) {
+                block[i].m_pNext = m_pFree;
+                m_pFree = &block[i];
+            }
+        }
+        void Release()
+        {
+            for (Slot *block : m_Blocks)
+                ::operator delete(block, std::align_val_t(alignof(Slot)));
+            m_Blocks.clear();
+            m_pFree = nullptr;
+            m_nInUse = 0;
+        }
+
+        std::vector<Slot *> m_Blocks;
+        Slot *m_pFree = nullptr;
+        std::size_t m_nInUse = 0;
+    };
+
+    CNodePool m_Pool;
+
     CTreeNode *Resolve(CTreeNode *parent) { return parent ? parent : &m_Root; }
     CTreeNode *Resolve(const CTreeNode *parent) const
     {
@@ -302,16 +369,35 @@ private:
         return !child || child->m_pParent == Resolve(parent);
     }
 
-    static CTreeNode *NewNode(const T &item)
+    CTreeNode *NewNode(const T &item)
     {
-        auto *node = new CTreeNode;
+        void *memory = m_Pool.Allocate();
+        CTreeNode *node = nullptr;
         try {
+            node = new (memory) CTreeNode;
             node->m_Item = item;
         } catch (...) {
-            delete node;
+            if (node)
+                node->~CTreeNode();
+            m_Pool.Free(memory);
             throw;
         }
         return node;
+    }
+    CTreeNode *NewNode()
+    {
+        void *memory = m_Pool.Allocate();
+        try {
+            return new (memory) CTreeNode;
+        } catch (...) {
+            m_Pool.Free(memory);
+            throw;
+        }
+    }
+    void DeleteNode(CTreeNode *node)
+    {
+        node->~CTreeNode();
+        m_Pool.Free(node);
     }
 
     void Unlink(CTreeNode *node)
@@ -354,7 +440,7 @@ private:
                 if (m_pfnOnDelete)
                     m_pfnOnDelete(node, m_pOnDeleteParam);
             }
-            delete node;
+            DeleteNode(node);
             node = next ? next : (parent != top ? parent : nullptr);
         }
     }

@@ -1,0 +1,130 @@
+#include "RecordScan.h"
+
+#include "kx_gen/OutlineRecord.h"
+
+#include <cstring>
+
+using kx_gen::COutlineRecord;
+
+namespace {
+
+std::uint32_t Le32(const std::uint8_t *p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
+        | (std::uint32_t(p[3]) << 24);
+}
+
+std::uint16_t Le16(const std::uint8_t *p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+} // namespace
+
+bool CRecordScan::TTag::GetByte(std::uint8_t &value) const
+{
+    if (!m_bFound || m_nLength != 1)
+        return false;
+    value = m_pData[0];
+    return true;
+}
+
+bool CRecordScan::TTag::GetU32(std::uint32_t &value) const
+{
+    if (!m_bFound || m_nLength != 4)
+        return false;
+    value = Le32(m_pData);
+    return true;
+}
+
+bool CRecordScan::TTag::GetPlainString(std::string_view &text) const
+{
+    if (!m_bFound || (m_nFlags & kx_gen::kTagUnicodeFlag))
+        return false;
+    if (m_nLength == 0) {
+        text = std::string_view();
+        return true;
+    }
+    if (m_pData[m_nLength - 1] != 0)
+        return false;
+    const char *chars = reinterpret_cast<const char *>(m_pData);
+    text = std::string_view(chars, ::strnlen(chars, m_nLength));
+    return true;
+}
+
+bool CRecordScan::TTag::Holds(const void *data, std::uint32_t length) const
+{
+    return m_bFound && m_nVersion == 0 && !(m_nFlags & kx_gen::kTagUnicodeFlag)
+        && m_nLength == length && (length == 0 || std::memcmp(m_pData, data, length) == 0);
+}
+
+CRecordScan::CRecordScan(const COutlineRecord &record)
+{
+    if (record.GetTags().getSwap())
+        return;
+    const std::uint8_t *block = record.GetRawDataPtr();
+    const std::uint32_t size = record.GetRecSize();
+    if (!block && size)
+        return;
+    std::uint32_t offset = 0;
+    std::uint64_t lastId = 0;
+    bool first = true;
+    // As the accessors walk: a remainder too short for a header ends the
+    // block; a bad code or data past the end is damage.
+    while (size - offset >= kx_gen::kTagHeaderSize) {
+        const std::uint8_t *h = block + offset;
+        if (Le16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode)
+            return;
+        const std::uint32_t id = Le32(h + kx_gen::kTagIdOffset);
+        const std::uint32_t length = Le32(h + kx_gen::kTagLengthOffset);
+        if (length > size - offset - kx_gen::kTagHeaderSize)
+            return;
+        // Out of order, a lookup would stop early and miss tags that this
+        // walk sees: leave such a block to the accessors.
+        if (!first && id <= lastId)
+            return;
+        first = false;
+        lastId = id;
+        TTag *tag = nullptr;
+        switch (id) {
+        case kx_gen::kStatusTagID:
+            tag = &m_Status;
+            break;
+        case kx_gen::kSortChangedTagID:
+            tag = &m_SortChanged;
+            break;
+        case COutlineRecord::kIdTag:
+            tag = &m_Id;
+            break;
+        case COutlineRecord::kIndentTag:
+            tag = &m_Indent;
+            break;
+        case COutlineRecord::kExpandedTag:
+            tag = &m_Expanded;
+            break;
+        case COutlineRecord::kCheckedTag:
+            tag = &m_Checked;
+            break;
+        case COutlineRecord::kDrawingTag:
+            tag = &m_Drawing;
+            break;
+        case kx_gen::kStringTagIDCode + COutlineRecord::kTextString:
+            tag = &m_Text;
+            break;
+        case kx_gen::kStringTagIDCode + COutlineRecord::kNoteString:
+            tag = &m_Note;
+            break;
+        default:
+            break;
+        }
+        if (tag) {
+            tag->m_pData = h + kx_gen::kTagHeaderSize;
+            tag->m_nLength = length;
+            tag->m_nFlags = Le32(h + kx_gen::kTagFlagsOffset);
+            tag->m_nVersion = h[kx_gen::kTagVersionOffset];
+            tag->m_bFound = true;
+        }
+        offset += kx_gen::kTagHeaderSize + length;
+    }
+    m_bValid = true;
+}
