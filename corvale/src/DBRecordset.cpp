@@ -39,7 +39,14 @@ CDBRecord *CDBRecordset::insertAt(std::size_t index)
         CreateDBRecord(), [](CDBRecord *r) { delete r; });
     m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(index), record.get());
     record->SetRowIndex(static_cast<std::uint32_t>(index));
+    renumberSlots(index);
     return record.release();
+}
+
+void CDBRecordset::renumberSlots(std::size_t first)
+{
+    for (std::size_t i = first; i < m_records.size(); ++i)
+        m_records[i]->m_nSlot = i;
 }
 
 CDBRecord *CDBRecordset::Append()
@@ -69,9 +76,14 @@ void CDBRecordset::MoveBefore(CDBRecord *record, CDBRecord *before)
     m_records.erase(m_records.begin() + from);
     if (!before) {
         m_records.push_back(record);
+        renumberSlots(static_cast<std::size_t>(from));
         return;
     }
-    m_records.insert(m_records.begin() + GetIndex(before), record);
+    // `before` may have moved down by one with the erase.
+    const std::size_t to = static_cast<std::size_t>(
+        std::find(m_records.begin(), m_records.end(), before) - m_records.begin());
+    m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(to), record);
+    renumberSlots(std::min(static_cast<std::size_t>(from), to));
 }
 
 bool CDBRecordset::Delete(CDBRecord *record)
@@ -86,6 +98,29 @@ bool CDBRecordset::Delete(std::size_t index)
         return false;
     CDBRecord *record = m_records[index];
     m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(index));
+    renumberSlots(index);
+    DeleteDBRecord(record);
+    return true;
+}
+
+bool CDBRecordset::DeleteUnordered(CDBRecord *record)
+{
+    if (!record)
+        return false;
+    // The record is alive (it is about to be freed), so its remembered
+    // place can be read; it is right unless the record lives in another
+    // list or in none, which the search then tells.
+    std::size_t index = record->m_nSlot;
+    if (index >= m_records.size() || m_records[index] != record) {
+        const std::ptrdiff_t found = GetIndex(record);
+        if (found < 0)
+            return false;
+        index = static_cast<std::size_t>(found);
+    }
+    CDBRecord *last = m_records.back();
+    m_records[index] = last;
+    last->m_nSlot = index;
+    m_records.pop_back();
     DeleteDBRecord(record);
     return true;
 }
@@ -101,6 +136,7 @@ void CDBRecordset::add(CDBRecord *record)
         return;
     m_records.push_back(record);
     record->SetRowIndex(static_cast<std::uint32_t>(m_records.size() - 1));
+    record->m_nSlot = m_records.size() - 1;
 }
 
 void CDBRecordset::Free()
@@ -131,6 +167,8 @@ std::ptrdiff_t CDBRecordset::GetIndex(const CDBRecord *record) const
 {
     if (!record)
         return -1;
+    // Only the address is compared: callers may ask about a record that has
+    // been freed.
     auto it = std::find(m_records.begin(), m_records.end(), record);
     return it == m_records.end() ? -1 : it - m_records.begin();
 }
@@ -152,10 +190,12 @@ void CDBRecordset::purgeDeleted()
         } catch (CException *e) {
             ExceptionHolder holder(e);
         }
-        if (deleted)
+        if (deleted) {
             DeleteDBRecord(record);
-        else
+        } else {
+            record->m_nSlot = kept;
             m_records[kept++] = record;
+        }
     }
     m_records.resize(kept);
 }

@@ -171,6 +171,14 @@ bool COutlineItem::SetDrawing(kx_gen::HMEM dib)
     return true;
 }
 
+void COutlineItem::LoadDrawingSize()
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    m_pRecord->GetDrawingSize(width, height);
+    SetDrawSize(width, height);
+}
+
 void COutlineItem::DeleteDrawing()
 {
     m_pRecord->DeleteBitmap();

@@ -73,6 +73,9 @@ public:
     // Removes the drawing.
     void DeleteDrawing();
     bool HasDrawing() const { return m_nDrawWidth > 0; }
+    // Takes the drawing's size from the record again (after its drawing
+    // bytes were replaced). Throws as the record's getters do.
+    void LoadDrawingSize();
 
     bool HasNote() const { return !m_strNote.IsEmpty(); }
     void ClearNote() { m_strNote.Empty(); }

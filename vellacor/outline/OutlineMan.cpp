@@ -42,12 +42,6 @@ void COutlineMan::ShowMessage(const _String &text)
         m_pMessages->ShowMessage(text);
 }
 
-void COutlineMan::StartNewHistory()
-{
-    // The undo history comes with the editing operations; this is where a
-    // new outline will get its fresh one.
-}
-
 bool COutlineMan::NewOutline(bool createFirstItem)
 {
     Close();
@@ -163,6 +157,7 @@ COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *l
 
 void COutlineMan::Close()
 {
+    DeleteHistory();
     // Items point at records of the database: free them first.
     m_Tree.RemoveAll();
     delete m_pDB;
@@ -208,6 +203,7 @@ COutlineNode *COutlineMan::AddFirstItem()
         const COutlineItem blank;
         COutlineNode *node = m_Tree.InsertLast(blank, nullptr);
         node->m_Item.m_pRecord = static_cast<COutlineRecord *>(record);
+        RecordFirstItem(node);
         return node;
     } catch (...) {
         records->Delete(record);

@@ -7,6 +7,7 @@
 #include "kx_gen/TreeMan.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace kx_gen {
 class COutlineDB;
@@ -14,6 +15,10 @@ class COutlineRecord;
 } // namespace kx_gen
 
 class CRowWindow;
+class CUndoGroup;
+class CUndoOutlineMan;
+class CUndoOutline;
+class CUndoOutlPos;
 
 using COutlineTree = kx_gen::CTreeMan<COutlineItem>;
 using COutlineNode = COutlineTree::CTreeNode;
@@ -232,6 +237,168 @@ public:
     // letters in lower case (Windows-1252), paragraph breaks as CR LF.
     static int CompareTexts(const COutlineNode *a, const COutlineNode *b);
 
+    // ---- Undo history --------------------------------------------------------
+    //
+    // Every open outline has one history, made new whenever an outline is
+    // created, loaded or cleared. The editing operations below record into
+    // the group that the caller began (BeginGroup); an operation called
+    // outside a group records into a group of its own with the operation's
+    // label, so no change ever escapes the history.
+
+    // The history; null while no outline was ever opened.
+    CUndoOutlineMan *GetUndo() const { return m_pUndo; }
+    // Replays the group that can be undone (redone), records last to first
+    // (first to last), and stores the item where the change happened and a
+    // paragraph position in it for the caret (null when there is none). The
+    // caller checks CanUndo (CanRedo) first, then calls Step, AfterEdit(true)
+    // and SetModified(true). A replay that fails (a storage error, shown
+    // through the message sink) puts back what it replayed and clears the
+    // history, so that no half-replayed group can corrupt a later undo;
+    // false is then returned. False also while a group is being recorded.
+    bool Undo(COutlineNode **ppNode, CTextPos *pCaret);
+    bool Redo(COutlineNode **ppNode, CTextPos *pCaret);
+
+    // ---- Preconditions ---------------------------------------------------------
+
+    // The node has a previous shown sibling and its subtree, moved `extra`
+    // levels deeper plus one, still fits the deepest level.
+    bool CanIndent(const COutlineNode *node, int extra = 0) const;
+    // How many levels deeper than now the node's subtree could still go:
+    // 9 - (MaxLevelInSubtree(node) - the node's level).
+    int IndentRoom(const COutlineNode *node) const;
+    // The node is not top level and is its parent's last child.
+    bool CanOutdent(const COutlineNode *node) const;
+    // The node has a previous / next shown sibling.
+    bool CanMoveUp(const COutlineNode *node) const { return GetPrevShownSibling(node) != nullptr; }
+    bool CanMoveDown(const COutlineNode *node) const
+    {
+        return GetNextShownSibling(node) != nullptr;
+    }
+
+    // ---- Item operations ---------------------------------------------------------
+    //
+    // Each keeps the tree, the record set, the deleted ids and the history
+    // consistent and sends the notifications of NotifyCode. They need an
+    // open outline and nodes of this tree. Operations that insert return
+    // null or false when the record set refuses a record (a storage error
+    // goes to the message sink); the tree is then as before for that item.
+    // Indent, Outdent, MoveUp and MoveDown do not check their preconditions.
+
+    // A new empty item after the node (its next sibling), or its first
+    // child when the node is expanded with visible children (unless that is
+    // too deep). A null node appends a top-level item. Returns the item.
+    COutlineNode *NewItem(COutlineNode *node);
+    // Removes the node with its subtree (children first). The caller then
+    // asks EnsureItem for an item to show, within the same group.
+    bool DeleteItem(COutlineNode *node);
+    // Removes every checked item with its whole subtree. False when a
+    // removal failed (what was removed stays removed and undoable).
+    bool DeleteChecked();
+    // Unchecks every checked item.
+    void UncheckAll();
+    // Inverts the node's check mark.
+    void ToggleCheck(COutlineNode *node);
+    // Makes the node the last child of its previous shown sibling.
+    void Indent(COutlineNode *node);
+    // Moves the node (its parent's last child) right after its parent.
+    void Outdent(COutlineNode *node);
+    // Moves the node before its previous shown sibling / after its next
+    // shown sibling; hidden checked siblings keep their places.
+    void MoveUp(COutlineNode *node);
+    void MoveDown(COutlineNode *node);
+    // Copies the node with its subtree right after it; the copies have id 0.
+    // Returns the copy of the node, or null.
+    COutlineNode *Duplicate(COutlineNode *node);
+    // Appends the node's text to the end of the target's last paragraph and
+    // removes the node. A node with children is refused with the message
+    // "You can not join an item that has sub-items" (null returned). Returns
+    // the suggested current item: the first shown child of the node's former
+    // parent, or the first visible item.
+    COutlineNode *Join(COutlineNode *target, COutlineNode *node);
+    // Splits the node at paragraph position `pos`: a new item (as NewItem
+    // places it) receives the text from `pos` to the end. Returns the new
+    // item, or null with nothing changed.
+    COutlineNode *SplitItem(COutlineNode *node, CTextPos pos);
+    // Inserts `text` at paragraph position `pos` of the node's text and
+    // stores the position after it in `*pEnd` (may be null). An empty text
+    // changes nothing but is still notified. False for a position outside
+    // the text or when memory runs out (nothing changed).
+    bool InsertText(COutlineNode *node, CTextPos pos, const kx_gen::_String &text, CTextPos *pEnd);
+    // Removes the text between two paragraph positions (in either order).
+    // False when they are equal or not valid.
+    bool DeleteText(COutlineNode *node, CTextPos from, CTextPos to);
+    // Pastes plain text over the selection [selFrom, selTo] of the node.
+    // Text of one line, or any text when pasting into a single node is the
+    // preference, goes in at the caret; otherwise the first line goes in at
+    // the caret and every further line becomes a new item after the node
+    // (same parent and level), and the text that followed the caret goes
+    // to the end of the last of them. Stores the item and paragraph
+    // position after the pasted text. False when nothing could be pasted.
+    bool PasteTextLines(COutlineNode *node, CTextPos selFrom, CTextPos selTo,
+        const kx_gen::_String &text, COutlineNode **ppNode, CTextPos *pEnd);
+    // Sets the node's note; an empty text removes it.
+    void SetNote(COutlineNode *node, const kx_gen::_String &note);
+    // Sets the node's drawing from a DIB (which stays the caller's), or
+    // removes it when `dib` is null. False when the DIB cannot be stored.
+    bool SetItemDrawing(COutlineNode *node, kx_gen::HMEM dib);
+    // Sorts the children of the node (null: the top level) by their texts,
+    // and theirs, through the whole subtree; then renumbers.
+    void Sort(COutlineNode *node, bool ascending);
+    // Expands every item above `level` and collapses those at it.
+    void ExpandToLevel(int level);
+    // Removes a selection: nodes contiguous in display order, in that order.
+    // Their descendants after the last of them stay and are placed after
+    // the item before the selection, by their levels. False when a removal
+    // failed.
+    bool DeleteSelection(const std::vector<COutlineNode *> &nodes);
+
+    // Drop modes of CheckDrop and Drop.
+    enum DropMode {
+        kDropTop = 0, // before the first item
+        kDropBelow = 1, // below the target line, at the requested level
+        kDropEnd = 2, // after the last item, at the requested level
+    };
+    // Whether dragged nodes of this outline may be dropped there, and the
+    // level they would get (corrected in `level`).
+    bool CheckDrop(int mode, int &level, COutlineNode *target,
+        const std::vector<COutlineNode *> &dragged) const;
+    // Where a drop at `level` below the target puts an item: its new parent
+    // (null: the top level) and previous sibling (null: the first place).
+    // Mode kDropTop, and kDropBelow without an item before the target, give
+    // the first top-level place.
+    void GetDropPlace(int mode, int level, COutlineNode *target, COutlineNode **ppParent,
+        COutlineNode **ppPrev) const;
+    // Moves (or copies) the node with its subtree to the drop place.
+    // Returns the placed node (the copy), or null when nothing happened.
+    COutlineNode *Drop(int mode, int level, COutlineNode *target, COutlineNode *node, bool copy);
+
+    // Transfer blocks: the items as a small outline database in a movable
+    // memory block that the caller owns (null after a storage error, which
+    // goes to the message sink). The node with its subtree; the items from
+    // `first` to `last` with their subtrees, in document order; or exactly
+    // the listed items, in document order.
+    kx_gen::HMEM MakeTransferBlock(COutlineNode *node);
+    kx_gen::HMEM MakeTransferBlock(COutlineNode *first, COutlineNode *last);
+    kx_gen::HMEM MakeTransferBlock(const std::vector<COutlineNode *> &nodes);
+    // Replaces `target`'s outline (a scratch manager, not this one) by the
+    // block's items, the first at the top level and the others at their
+    // depth relative to it; with `resetIds` every id becomes 0. The block
+    // stays the caller's and is only read; a damaged block is reported
+    // through this manager's message sink and false is returned.
+    bool LoadTransferBlock(kx_gen::HMEM block, COutlineMan &target, bool resetIds);
+    // Inserts copies of `source`'s items under `parent` after `after` (null:
+    // first), one level below the parent, or after the parent at its level
+    // when that would be too deep. Stores the first new item in `*ppFirst`.
+    bool InsertTransfer(const COutlineMan &source, COutlineNode *parent, COutlineNode *after,
+        COutlineNode **ppFirst);
+
+    // After a command (and after an undo or redo, with `afterUndo`): the
+    // consequences for the items that the command touched: auto-checking
+    // (when the settings ask for it; recorded with the command, so undo
+    // restores the marks exactly) and renumbering of the touched sibling
+    // lists.
+    void AfterEdit(bool afterUndo);
+
     // ---- Diagnostics -----------------------------------------------------------
 
     // Flags of DebugDump.
@@ -266,6 +433,9 @@ protected:
     // removed items, which come from the tree's pool: it must end before
     // the tree is emptied or destroyed.
     void StartNewHistory();
+    // An item made by AddFirstItem inside a command is recorded as created,
+    // so that undoing the command takes it away again.
+    void RecordFirstItem(COutlineNode *node);
     void RenumberList(COutlineNode *parent);
     void RenumberSubtree(COutlineNode *parent);
     void UpdateLevelExtent(int level, COutlineNode *parent, int index);
@@ -294,6 +464,75 @@ protected:
     // The last such item in the document.
     COutlineNode *LastSearchable() const;
 
+    // ---- Editing internals (OutlineManEdit.cpp, OutlineManUndo.cpp) ----
+
+    // The history, made when missing.
+    CUndoOutlineMan &History();
+    void DeleteHistory();
+    static void DisposeUndoRecord(void *param, int reserved, class CUndoRecord *record);
+    // Opens a group with `label` unless one is being recorded; ends it on
+    // destruction when it opened one.
+    class CAutoGroup;
+    // Links a detached node at a place; false (nothing done) when `prev` is
+    // not a child of `parent` or the place is not in the tree.
+    bool AttachAt(COutlineNode *node, COutlineNode *parent, COutlineNode *prev);
+    bool IsPlaceValid(const COutlineNode *parent, const COutlineNode *prev) const;
+    // A new item at a place, one level below the parent, bound to a new
+    // record (a copy of `source`, or a blank one), recorded as created and,
+    // with `notify`, notified as inserted. Null after a failure (reported
+    // to the message sink), with nothing changed; null also for a parent at
+    // the deepest level.
+    COutlineNode *InsertItem(COutlineNode *parent, COutlineNode *prev,
+        const kx_gen::COutlineRecord *source, bool notify);
+    // Inserts copies of the source's subtree (of any manager) at a place;
+    // items that would be too deep follow their parent as siblings. Returns
+    // the copy of `source` and stores the last copy placed in the parent's
+    // list in `*ppLast` (may be null); null when not even the first copy
+    // could be made. A failure later stops the copy where it is.
+    COutlineNode *CopySubtree(COutlineNode *source, COutlineNode *parent, COutlineNode *prev,
+        bool resetIds, bool notify, COutlineNode **ppLast);
+    // Removes one childless item: notification 1, a deleted-item record,
+    // its id to the deleted ids, its record out of the record set, detached.
+    // Throws the storage library's exceptions and std::bad_alloc, changing
+    // nothing.
+    void RemoveItem(COutlineNode *node);
+    // Removes the node's subtree, children first. Throws as RemoveItem;
+    // what was removed before stays removed.
+    void RemoveSubtree(COutlineNode *node);
+    // Moves a node with its subtree to a place, with a move record, and sets
+    // the node's level; false (nothing done) for an impossible place or the
+    // place it already has. The subtree's levels are the caller's.
+    bool RawMove(COutlineNode *node, COutlineNode *parent, COutlineNode *prev);
+    // Fits the levels below a node to its own (FlattenChildren where they
+    // would be too deep).
+    void FitLevels(COutlineNode *node);
+    // Moves a node with its subtree to a place, with a move record, and
+    // fits the subtree's levels (children that would be too deep follow
+    // their parent as siblings, each with a move record of its own).
+    void MoveNode(COutlineNode *node, COutlineNode *parent, COutlineNode *prev);
+    // Sets the levels in the node's subtree below the node's own: each
+    // child one deeper than its parent, clamped to the deepest level.
+    void RelevelSubtree(COutlineNode *node);
+    // Moves the descendants of a node at the deepest level that has
+    // children after it as its following siblings, in document order, each
+    // with a move record. Returns the last node placed (the node itself
+    // when it has no children).
+    COutlineNode *FlattenChildren(COutlineNode *node);
+    void SetCheck(COutlineNode *node, bool checked, bool automatic);
+    void SortList(COutlineNode *parent, bool ascending);
+    bool ReplayRecord(CUndoOutline *record, bool undo, COutlineNode **ppNode, CTextPos *pCaret);
+    bool Replay(bool undo, COutlineNode **ppNode, CTextPos *pCaret);
+    void AutoCheck(CUndoGroup *group);
+    void RenumberTouched(CUndoGroup *group);
+    // The item to suggest after a change at `node`: the node when visible,
+    // else the previous visible item.
+    COutlineNode *Suggest(COutlineNode *node) const;
+    kx_gen::HMEM WriteTransferBlock(const std::vector<COutlineNode *> &nodes);
+    // The first node of the drop anchor of a mode: the item above the
+    // target line (kDropBelow) or the last visible item (kDropEnd).
+    COutlineNode *GetDropAnchor(int mode, COutlineNode *target) const;
+    bool IsInSubtree(const COutlineNode *node, const COutlineNode *top) const;
+
     COutlineTree m_Tree;
     TLevelExtent m_LevelExtent[COutlineItem::kLevelCount];
     PFNNOTIFY m_pfnNotify = nullptr;
@@ -306,6 +545,13 @@ protected:
     // Edits renumber the sibling lists they touched.
     bool m_bRenumber = true;
     int m_nLoadedRows = -1;
+    // Owned; replaced whenever a new database is made.
+    CUndoOutlineMan *m_pUndo = nullptr;
+    // The group that Undo or Redo replayed last (for AfterEdit).
+    CUndoGroup *m_pLastReplayed = nullptr;
+    // Counts the versions of the outline file: rows read from one version
+    // are not rows of the next.
+    unsigned m_nFileGeneration = 0;
 
     COutlineSettings *m_pSettings;
     CMessageSink *m_pMessages;

@@ -244,6 +244,8 @@ bool COutlineMan::Save(const char *path)
         return false;
     try {
         SaveToFile(path);
+        // The records now have their rows in the new file.
+        ++m_nFileGeneration;
     } catch (CException *e) {
         ExceptionHolder holder(e);
         ShowMessage(holder->GetDescription());

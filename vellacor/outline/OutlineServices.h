@@ -23,6 +23,11 @@ public:
     virtual std::uint32_t GetWindowTextColor() const = 0;
     // The default numbering scheme: one style per level, 10 bytes.
     virtual void GetDefaultNumbering(std::uint8_t *scheme) const = 0;
+    // The preference "Auto-checking": a parent is checked exactly when all
+    // its children are.
+    virtual bool GetAutoChecking() const { return false; }
+    // The preference "Paste all text lines in a single node".
+    virtual bool GetPasteInSingleNode() const { return false; }
 };
 
 class CMessageSink {

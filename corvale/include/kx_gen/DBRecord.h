@@ -5,6 +5,7 @@
 #include "kx_gen/Export.h"
 #include "kx_gen/TaggedDataManager.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace kx_gen {
@@ -108,6 +109,13 @@ protected:
     mutable std::uint32_t m_nPos = kNoFilePos;
     std::uint8_t *m_pData = nullptr;
     CTaggedDataManager m_tags;
+
+private:
+    friend class CDBRecordset;
+    // The record's place in the recordset that holds it, kept by that
+    // recordset so that removing a record needs no search. Neither copied
+    // nor assigned: a copy is in no recordset.
+    std::size_t m_nSlot = static_cast<std::size_t>(-1);
 };
 
 } // namespace kx_gen

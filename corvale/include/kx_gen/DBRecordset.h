@@ -61,6 +61,13 @@ public:
     void MoveBefore(CDBRecord *record, CDBRecord *before);
     // Frees the record and removes it; false when it is not in the list.
     bool Delete(CDBRecord *record);
+    // Frees the record and fills its place with the last record, so the
+    // order of the others changes. Each record remembers its place, so this
+    // costs the same however long the list is; for lists whose order means
+    // nothing until they are rebuilt (an open outline's records, which
+    // saving puts in document order). `record` must be a live record; false
+    // when it is not in the list.
+    bool DeleteUnordered(CDBRecord *record);
     bool Delete(std::size_t index);
     bool Delete(Position position);
     // Appends an existing record and takes ownership of it; its row index
@@ -91,6 +98,8 @@ public:
 
 private:
     CDBRecord *insertAt(std::size_t index);
+    // Tells the records from `first` on where they now are.
+    void renumberSlots(std::size_t first);
 
     std::vector<CDBRecord *> m_records;
 };
