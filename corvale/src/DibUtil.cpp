@@ -637,16 +637,7 @@ uint32_t DIBNumColors(const void *lpbi)
     std::memcpy(&h, lpbi, sizeof h);
     if (h.biClrUsed)
         return h.biClrUsed;
-    switch (h.biBitCount) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
+    return FullColorTableEntries(h.biBitCount);
 }
 
 std::size_t PaletteSize(const void *lpbi)
