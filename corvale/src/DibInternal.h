@@ -33,6 +33,22 @@ inline void WriteU32(uint8_t *p, uint32_t v)
     std::memcpy(p, &v, 4);
 }
 
+// The entries of a full colour table for 1, 4 and 8 bits a pixel; other
+// depths have none.
+inline uint32_t FullColorTableEntries(unsigned bitsPerPixel)
+{
+    switch (bitsPerPixel) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
+}
+
 // A checked look at a DIB in memory.
 struct DibView {
     BITMAPINFOHEADER header {};

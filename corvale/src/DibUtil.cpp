@@ -637,16 +637,7 @@ uint32_t DIBNumColors(const void *lpbi)
     std::memcpy(&h, lpbi, sizeof h);
     if (h.biClrUsed)
         return h.biClrUsed;
-    switch (h.biBitCount) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
+    return FullColorTableEntries(h.biBitCount);
 }
 
 std::size_t PaletteSize(const void *lpbi)
@@ -740,49 +731,13 @@ HMEM ChangeDIBFormat(HMEM dib, unsigned bits, uint32_t compression)
         pixels.data(), v.width, v.height, bits, compression, table.data(), uint32_t(table.size()));
 }
 
-HMEM ClipDIB(HMEM dib, int width, int height)
-{
-    if (!dib || !SizeFits(width, height))
-        return nullptr;
-    MemHolder plain;
-    DibView v;
-    if (!PlainView(dib, plain, v))
-        return nullptr;
-    Locked keep(plain ? plain.get() : dib);
-    const unsigned bits = v.header.biBitCount;
-    const uint32_t stride = DIBWidthBytes(uint32_t(width), bits);
-    const std::size_t head = std::size_t(v.bits - v.base);
-    const std::size_t image = std::size_t(stride) * height;
-    HMEM block = MemAlloc(head + image);
-    if (!block)
-        return nullptr;
-    Locked out(block);
-    std::memcpy(out.data(), v.base, head);
-    BITMAPINFOHEADER h;
-    std::memcpy(&h, out.data(), sizeof h);
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biSizeImage = uint32_t(image);
-    std::memcpy(out.data(), &h, sizeof h);
-    uint8_t *dst = out.data() + head;
-    std::memset(dst, 0xFF, image);
-    const std::size_t rowBytes
-        = std::min<std::size_t>(stride, DIBWidthBytes(uint32_t(std::min(width, v.width)), bits));
-    for (int y = 0; y < std::min(height, v.height); ++y)
-        std::memcpy(dst + std::size_t(height - 1 - y) * stride, v.TopRow(y), rowBytes);
-    return block;
-}
+namespace {
 
-HMEM ResizeDIB(HMEM dib, int width, int height)
+// A new DIB of width x height with the DIB's header and colour table, its
+// pixels 0xFF bytes with the old image copied to the top-left (as many rows
+// and row bytes as fit). The size must already have been checked.
+HMEM CopyOntoCanvas(HMEM dib, int width, int height)
 {
-    if (!dib || !SizeFits(width, height))
-        return nullptr;
-    {
-        Locked lock(dib);
-        DibView v;
-        if (!ParseDIB(lock.data(), lock.size(), v) || (v.width >= width && v.height >= height))
-            return nullptr;
-    }
     MemHolder plain;
     DibView v;
     if (!PlainView(dib, plain, v))
@@ -809,6 +764,28 @@ HMEM ResizeDIB(HMEM dib, int width, int height)
     for (int y = 0; y < std::min(height, v.height); ++y)
         std::memcpy(dst + std::size_t(height - 1 - y) * stride, v.TopRow(y), rowBytes);
     return block;
+}
+
+} // namespace
+
+HMEM ClipDIB(HMEM dib, int width, int height)
+{
+    if (!dib || !SizeFits(width, height))
+        return nullptr;
+    return CopyOntoCanvas(dib, width, height);
+}
+
+HMEM ResizeDIB(HMEM dib, int width, int height)
+{
+    if (!dib || !SizeFits(width, height))
+        return nullptr;
+    {
+        Locked lock(dib);
+        DibView v;
+        if (!ParseDIB(lock.data(), lock.size(), v) || (v.width >= width && v.height >= height))
+            return nullptr;
+    }
+    return CopyOntoCanvas(dib, width, height);
 }
 
 HMEM ShrinkDIB(HMEM dib, int width, int height)

@@ -29,16 +29,7 @@ bool IsPlain(const DibView &v)
 
 uint32_t DrawingColorTableEntries(unsigned bitsPerPixel)
 {
-    switch (bitsPerPixel) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
+    return FullColorTableEntries(bitsPerPixel);
 }
 
 HMEM ConvertDibToInternalFormat(HMEM dib)

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <pwd.h>
 #include <set>
@@ -94,6 +95,41 @@ const char *NameOrDefault(const char *name)
     return name ? name : "";
 }
 
+// Resolves an open handle and checks that it grants the right `needed`.
+long ResolveFor(HKEY key, std::uint32_t needed, std::string *hivePath, std::string *keyPath)
+{
+    std::uint32_t access;
+    if (long r = Resolve(key, hivePath, keyPath, &access); r != kRegSuccess)
+        return r;
+    if (!(access & needed))
+        return kRegAccessDenied;
+    return kRegSuccess;
+}
+
+// Runs `read` on the hive once the key at keyPath is known still to exist.
+long ReadKey(CSettingsStore &store, const std::string &keyPath,
+    const std::function<long(const CSettingsHive &)> &read)
+{
+    return store.Read([&](const CSettingsHive &hive) {
+        long check = CheckKey(hive, keyPath);
+        if (check != kRegSuccess)
+            return check;
+        return read(hive);
+    });
+}
+
+// Runs `change` on the hive once the key at keyPath is known still to exist.
+long ModifyKey(CSettingsStore &store, const std::string &keyPath,
+    const std::function<long(CSettingsHive &, bool *changed)> &change)
+{
+    return store.Modify([&](CSettingsHive &hive, bool *changed) {
+        long check = CheckKey(hive, keyPath);
+        if (check != kRegSuccess)
+            return check;
+        return change(hive, changed);
+    });
+}
+
 } // namespace
 
 RegKey *const HKEY_CURRENT_USER = &g_currentUser;
@@ -126,12 +162,8 @@ long RegOpenKey(HKEY parent, const char *subKey, std::uint32_t access, HKEY *res
         return r;
     std::string path = JoinPath(parentPath, subKey);
     std::string stored;
-    long r = CSettingsStore::ForPath(hivePath).Read([&](const CSettingsHive &hive) {
-        long check = CheckKey(hive, parentPath);
-        if (check != kRegSuccess)
-            return check;
-        return hive.GetKeyPath(path, &stored);
-    });
+    long r = ReadKey(CSettingsStore::ForPath(hivePath), parentPath,
+        [&](const CSettingsHive &hive) { return hive.GetKeyPath(path, &stored); });
     if (r == kRegSuccess)
         *result = NewHandle(hivePath, stored, access);
     return r;
@@ -152,19 +184,12 @@ long RegCreateKey(
     CSettingsStore &store = CSettingsStore::ForPath(hivePath);
     std::string stored;
     // Opening an existing key needs no lock and no write.
-    long r = store.Read([&](const CSettingsHive &hive) {
-        long check = CheckKey(hive, parentPath);
-        if (check != kRegSuccess)
-            return check;
-        return hive.GetKeyPath(path, &stored);
-    });
+    long r = ReadKey(store, parentPath,
+        [&](const CSettingsHive &hive) { return hive.GetKeyPath(path, &stored); });
     if (r == kRegNotFound) {
         if (!(parentAccess & KEY_CREATE_SUB_KEY))
             return kRegAccessDenied;
-        r = store.Modify([&](CSettingsHive &hive, bool *changed) {
-            long check = CheckKey(hive, parentPath);
-            if (check != kRegSuccess)
-                return check;
+        r = ModifyKey(store, parentPath, [&](CSettingsHive &hive, bool *changed) {
             long c = hive.CreateKey(path, changed);
             if (c != kRegSuccess)
                 return c;
@@ -194,17 +219,11 @@ long RegCloseKey(HKEY key)
 long RegQueryValue(HKEY key, const char *name, std::uint32_t *type, void *data, std::uint32_t *size)
 {
     std::string hivePath, keyPath;
-    std::uint32_t access;
-    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(key, KEY_QUERY_VALUE, &hivePath, &keyPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_QUERY_VALUE))
-        return kRegAccessDenied;
     if (data && !size)
         return kRegInvalidParameter;
-    return CSettingsStore::ForPath(hivePath).Read([&](const CSettingsHive &hive) {
-        long check = CheckKey(hive, keyPath);
-        if (check != kRegSuccess)
-            return check;
+    return ReadKey(CSettingsStore::ForPath(hivePath), keyPath, [&](const CSettingsHive &hive) {
         const CSettingsHive::Value *value = hive.FindValue(keyPath, NameOrDefault(name));
         if (!value)
             return static_cast<long>(kRegNotFound);
@@ -229,19 +248,14 @@ long RegSetValue(
     HKEY key, const char *name, std::uint32_t type, const void *data, std::uint32_t size)
 {
     std::string hivePath, keyPath;
-    std::uint32_t access;
-    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(key, KEY_SET_VALUE, &hivePath, &keyPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_SET_VALUE))
-        return kRegAccessDenied;
     if ((size && !data) || size > kRegMaxValueSize)
         return kRegInvalidParameter;
-    return CSettingsStore::ForPath(hivePath).Modify([&](CSettingsHive &hive, bool *changed) {
-        long check = CheckKey(hive, keyPath);
-        if (check != kRegSuccess)
-            return check;
-        return hive.SetValue(keyPath, NameOrDefault(name), type, data, size, changed);
-    });
+    return ModifyKey(
+        CSettingsStore::ForPath(hivePath), keyPath, [&](CSettingsHive &hive, bool *changed) {
+            return hive.SetValue(keyPath, NameOrDefault(name), type, data, size, changed);
+        });
 }
 
 long RegSetString(HKEY key, const char *name, const char *text)
@@ -268,17 +282,11 @@ long RegSetDword(HKEY key, const char *name, std::uint32_t value)
 long RegGetString(HKEY key, const char *name, _String *text)
 {
     std::string hivePath, keyPath;
-    std::uint32_t access;
-    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(key, KEY_QUERY_VALUE, &hivePath, &keyPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_QUERY_VALUE))
-        return kRegAccessDenied;
     if (!text)
         return kRegInvalidParameter;
-    return CSettingsStore::ForPath(hivePath).Read([&](const CSettingsHive &hive) {
-        long check = CheckKey(hive, keyPath);
-        if (check != kRegSuccess)
-            return check;
+    return ReadKey(CSettingsStore::ForPath(hivePath), keyPath, [&](const CSettingsHive &hive) {
         const CSettingsHive::Value *value = hive.FindValue(keyPath, NameOrDefault(name));
         if (!value)
             return static_cast<long>(kRegNotFound);
@@ -314,56 +322,40 @@ long RegGetDword(HKEY key, const char *name, std::uint32_t *value)
 long RegDeleteValue(HKEY key, const char *name)
 {
     std::string hivePath, keyPath;
-    std::uint32_t access;
-    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(key, KEY_SET_VALUE, &hivePath, &keyPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_SET_VALUE))
-        return kRegAccessDenied;
-    return CSettingsStore::ForPath(hivePath).Modify([&](CSettingsHive &hive, bool *changed) {
-        long check = CheckKey(hive, keyPath);
-        if (check != kRegSuccess)
-            return check;
-        long r = hive.DeleteValue(keyPath, NameOrDefault(name));
-        *changed = r == kRegSuccess;
-        return r;
-    });
+    return ModifyKey(
+        CSettingsStore::ForPath(hivePath), keyPath, [&](CSettingsHive &hive, bool *changed) {
+            long r = hive.DeleteValue(keyPath, NameOrDefault(name));
+            *changed = r == kRegSuccess;
+            return r;
+        });
 }
 
 long RegDeleteTree(HKEY parent, const char *subKey)
 {
     std::string hivePath, parentPath;
-    std::uint32_t access;
-    if (long r = Resolve(parent, &hivePath, &parentPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(parent, KEY_SET_VALUE, &hivePath, &parentPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_SET_VALUE))
-        return kRegAccessDenied;
     if (!subKey || !*subKey)
         return kRegInvalidParameter;
     std::string path = JoinPath(parentPath, subKey);
-    return CSettingsStore::ForPath(hivePath).Modify([&](CSettingsHive &hive, bool *changed) {
-        long check = CheckKey(hive, parentPath);
-        if (check != kRegSuccess)
-            return check;
-        long r = hive.DeleteKey(path);
-        *changed = r == kRegSuccess;
-        return r;
-    });
+    return ModifyKey(
+        CSettingsStore::ForPath(hivePath), parentPath, [&](CSettingsHive &hive, bool *changed) {
+            long r = hive.DeleteKey(path);
+            *changed = r == kRegSuccess;
+            return r;
+        });
 }
 
 long RegEnumKey(HKEY key, std::uint32_t index, _String *name)
 {
     std::string hivePath, keyPath;
-    std::uint32_t access;
-    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(key, KEY_ENUMERATE_SUB_KEYS, &hivePath, &keyPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_ENUMERATE_SUB_KEYS))
-        return kRegAccessDenied;
     if (!name)
         return kRegInvalidParameter;
-    return CSettingsStore::ForPath(hivePath).Read([&](const CSettingsHive &hive) {
-        long check = CheckKey(hive, keyPath);
-        if (check != kRegSuccess)
-            return check;
+    return ReadKey(CSettingsStore::ForPath(hivePath), keyPath, [&](const CSettingsHive &hive) {
         std::string found;
         long r = hive.EnumKey(keyPath, index, &found);
         if (r == kRegSuccess)
@@ -375,17 +367,11 @@ long RegEnumKey(HKEY key, std::uint32_t index, _String *name)
 long RegEnumValue(HKEY key, std::uint32_t index, _String *name, std::uint32_t *type)
 {
     std::string hivePath, keyPath;
-    std::uint32_t access;
-    if (long r = Resolve(key, &hivePath, &keyPath, &access); r != kRegSuccess)
+    if (long r = ResolveFor(key, KEY_QUERY_VALUE, &hivePath, &keyPath); r != kRegSuccess)
         return r;
-    if (!(access & KEY_QUERY_VALUE))
-        return kRegAccessDenied;
     if (!name)
         return kRegInvalidParameter;
-    return CSettingsStore::ForPath(hivePath).Read([&](const CSettingsHive &hive) {
-        long check = CheckKey(hive, keyPath);
-        if (check != kRegSuccess)
-            return check;
+    return ReadKey(CSettingsStore::ForPath(hivePath), keyPath, [&](const CSettingsHive &hive) {
         const CSettingsHive::Value *value = nullptr;
         long r = hive.EnumValue(keyPath, index, &value);
         if (r == kRegSuccess) {

@@ -6,35 +6,12 @@
 #include "kx_gen/OutlineDB.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 using kx_gen::_String;
 
 namespace cabinettest {
-
-CTempFolder::CTempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "cabinet-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    m_strPath = pattern;
-}
-
-CTempFolder::~CTempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_strPath, ignored);
-}
 
 // ---- prompter --------------------------------------------------------------
 
@@ -221,41 +198,6 @@ void CPalmCabinetTest::SetUp()
     m_env.m_pPalm = &m_palm;
 }
 
-SCommandResult RunPalmDesktop(const std::vector<std::string> &args)
-{
-    CTempFolder outputs;
-    std::string outPath = outputs / "out";
-    std::string errPath = outputs / "err";
-    std::string program = std::string(TEST_BIN_DIR) + "/palm-desktop";
-
-    std::vector<std::string> copies(args);
-    std::vector<char *> argv { program.data() };
-    for (std::string &arg : copies)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    pid_t pid = 0;
-    SCommandResult result;
-    int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return result;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream out(outPath), err(errPath);
-    std::ostringstream outText, errText;
-    outText << out.rdbuf();
-    errText << err.rdbuf();
-    result.strOut = outText.str();
-    result.strErr = errText.str();
-    return result;
-}
-
 // ---- files -----------------------------------------------------------------
 
 void WriteOutline(const std::string &path, const std::string &title, const std::string &category,
@@ -306,17 +248,6 @@ std::vector<std::string> ReadCategories(const std::string &path)
     for (kx_gen::CCategoryRecord &record : db)
         names.push_back(record.GetCategoryName().str());
     return names;
-}
-
-bool Exists(const std::string &path)
-{
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 std::vector<std::string> ListFolder(const std::string &folder)

@@ -10,6 +10,8 @@
 #include "kx_gen/AppRegistry.h"
 #include "kx_gen/CategoryDB.h"
 
+#include "../support/PalmDesktopTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -32,19 +34,11 @@ public:
 
 namespace cabinettest {
 
-class CTempFolder {
-public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder &) = delete;
-    CTempFolder &operator=(const CTempFolder &) = delete;
-
-    const std::string &Path() const { return m_strPath; }
-    std::string operator/(const std::string &name) const { return m_strPath + "/" + name; }
-
-private:
-    std::string m_strPath;
-};
+using vellacortest::CTempFolder;
+using vellacortest::Exists;
+using vellacortest::RunPalmDesktop;
+using vellacortest::SCommandResult;
+using vellacortest::WriteFile;
 
 class CRecordingPrompter : public CCabinetPrompter {
 public:
@@ -160,14 +154,6 @@ protected:
     }
 };
 
-struct SCommandResult {
-    int nExitCode = -1;
-    std::string strOut;
-    std::string strErr;
-};
-// Runs the built palm-desktop command.
-SCommandResult RunPalmDesktop(const std::vector<std::string> &args);
-
 // Writes a new outline file with one item.
 void WriteOutline(const std::string &path, const std::string &title, const std::string &category,
     bool synchronized = false);
@@ -185,8 +171,6 @@ void WriteCategories(const std::string &path, const std::vector<std::string> &na
 // The names in a category file, in slot order.
 std::vector<std::string> ReadCategories(const std::string &path);
 
-bool Exists(const std::string &path);
-void WriteBytes(const std::string &path, const std::string &bytes);
 // The names in a folder, sorted.
 std::vector<std::string> ListFolder(const std::string &folder);
 

@@ -58,7 +58,7 @@ TEST_F(PalmCategoriesTest, AMissingCategoryFileIsRebuiltFromTheHandheldOutlinesC
     // Templates, desktop outlines and a damaged outline add nothing.
     WriteOutline(AnnFile("Conflicts/Form.kxt"), "Form", "FromTemplate");
     WriteOutline(DesktopFile("Home.kxo"), "Home", "Household");
-    WriteBytes(AnnFile("Broken.kxo"), "broken");
+    WriteFile(AnnFile("Broken.kxo"), "broken");
 
     Activate();
     EXPECT_EQ(ReadCategories(AnnFile("categories.dat")),
@@ -73,7 +73,7 @@ TEST_F(PalmCategoriesTest, AMissingCategoryFileIsRebuiltFromTheHandheldOutlinesC
 TEST_F(PalmCategoriesTest, ADamagedCategoryFileIsRebuiltWhenTheUserAgrees)
 {
     WriteOutline(AnnFile("Trip.kxo"), "Trip", "Travel");
-    WriteBytes(AnnFile("categories.dat"), std::string("\x78\x56\x34\x12garbage", 11));
+    WriteFile(AnnFile("categories.dat"), std::string("\x78\x56\x34\x12garbage", 11));
     Activate();
     EXPECT_EQ(m_prompter.m_Questions,
         (std::vector<std::string> { "The category file is corrupted. Should I rebuild it?\n" }));
@@ -85,7 +85,7 @@ TEST_F(PalmCategoriesTest, ADamagedCategoryFileIsRebuiltWhenTheUserAgrees)
 
 TEST_F(PalmCategoriesTest, ARefusedRebuildEndsTheProgram)
 {
-    WriteBytes(AnnFile("categories.dat"), "not a category file");
+    WriteFile(AnnFile("categories.dat"), "not a category file");
     m_prompter.m_YesNo.push_back(false);
     Activate();
     EXPECT_EQ(m_prompter.m_Messages,

@@ -288,7 +288,7 @@ TEST_F(CommandsTest, FilesOutsideTheListsMoveInByTheirExtension)
     EXPECT_EQ(ReadOutlineFacts(AnnFile("Loose.kxo")).category, "Work");
     ASSERT_TRUE(m_pCommands->MoveOutsideFile(m_temp / "elsewhere/Shape.kxt", false, m_strNewPath));
     EXPECT_EQ(m_strNewPath.str(), DesktopFile("Shape.kxt"));
-    WriteBytes(m_temp / "elsewhere/notes.txt", "text");
+    WriteFile(m_temp / "elsewhere/notes.txt", "text");
     EXPECT_FALSE(m_pCommands->MoveOutsideFile(m_temp / "elsewhere/notes.txt", false, m_strNewPath));
 }
 

@@ -73,7 +73,7 @@ TEST_F(FileOpsTest, ATakenDestinationFailsWithAMessageAndChangesNothing)
 
 TEST_F(FileOpsTest, AFileThatIsNoOutlineStaysWhereItArrived)
 {
-    WriteBytes(HandheldFile("Junk.kxo"), "junk");
+    WriteFile(HandheldFile("Junk.kxo"), "junk");
     EXPECT_FALSE(m_roots.Move(HandheldFile("Junk.kxo"), DesktopFile("Junk.kxo"), nullptr));
     EXPECT_EQ(m_prompter.m_Messages.size(), 1u);
     EXPECT_TRUE(Exists(DesktopFile("Junk.kxo")));

@@ -227,7 +227,7 @@ TEST_F(PalmUsersTest, ALibraryThatFailsToLoadIsReportedAndTheOtherFlavourTried)
     // A new file: the loaded library's pages must stay as they are.
     const std::string library = HotSync() + "/" + kInstaideLibraryName;
     ASSERT_EQ(std::remove(library.c_str()), 0);
-    WriteBytes(library, "not a library");
+    WriteFile(library, "not a library");
     ASSERT_TRUE(m_palm.DetectPalm(&m_prompter));
     EXPECT_EQ(m_palm.GetFlavour(), CPalmLibrary::kUserData);
     ASSERT_EQ(m_prompter.m_Messages.size(), 1u);

@@ -91,7 +91,7 @@ TEST_F(PalmRootsTest, ARootListsItsReadableOutlinesWithTitleAndCategory)
     WriteOutline(HandheldFile("Form.kxt"), "Form", "");
     WriteOutline(HandheldFile(".hidden.kxo"), "Hidden", "Unfiled");
     WriteOutline(HandheldFile("Folder.kxo"), "Filing Cabinet", "Unfiled");
-    WriteBytes(HandheldFile("Broken.kxo"), "broken");
+    WriteFile(HandheldFile("Broken.kxo"), "broken");
     std::filesystem::create_directory(HandheldFile("Folder2.kxo"));
     WriteOutline(HandheldFile("Conflicts/Clash.kxo"), "Clash", "Work");
     WriteOutline(HandheldFile("Conflicts/Clash.kxt"), "Clash form", "");

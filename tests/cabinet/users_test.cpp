@@ -276,8 +276,8 @@ TEST_F(UsersTest, HtmlExportSettingsLiveInAnUpperCaseSectionPerUser)
     EXPECT_EQ(user->HtmlSectionName().str(), "USERHTML_ZO\xCB");
     EXPECT_FALSE(user->LoadHtmlSettings(m_settings).IsValid());
 
-    WriteBytes(m_temp / "page.html", "<html/>");
-    WriteBytes(m_temp / "rule.gif", "GIF");
+    WriteFile(m_temp / "page.html", "<html/>");
+    WriteFile(m_temp / "rule.gif", "GIF");
     CUserHtmlSettings html { m_temp / "page.html", m_temp / "rule.gif", m_temp / "export" };
     ASSERT_TRUE(user->StoreHtmlSettings(m_settings, html));
     CUserHtmlSettings read = user->LoadHtmlSettings(m_settings);
@@ -300,7 +300,7 @@ TEST_F(UsersTest, TheDesktopFolderIsVellacorInTheDocumentsFolderUnlessSet)
         CScopedEnv home("HOME", m_temp.Path().c_str());
         EXPECT_EQ(cabinet::DefaultDesktopFolder().str(), m_temp / "Documents/Vellacor");
         std::filesystem::create_directories(m_temp / "config");
-        WriteBytes(m_temp / "config/user-dirs.dirs",
+        WriteFile(m_temp / "config/user-dirs.dirs",
             "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
             "XDG_DOCUMENTS_DIR=\"$HOME/Papiere\"\n");
         EXPECT_EQ(cabinet::DefaultDesktopFolder().str(), m_temp / "Papiere/Vellacor");

@@ -9,39 +9,17 @@
 #include "kx_gen/Exception.h"
 #include "kx_gen/TaggedDataHeader.h"
 
+#include "Thrown.h"
+
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace container_test {
 
 using namespace kx_gen;
 
-// What a call threw: the message id, the error number and whether it was a
-// CDBException. id 0 when nothing was thrown.
-struct Thrown {
-    unsigned id = 0;
-    int error = 0;
-    bool db = false;
-    std::string text;
-};
-
-inline Thrown thrown(const std::function<void()> &f)
-{
-    Thrown t;
-    try {
-        f();
-    } catch (CException *e) {
-        ExceptionHolder h(e);
-        t.id = e->GetStringId();
-        t.error = e->GetErrorNumber();
-        t.db = dynamic_cast<CDBException *>(e) != nullptr;
-        t.text = e->GetDescription().str();
-        if (t.id == 0)
-            t.id = ~0u; // thrown, but not from the message table
-    }
-    return t;
-}
+using corvale_test::Thrown;
+using corvale_test::thrown;
 
 // A header with a u16 under tag 1 (default 7) and string 1 (default "sample").
 class CSampleHeader : public CTaggedDataHeader {

@@ -11,10 +11,11 @@
 #include "kx_gen/MemOutlDB.h"
 #include "kx_gen/OutlineDB.h"
 
+#include "Thrown.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 
@@ -22,29 +23,8 @@ namespace outline_test {
 
 using namespace kx_gen;
 
-// What a call threw: message id (0: nothing; ~0u: a text without id), error
-// number, whether it was a CDBException, and the text.
-struct Thrown {
-    unsigned id = 0;
-    int error = 0;
-    bool db = false;
-    std::string text;
-};
-
-inline Thrown thrown(const std::function<void()> &f)
-{
-    Thrown t;
-    try {
-        f();
-    } catch (CException *e) {
-        ExceptionHolder h(e);
-        t.id = e->GetStringId() ? e->GetStringId() : ~0u;
-        t.error = e->GetErrorNumber();
-        t.db = dynamic_cast<CDBException *>(e) != nullptr;
-        t.text = e->GetDescription().str();
-    }
-    return t;
-}
+using corvale_test::Thrown;
+using corvale_test::thrown;
 
 inline std::string readFile(const std::string &path)
 {

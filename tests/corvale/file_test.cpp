@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "Thrown.h"
 
 #include "kx_gen/Exception.h"
 #include "kx_gen/File.h"
@@ -14,18 +15,7 @@ using namespace kx_gen;
 
 namespace {
 
-// Runs `f` and returns the string id of the CException it throws (0 when it
-// throws nothing).
-template <typename F> unsigned thrownMessage(F f)
-{
-    try {
-        f();
-    } catch (CException *e) {
-        ExceptionHolder h(e);
-        return e->GetStringId();
-    }
-    return 0;
-}
+using corvale_test::thrownMessage;
 
 // Runs `f` and returns the cause of the CFileException it throws (-1 when it
 // throws none).

@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "Thrown.h"
 
 #include "kx_gen/BaseObject.h"
 #include "kx_gen/Exception.h"
@@ -6,22 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 
 using namespace kx_gen;
 
 namespace {
 
-unsigned thrownMessage(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (CException *e) {
-        ExceptionHolder h(e);
-        return e->GetStringId();
-    }
-    return 0;
-}
+using corvale_test::thrownMessage;
 
 class Point : public CBaseObject {
 public:

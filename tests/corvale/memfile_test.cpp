@@ -1,3 +1,5 @@
+#include "Thrown.h"
+
 #include "kx_gen/Exception.h"
 #include "kx_gen/FileStream.h"
 #include "kx_gen/MemFile.h"
@@ -6,22 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 using namespace kx_gen;
 
 namespace {
 
-unsigned thrownMessage(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (CException *e) {
-        ExceptionHolder h(e);
-        return e->GetStringId();
-    }
-    return 0;
-}
+using corvale_test::thrownMessage;
 
 std::string contents(MemFile &f)
 {

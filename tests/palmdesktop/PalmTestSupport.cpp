@@ -1,33 +1,10 @@
 #include "PalmTestSupport.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 namespace palmtest {
-
-CTempFolder::CTempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "palmdesktop-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    m_strPath = pattern;
-}
-
-CTempFolder::~CTempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_strPath, ignored);
-}
 
 CLoadedLibrary::CLoadedLibrary(const std::string &path)
 {
@@ -45,57 +22,6 @@ CLoadedLibrary::~CLoadedLibrary()
 void *CLoadedLibrary::Symbol(const char *name) const
 {
     return m_handle ? ::dlsym(m_handle, name) : nullptr;
-}
-
-SCommandResult RunPalmDesktop(const std::vector<std::string> &args)
-{
-    CTempFolder outputs;
-    std::string outPath = outputs / "out";
-    std::string errPath = outputs / "err";
-    std::string program = std::string(TEST_BIN_DIR) + "/palm-desktop";
-
-    std::vector<char *> argv;
-    argv.push_back(program.data());
-    std::vector<std::string> copies(args);
-    for (std::string &arg : copies)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    pid_t pid = 0;
-    SCommandResult result;
-    int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return result;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.strOut = ReadFile(outPath);
-    result.strErr = ReadFile(errPath);
-    return result;
-}
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void WriteFile(const std::string &path, const std::string &content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-bool Exists(const std::string &path)
-{
-    return ::access(path.c_str(), F_OK) == 0;
 }
 
 SInstaide::SInstaide(const CLoadedLibrary &library)

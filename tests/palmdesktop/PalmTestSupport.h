@@ -2,6 +2,8 @@
 
 #include "palmdesktop/PalmDesktop.h"
 
+#include "../support/PalmDesktopTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,20 +11,12 @@
 
 namespace palmtest {
 
-// A fresh temporary folder, removed with everything in it at destruction.
-class CTempFolder {
-public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder &) = delete;
-    CTempFolder &operator=(const CTempFolder &) = delete;
-
-    const std::string &Path() const { return m_strPath; }
-    std::string operator/(const std::string &name) const { return m_strPath + "/" + name; }
-
-private:
-    std::string m_strPath;
-};
+using vellacortest::CTempFolder;
+using vellacortest::Exists;
+using vellacortest::ReadFile;
+using vellacortest::RunPalmDesktop;
+using vellacortest::SCommandResult;
+using vellacortest::WriteFile;
 
 // A library loaded by path with dlopen, the way the program loads Palm's
 // libraries from the HotSync folder.
@@ -45,19 +39,6 @@ private:
     void *m_handle = nullptr;
     std::string m_strError;
 };
-
-struct SCommandResult {
-    int nExitCode = -1;
-    std::string strOut;
-    std::string strErr;
-};
-
-// Runs the built palm-desktop command with `args` and collects its output.
-SCommandResult RunPalmDesktop(const std::vector<std::string> &args);
-
-std::string ReadFile(const std::string &path);
-void WriteFile(const std::string &path, const std::string &content);
-bool Exists(const std::string &path);
 
 // The Plt/Plm entry points of one loaded libInstaide.so.
 struct SInstaide {

@@ -100,8 +100,7 @@ bool CCabinetCommands::Rename(const _String &path, _String &newPath)
     _String target = m_Roots.MakeFileName(root->m_strFolder, fileTitle, root->m_nKind, path);
     if (target.IsEmpty())
         return false;
-    bool renamed = false;
-    try {
+    const bool renamed = m_env.Attempt([&] {
         kx_gen::COutlineDB old;
         ReadSharedHeader(path, old);
         // HotSync matches a synchronised outline by its file name: only the
@@ -121,12 +120,7 @@ bool CCabinetCommands::Rename(const _String &path, _String &newPath)
         db.Close();
         if (m_env.m_pDocuments->IsOpen(path))
             m_env.m_pDocuments->Renamed(path, target, title);
-        renamed = true;
-    } catch (kx_gen::CException *e) {
-        Report(e);
-    } catch (...) {
-        m_env.m_pPrompter->ShowMessage(kMsgUnknownException);
-    }
+    });
     m_Roots.RefreshFile(path);
     if (renamed) {
         m_Roots.RefreshFile(target);

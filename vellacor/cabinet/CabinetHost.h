@@ -7,6 +7,8 @@
 
 #include "kx_gen/String.h"
 
+#include <functional>
+
 namespace kx_gen {
 class CAppRegistry;
 class CCategoryDB;
@@ -126,4 +128,8 @@ struct CCabinetEnv {
 
     // Palm mode: one of Palm's user libraries was loaded at start.
     bool PalmPresent() const;
+    // Runs an operation the user asked for. A library exception shows its
+    // text through the prompter, any other exception "Unknown exception";
+    // true when the operation completed.
+    bool Attempt(const std::function<void()> &operation) const;
 };

@@ -226,29 +226,12 @@ void CRootList::MarkChanged(const _String &path, const char *category, const cha
     db.Close();
 }
 
-void CRootList::ReportException(kx_gen::CException *e) const
-{
-    kx_gen::ExceptionHolder holder(e);
-    m_env.m_pPrompter->ShowMessage(e->GetDescription());
-}
-
-void CRootList::ReportUnknownException() const
-{
-    m_env.m_pPrompter->ShowMessage(kMsgUnknownException);
-}
-
 bool CRootList::Move(const _String &source, const _String &destination, const char *category)
 {
-    bool done = false;
-    try {
+    const bool done = m_env.Attempt([&] {
         CFile::Move(source, destination);
         MarkChanged(destination, category, nullptr);
-        done = true;
-    } catch (kx_gen::CException *e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
+    });
     RefreshFile(source);
     RefreshFile(destination);
     return done;
@@ -256,32 +239,20 @@ bool CRootList::Move(const _String &source, const _String &destination, const ch
 
 bool CRootList::Copy(const _String &source, const _String &destination, const char *category)
 {
-    bool done = false;
-    try {
+    const bool done = m_env.Attempt([&] {
         CFile::Copy(source, destination);
         MarkChanged(destination, category, nullptr);
-        done = true;
-    } catch (kx_gen::CException *e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
+    });
     RefreshFile(destination);
     return done;
 }
 
 bool CRootList::Duplicate(const _String &source, const _String &destination, const _String &title)
 {
-    bool done = false;
-    try {
+    const bool done = m_env.Attempt([&] {
         CFile::Copy(source, destination);
         MarkChanged(destination, nullptr, title);
-        done = true;
-    } catch (kx_gen::CException *e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
+    });
     RefreshFile(destination);
     return done;
 }
@@ -292,8 +263,7 @@ bool CRootList::RemoveOrArchive(const _String &path, bool archive)
         m_env.m_pPrompter->ShowMessage(kMsgNoArchiveFolder);
         return false;
     }
-    bool done = false;
-    try {
+    const bool done = m_env.Attempt([&] {
         if (archive) {
             _String destination = kx_gen::JoinPath(m_strArchive, kx_gen::GetFileName(path));
             if (PathExists(destination))
@@ -302,12 +272,7 @@ bool CRootList::RemoveOrArchive(const _String &path, bool archive)
         } else {
             CFile::Remove(path);
         }
-        done = true;
-    } catch (kx_gen::CException *e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
+    });
     RefreshFile(path);
     return done;
 }

@@ -121,8 +121,6 @@ private:
     // Marks `path` changed and not synchronised; with `category` and/or
     // `title` (may be null) also writes those.
     static void MarkChanged(const kx_gen::_String &path, const char *category, const char *title);
-    void ReportException(kx_gen::CException *e) const;
-    void ReportUnknownException() const;
 
     CCabinetEnv &m_env;
     std::vector<std::unique_ptr<CFileTreeRoot>> m_Roots;

@@ -94,7 +94,7 @@ bool CUser::Activate()
     m_Roots.Init(m_env.m_strDesktopFolder, m_strFolder);
     m_Roots.RefreshAll();
     bool opened = true;
-    try {
+    m_env.Attempt([&] {
         m_env.m_pCategoryList->Reset();
         m_Roots.CollectDesktopCategories(*m_env.m_pCategoryList);
         opened = OpenCategories();
@@ -108,11 +108,7 @@ bool CUser::Activate()
             m_env.m_pCategoryList->AttachFile(m_pCategories.get());
             m_Roots.AttachCategories(*m_pCategories);
         }
-    } catch (kx_gen::CException *e) {
-        ReportException(e);
-    } catch (...) {
-        m_env.m_pPrompter->ShowMessage(kMsgUnknownException);
-    }
+    });
     m_env.m_pNotify->UserChanged(CCabinetNotify::kUserActivated, this);
     return opened;
 }
@@ -190,15 +186,7 @@ bool CUser::SaveCategories()
 {
     if (!m_pCategories)
         return false;
-    try {
-        m_pCategories->SaveFile(CategoriesPath());
-        return true;
-    } catch (kx_gen::CException *e) {
-        ReportException(e);
-    } catch (...) {
-        m_env.m_pPrompter->ShowMessage(kMsgUnknownException);
-    }
-    return false;
+    return m_env.Attempt([&] { m_pCategories->SaveFile(CategoriesPath()); });
 }
 
 COutlineDoc *CUser::GetFilingCabinet()
