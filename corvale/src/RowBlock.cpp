@@ -102,8 +102,6 @@ void CRowBlock::Seal()
 
 void CRowBlock::Fence(std::size_t pos, std::size_t length)
 {
-    (void)pos;
-    (void)length;
     ASAN_POISON_MEMORY_REGION(m_pData + pos, length);
 }
 
