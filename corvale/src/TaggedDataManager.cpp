@@ -43,19 +43,24 @@ std::int32_t CTaggedDataManager::writeTagHeader(std::uint32_t offset, const TagT
 {
     if (!inRange(offset, kTagHeaderSize))
         return kTagError;
-    std::uint8_t raw[kTagHeaderSize];
-    PutLE16(raw + kTagCodeOffset, order16(header.code));
-    raw[kTagVersionOffset] = header.version;
-    PutLE32(raw + kTagFlagsOffset, header.flags);
-    PutLE32(raw + kTagIdOffset, order32(header.id));
-    PutLE32(raw + kTagLengthOffset, order32(header.length));
-    // Rewriting a header unchanged (setString does after storing an equal
-    // string) must not cost shared data its sharing.
-    if (std::memcmp(data() + offset, raw, kTagHeaderSize) == 0)
-        return kTagOK;
-    if (unshare() != kTagOK)
-        return kTagError;
-    std::memcpy(data() + offset, raw, kTagHeaderSize);
+    const auto encode = [&](std::uint8_t *p) {
+        PutLE16(p + kTagCodeOffset, order16(header.code));
+        p[kTagVersionOffset] = header.version;
+        PutLE32(p + kTagFlagsOffset, header.flags);
+        PutLE32(p + kTagIdOffset, order32(header.id));
+        PutLE32(p + kTagLengthOffset, order32(header.length));
+    };
+    if (isShared()) {
+        // Rewriting a header unchanged (setString does after storing an
+        // equal string) must not cost shared data its sharing.
+        std::uint8_t raw[kTagHeaderSize];
+        encode(raw);
+        if (std::memcmp(data() + offset, raw, kTagHeaderSize) == 0)
+            return kTagOK;
+        if (unshare() != kTagOK)
+            return kTagError;
+    }
+    encode(data() + offset);
     return kTagOK;
 }
 
