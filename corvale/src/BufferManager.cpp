@@ -16,6 +16,7 @@ CBufferManager::~CBufferManager() = default;
 void CBufferManager::assignBuffer(
     std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy)
 {
+    m_pKeeper.reset();
     m_ppBuffer = buffer;
     if (!buffer || !*buffer) {
         // No data yet: the first insertion allocates.
@@ -26,6 +27,40 @@ void CBufferManager::assignBuffer(
         m_nCapacity = capacity < length ? length : capacity;
     }
     m_nGrowBy = growBy ? growBy : 1;
+}
+
+void CBufferManager::shareBuffer(std::uint8_t **buffer, const std::uint8_t *data,
+    std::uint32_t length, std::shared_ptr<const void> keeper)
+{
+    deleteBuff();
+    m_ppBuffer = buffer;
+    if (!buffer)
+        return;
+    // The pointer is not const because owned data is written through it;
+    // shared data never is (every writer unshares first).
+    *buffer = const_cast<std::uint8_t *>(data);
+    m_nLength = data ? length : 0;
+    m_nCapacity = m_nLength;
+    if (data)
+        m_pKeeper = std::move(keeper);
+}
+
+std::int32_t CBufferManager::unshare()
+{
+    if (!m_pKeeper)
+        return kTagOK;
+    const std::uint64_t cap = capacityFor(m_nLength);
+    if (cap == 0)
+        return kTagError;
+    auto *own = static_cast<std::uint8_t *>(std::malloc(static_cast<std::size_t>(cap)));
+    if (!own)
+        return kTagError;
+    if (m_nLength)
+        std::memcpy(own, *m_ppBuffer, m_nLength);
+    *m_ppBuffer = own;
+    m_nCapacity = static_cast<std::uint32_t>(cap);
+    m_pKeeper.reset();
+    return kTagOK;
 }
 
 std::uint64_t CBufferManager::capacityFor(std::uint64_t length) const
@@ -45,7 +80,9 @@ std::int32_t CBufferManager::replace(
 
     std::uint8_t *buf = *m_ppBuffer;
     const std::uint32_t tail = m_nLength - pos - oldLength;
-    if (total > m_nCapacity) {
+    // Shared bytes are never changed in place: the new contents go to a
+    // block of the manager's own, as when the data grows.
+    if (total > m_nCapacity || m_pKeeper) {
         const std::uint64_t cap = capacityFor(total);
         if (cap == 0)
             return kTagError;
@@ -64,7 +101,10 @@ std::int32_t CBufferManager::replace(
         }
         if (tail)
             std::memcpy(grown + pos + newLength, buf + pos + oldLength, tail);
-        std::free(buf);
+        if (m_pKeeper)
+            m_pKeeper.reset();
+        else
+            std::free(buf);
         *m_ppBuffer = grown;
         m_nCapacity = static_cast<std::uint32_t>(cap);
         m_nLength = static_cast<std::uint32_t>(total);
@@ -87,8 +127,11 @@ std::int32_t CBufferManager::write(std::uint32_t pos, const void *data, std::uin
 {
     if (!inRange(pos, length) || (length && !data))
         return kTagError;
-    if (length)
+    if (length) {
+        if (unshare() != kTagOK)
+            return kTagError;
         std::memcpy(*m_ppBuffer + pos, data, length);
+    }
     return kTagOK;
 }
 
@@ -113,6 +156,8 @@ std::int32_t CBufferManager::resize()
 {
     if (!m_ppBuffer)
         return kTagError;
+    if (m_pKeeper)
+        return unshare();
     const std::uint64_t cap = capacityFor(m_nLength);
     if (cap == 0)
         return kTagError;
@@ -130,9 +175,11 @@ std::int32_t CBufferManager::resize()
 void CBufferManager::deleteBuff()
 {
     if (m_ppBuffer) {
-        std::free(*m_ppBuffer);
+        if (!m_pKeeper)
+            std::free(*m_ppBuffer);
         *m_ppBuffer = nullptr;
     }
+    m_pKeeper.reset();
     m_nLength = 0;
     m_nCapacity = 0;
 }

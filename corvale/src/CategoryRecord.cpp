@@ -12,9 +12,8 @@ void CCategoryRecord::Init()
     SetLastChangedTime(CTime(0));
 }
 
-void CCategoryRecord::Read(CFileStream &stream)
+void CCategoryRecord::FinishRead()
 {
-    CDBRecord::Read(stream);
     CTaggedDataManager &tags = GetTags();
     // A field added with its default did not change since the last
     // synchronisation, so its changed bit is cleared again.

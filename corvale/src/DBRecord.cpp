@@ -42,7 +42,8 @@ CDBRecord &CDBRecord::operator=(const CDBRecord &other)
 
 CDBRecord::~CDBRecord()
 {
-    std::free(m_pData);
+    // Shared bytes are let go, never freed.
+    m_tags.deleteBuff();
 }
 
 void CDBRecord::copyDataFrom(const CDBRecord &other)
@@ -55,13 +56,20 @@ void CDBRecord::copyDataFrom(const CDBRecord &other)
             ThrowException(kMsgOutOfMemory);
         std::memcpy(copy, other.m_pData, length);
     }
-    std::free(m_pData);
+    m_tags.deleteBuff();
     m_pData = copy;
     m_tags.assignBuffer(&m_pData, length, length, kMemBlock);
     m_nPos = kNoFilePos;
 }
 
 void CDBRecord::Init() { }
+
+void CDBRecord::ShareData(const std::uint8_t *data, std::uint32_t length,
+    std::shared_ptr<const void> keeper, std::uint32_t pos)
+{
+    m_tags.shareBuffer(&m_pData, data, length, std::move(keeper));
+    m_nPos = pos;
+}
 
 void CDBRecord::FreeData()
 {
@@ -163,6 +171,9 @@ void CDBRecord::Read(CFileStream &stream)
     StreamRead(stream, tail, kEndTagLen);
     if (std::memcmp(tail, kRecordEndTag, kEndTagLen) != 0)
         ThrowDBException(kMsgMissingEndRecord);
+    FinishRead();
 }
+
+void CDBRecord::FinishRead() { }
 
 } // namespace kx_gen

@@ -1,6 +1,7 @@
 #include "kx_gen/Database.h"
 
 #include "ByteOrder.h"
+#include "RowBlock.h"
 #include "StreamIO.h"
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/Exception.h"
@@ -143,11 +144,17 @@ void CDatabase::ReadRows()
     // framing, so that bounds what is worth reserving.
     records->reserve(static_cast<std::size_t>(
         std::min<std::uint64_t>(m_dbInfo.rowCount, StreamRemaining(*this) / kMinFramedRecordSize)));
+    // The rows are read in a few large blocks that the records use in place
+    // (each a shared, read-only part of a block, copied on its first change)
+    // rather than as a copy per record.
+    CRowReader reader(*this);
     for (std::uint32_t i = 0; i < m_dbInfo.rowCount; ++i) {
         std::unique_ptr<CDBRecord> record(records->CreateRecordToRead());
-        record->Read(*this);
+        reader.Next(*record);
+        record->FinishRead();
         records->add(record.release());
     }
+    reader.Finish();
 }
 
 void CDatabase::WriteRows()

@@ -43,12 +43,24 @@ std::int32_t CTaggedDataManager::writeTagHeader(std::uint32_t offset, const TagT
 {
     if (!inRange(offset, kTagHeaderSize))
         return kTagError;
-    std::uint8_t *p = data() + offset;
-    PutLE16(p + kTagCodeOffset, order16(header.code));
-    p[kTagVersionOffset] = header.version;
-    PutLE32(p + kTagFlagsOffset, header.flags);
-    PutLE32(p + kTagIdOffset, order32(header.id));
-    PutLE32(p + kTagLengthOffset, order32(header.length));
+    const auto encode = [&](std::uint8_t *p) {
+        PutLE16(p + kTagCodeOffset, order16(header.code));
+        p[kTagVersionOffset] = header.version;
+        PutLE32(p + kTagFlagsOffset, header.flags);
+        PutLE32(p + kTagIdOffset, order32(header.id));
+        PutLE32(p + kTagLengthOffset, order32(header.length));
+    };
+    if (isShared()) {
+        // Rewriting a header unchanged (setString does after storing an
+        // equal string) must not cost shared data its sharing.
+        std::uint8_t raw[kTagHeaderSize];
+        encode(raw);
+        if (std::memcmp(data() + offset, raw, kTagHeaderSize) == 0)
+            return kTagOK;
+        if (unshare() != kTagOK)
+            return kTagError;
+    }
+    encode(data() + offset);
     return kTagOK;
 }
 
@@ -71,21 +83,29 @@ std::int32_t CTaggedDataManager::findTag(
     std::uint32_t id, std::uint32_t &offset, bool &found, TagType *header) const
 {
     found = false;
+    // Every field read goes through here, so the walk reads only the code,
+    // id and length of each header, with the checks of getTagAt: a bad code
+    // or data past the end of the block is corrupt, and a remainder too
+    // short for a header ends the walk unread.
+    const std::uint8_t *block = data();
+    const std::uint32_t end = size();
     std::uint32_t pos = 0;
-    // A remainder too short for a header is never read.
-    TagType tag;
-    std::int32_t rc;
-    while ((rc = getTagAt(pos, tag)) == kTagOK) {
-        if (tag.id >= id) {
-            found = tag.id == id;
+    while (end - pos >= kTagHeaderSize) {
+        const std::uint8_t *p = block + pos;
+        if (order16(GetLE16(p + kTagCodeOffset)) != kTaggedDataCode)
+            return kTagDataCorrupt;
+        const std::uint32_t length = order32(GetLE32(p + kTagLengthOffset));
+        if (length > end - pos - kTagHeaderSize)
+            return kTagDataCorrupt;
+        const std::uint32_t tagId = order32(GetLE32(p + kTagIdOffset));
+        if (tagId >= id) {
+            found = tagId == id;
             if (header)
-                *header = tag;
+                readTagHeader(pos, *header);
             break;
         }
-        pos += kTagHeaderSize + tag.length;
+        pos += kTagHeaderSize + length;
     }
-    if (rc == kTagDataCorrupt)
-        return rc;
     offset = pos;
     return kTagOK;
 }

@@ -4,6 +4,7 @@
 #include "kx_gen/Export.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace kx_gen {
 
@@ -17,6 +18,14 @@ namespace kx_gen {
 // Operations that take a position and a length return 0 on success, or -1
 // (kTagError) when the range lies outside the data or memory runs out; a
 // failed operation changes nothing.
+//
+// The data may instead be shared (shareBuffer): bytes that belong to a block
+// kept alive by a reference the manager holds, such as the rows of a file
+// that several records read in place. Shared bytes are never written: every
+// operation that changes the data (replace, insert, erase, write, resize)
+// first gives the manager a copy of its own (copy on first write), and
+// deleteBuff only lets go of the reference. The owner's pointer then points
+// into the shared block, which the owner must never free itself.
 class KX_GEN_EXPORT CBufferManager {
 public:
     // buffer: address of the owner's data pointer (may be null: no data yet).
@@ -28,8 +37,22 @@ public:
     CBufferManager &operator=(const CBufferManager &) = delete;
 
     // Points the manager at another owner pointer; the data is not touched.
+    // Shared bytes the manager held are let go (the owner's new data is its
+    // own, from std::malloc).
     void assignBuffer(
         std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy);
+    // Frees the data (deleteBuff) and makes the owner's pointer point at
+    // `length` bytes at `data` that `keeper` keeps alive; the manager holds
+    // `keeper` until the data is copied on a write or let go. The bytes must
+    // not change while they are shared.
+    void shareBuffer(std::uint8_t **buffer, const std::uint8_t *data, std::uint32_t length,
+        std::shared_ptr<const void> keeper);
+    // True while the data is shared rather than the manager's own.
+    bool isShared() const { return m_pKeeper != nullptr; }
+    // Gives the manager a copy of shared data, so that it may be written in
+    // place (through get); nothing happens to data of its own. Returns -1
+    // when memory runs out (nothing changes).
+    std::int32_t unshare();
 
     // Replaces oldLength bytes at pos by newLength bytes of data (data may be
     // null: the new bytes are then left as they were or zero when new).
@@ -48,7 +71,8 @@ public:
     // Copies length bytes at pos to out.
     std::int32_t read(std::uint32_t pos, void *out, std::uint32_t length) const;
     // A pointer into the data at pos, or null when pos is past the end.
-    // Valid until the next operation that changes the size.
+    // Valid until the next operation that changes the data. Shared data must
+    // not be written through it: call unshare first.
     std::uint8_t *get(std::uint32_t pos) const;
 
     std::uint32_t size() const { return m_nLength; }
@@ -58,7 +82,8 @@ public:
     // Reallocates the capacity to the smallest multiple of the grow block
     // above the length. Returns -1 when memory runs out (nothing changes).
     std::int32_t resize();
-    // Frees the data and sets the owner's pointer to null.
+    // Frees the data (or lets go of shared data) and sets the owner's
+    // pointer to null.
     void deleteBuff();
 
 protected:
@@ -76,6 +101,8 @@ protected:
     std::uint32_t m_nCapacity = 0;
     std::uint32_t m_nLength = 0;
     std::uint32_t m_nGrowBy = kMemBlock;
+    // Keeps shared data alive; null while the data is the manager's own.
+    std::shared_ptr<const void> m_pKeeper;
 };
 
 } // namespace kx_gen

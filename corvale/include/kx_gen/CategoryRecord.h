@@ -26,11 +26,11 @@ public:
 
     // Id 0, empty name, time 0 (the status stays as it is).
     void Init() override;
-    // Reads the record and gives it the fields its file lacks (with their
+    // Once read, the record gets the fields its file lacks (with their
     // defaults and no changed bit), so that an older file reads like a new
-    // one. Throws as CDBRecord::Read, and the tag exceptions (message 15 or
-    // 17) for a damaged tag block or a field that cannot be read.
-    void Read(CFileStream &stream) override;
+    // one. Throws the tag exceptions (message 15 or 17) for a damaged tag
+    // block or a field that cannot be read.
+    void FinishRead() override;
 
     void SetCategoryId(std::uint32_t id);
     std::uint32_t GetCategoryId() const;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace kx_gen {
 
@@ -20,9 +21,7 @@ public:
     // Throws CException message 18 when memory runs out.
     CDBRecord();
     // Selects the constructor of a record that Read is about to fill.
-    struct TToBeRead
-    {
-    };
+    struct TToBeRead { };
     // A record without any tag, in no file: Read gives it its tags. Costs no
     // allocation, which matters when a file's rows are read.
     explicit CDBRecord(TToBeRead)
@@ -41,15 +40,32 @@ public:
     // and message 11 when memory runs out. A length above 64 KiB is checked
     // against the file before anything is allocated, so no length makes it
     // set aside more than that or than the file holds. After a failure the
-    // record holds what was read and must not be written back.
+    // record holds what was read and must not be written back. Ends with
+    // FinishRead.
     void Read(CFileStream &stream) override;
+    // Called once the record's tag block has come from a file, by Read and
+    // by CDatabase::ReadRows (which gives the records their bytes in place
+    // and never calls Read): derived records that must fix up or check what
+    // a file held override this rather than Read. The base does nothing.
+    virtual void FinishRead();
     // Writes the framed record at the stream's position and remembers that
     // position (GetPos). Throws the stream's exceptions.
     void Write(CFileStream &stream) const override;
     // Gives the record its class defaults; the base record has none.
     virtual void Init();
 
+    // Makes the record's tag block the `length` bytes at `data`, read in
+    // place rather than copied: `keeper` keeps them alive for as long as the
+    // record uses them. The first change copies them into a block of the
+    // record's own, so the bytes are never written and records sharing them
+    // never see each other's changes. `pos` is the file offset of the
+    // record's start marker. The caller has checked the framing.
+    void ShareData(const std::uint8_t *data, std::uint32_t length,
+        std::shared_ptr<const void> keeper, std::uint32_t pos);
+
     // Bytes and address of the tag block (null when the data was freed).
+    // The block may be shared with other records read from the same file:
+    // it is read-only, and stays valid until the record changes or goes.
     std::uint32_t GetRecSize() const { return m_tags.size(); }
     const std::uint8_t *GetRawDataPtr() const { return m_pData; }
     // Frees the tag block; the record then holds no tags at all.
