@@ -7,6 +7,7 @@
 // most SQLite's time. Neither side asks the disk to make the data durable
 // (SQLite runs with synchronous=OFF), so both measure the work of storing.
 
+#include "ResidentMemory.h"
 #include "kx_gen/DibUtil.h"
 #include "kx_gen/DrawingFormat.h"
 #include "kx_gen/Exception.h"
@@ -171,9 +172,10 @@ void WriteOutline(const std::string &path)
 // database is handed to `keep`, so that freeing it (the program keeps an
 // outline open) is not part of the reading.
 Digest ReadOutline(
-    const std::string &path, std::unique_ptr<COutlineDB> &keep, std::size_t *heapBytes = nullptr)
+    const std::string &path, std::unique_ptr<COutlineDB> &keep, std::size_t *residentBytes = nullptr)
 {
-    const std::size_t heapBefore = mallinfo2().uordblks;
+    malloc_trim(0);
+    const std::size_t residentBefore = ResidentBytes();
     Digest digest;
     keep = std::make_unique<COutlineDB>();
     COutlineDB &db = *keep;
@@ -182,8 +184,8 @@ Digest ReadOutline(
     db.ReadHeader(COutlineDB::kPrivateHeaderID);
     db.ReadRows();
     db.Close();
-    if (heapBytes)
-        *heapBytes = mallinfo2().uordblks - heapBefore;
+    if (residentBytes)
+        *residentBytes = ResidentBytes() - residentBefore;
     CDBRecordset *records = db.GetRecordset();
     _String text;
     for (std::size_t i = 0; i < records->getSize(); ++i) {
@@ -384,8 +386,8 @@ int ReportGoal()
         return 1;
     }
 
-    std::size_t heapBytes = 0;
-    ReadOutline(OutlinePath(), keep, &heapBytes);
+    std::size_t residentBytes = 0;
+    ReadOutline(OutlinePath(), keep, &residentBytes);
     keep.reset();
     const double corvaleDisk = double(std::filesystem::file_size(OutlinePath())) / kItems;
     const double sqliteDisk = double(std::filesystem::file_size(SqlitePath())) / kItems;
@@ -406,8 +408,8 @@ int ReportGoal()
         corvaleRead.cpuMs, corvaleRead.wallMs, sqliteRead.cpuMs, sqliteRead.wallMs, readRatio,
         readRatio <= 0.5 ? "" : "  MISSED");
     std::printf("outlinedb: bytes per item on disk: Corvale %.1f, SQLite %.1f; "
-                "in memory after loading: Corvale %.1f\n",
-        corvaleDisk, sqliteDisk, double(heapBytes) / kItems);
+                "resident growth after loading: Corvale %.1f\n",
+        corvaleDisk, sqliteDisk, double(residentBytes) / kItems);
     std::fflush(stdout);
     return 0;
 }

@@ -12,6 +12,7 @@
 // writing the records alone asks nothing of the disk. The time of the flush
 // is printed on its own.
 
+#include "ResidentMemory.h"
 #include "OutlineMan.h"
 
 #include "kx_gen/DibUtil.h"
@@ -188,18 +189,6 @@ Timing Best(int runs, const std::function<void()> &before, const std::function<v
             after();
     }
     return best;
-}
-
-std::size_t ResidentBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
 // Changes the text of one item in the middle of the outline.
