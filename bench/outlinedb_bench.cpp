@@ -7,7 +7,7 @@
 // most SQLite's time. Neither side asks the disk to make the data durable
 // (SQLite runs with synchronous=OFF), so both measure the work of storing.
 
-#include "ResidentMemory.h"
+#include "BenchSupport.h"
 #include "kx_gen/DibUtil.h"
 #include "kx_gen/DrawingFormat.h"
 #include "kx_gen/Exception.h"
@@ -46,23 +46,6 @@ struct Item {
     bool drawing = false;
 };
 
-std::string randomText(std::mt19937 &rng, int minLength, int maxLength)
-{
-    std::uniform_int_distribution<int> length(minLength, maxLength);
-    std::uniform_int_distribution<int> wordLength(1, 10);
-    const int n = length(rng);
-    std::string s;
-    while (static_cast<int>(s.size()) < n) {
-        if (!s.empty())
-            s += ' ';
-        const int w = wordLength(rng);
-        for (int i = 0; i < w; ++i)
-            s += static_cast<char>('a' + rng() % 26);
-    }
-    s.resize(static_cast<std::size_t>(n));
-    return s;
-}
-
 const std::vector<Item> &Items()
 {
     static const std::vector<Item> items = [] {
@@ -78,9 +61,9 @@ const std::vector<Item> &Items()
             else if (step == 1 && level > 0)
                 --level;
             item.level = static_cast<std::uint8_t>(level);
-            item.text = randomText(rng, 20, 200);
+            item.text = bench::RandomText(rng, 20, 200);
             if (i % 10 == 3)
-                item.note = randomText(rng, 20, 200);
+                item.note = bench::RandomText(rng, 20, 200);
             item.checked = rng() % 3 == 0;
             item.drawing = i % 100 == 7;
         }
@@ -89,36 +72,15 @@ const std::vector<Item> &Items()
     return items;
 }
 
-// A small drawing in the stored form: 32 x 32 pixels of 256 colours.
 const std::vector<std::uint8_t> &DrawingBytes()
 {
-    static const std::vector<std::uint8_t> bytes = [] {
-        MemHolder dib(CreateDIB(32, 32, 8));
-        auto *bits = FindDIBBits(MemGetPtr(dib.get()));
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x)
-                bits[y * 32 + x] = static_cast<std::uint8_t>((x * y) % 7 + (x == y ? 20 : 0));
-        MemReleasePtr(dib.get());
-        MemHolder drawing(ConvertDibToInternalFormat(dib.get()));
-        if (!drawing)
-            throw std::runtime_error("cannot convert the drawing");
-        const auto *p = static_cast<const std::uint8_t *>(MemGetPtr(drawing.get()));
-        std::vector<std::uint8_t> v(p, p + MemGetSize(drawing.get()));
-        MemReleasePtr(drawing.get());
-        return v;
-    }();
+    static const std::vector<std::uint8_t> bytes = bench::SampleDrawingBytes();
     return bytes;
 }
 
 std::string TempFolder()
 {
-    static const std::string folder = [] {
-        std::string tmpl
-            = (std::filesystem::temp_directory_path() / "outlinedb-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("mkdtemp failed");
-        return tmpl;
-    }();
+    static const std::string folder = bench::MakeScratchFolder("outlinedb-bench");
     return folder;
 }
 
@@ -175,7 +137,7 @@ Digest ReadOutline(
     const std::string &path, std::unique_ptr<COutlineDB> &keep, std::size_t *residentBytes = nullptr)
 {
     malloc_trim(0);
-    const std::size_t residentBefore = ResidentBytes();
+    const std::size_t residentBefore = bench::ResidentBytes();
     Digest digest;
     keep = std::make_unique<COutlineDB>();
     COutlineDB &db = *keep;
@@ -185,7 +147,7 @@ Digest ReadOutline(
     db.ReadRows();
     db.Close();
     if (residentBytes)
-        *residentBytes = ResidentBytes() - residentBefore;
+        *residentBytes = bench::ResidentBytes() - residentBefore;
     CDBRecordset *records = db.GetRecordset();
     _String text;
     for (std::size_t i = 0; i < records->getSize(); ++i) {

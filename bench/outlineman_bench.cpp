@@ -12,7 +12,7 @@
 // writing the records alone asks nothing of the disk. The time of the flush
 // is printed on its own.
 
-#include "ResidentMemory.h"
+#include "BenchSupport.h"
 #include "OutlineMan.h"
 
 #include "kx_gen/DibUtil.h"
@@ -44,50 +44,9 @@ using namespace kx_gen;
 
 constexpr int kItems = 100000;
 
-std::string RandomText(std::mt19937 &rng, int minLength, int maxLength)
-{
-    std::uniform_int_distribution<int> length(minLength, maxLength);
-    std::uniform_int_distribution<int> wordLength(1, 10);
-    const int n = length(rng);
-    std::string s;
-    while (static_cast<int>(s.size()) < n) {
-        if (!s.empty())
-            s += ' ';
-        const int w = wordLength(rng);
-        for (int i = 0; i < w; ++i)
-            s += static_cast<char>('a' + rng() % 26);
-    }
-    s.resize(static_cast<std::size_t>(n));
-    return s;
-}
-
-// A small drawing in the stored form: 32 x 32 pixels of 256 colours.
-std::vector<std::uint8_t> DrawingBytes()
-{
-    MemHolder dib(CreateDIB(32, 32, 8));
-    auto *bits = FindDIBBits(MemGetPtr(dib.get()));
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            bits[y * 32 + x] = static_cast<std::uint8_t>((x * y) % 7 + (x == y ? 20 : 0));
-    MemReleasePtr(dib.get());
-    MemHolder drawing(ConvertDibToInternalFormat(dib.get()));
-    if (!drawing)
-        throw std::runtime_error("cannot convert the drawing");
-    const auto *p = static_cast<const std::uint8_t *>(MemGetPtr(drawing.get()));
-    std::vector<std::uint8_t> v(p, p + MemGetSize(drawing.get()));
-    MemReleasePtr(drawing.get());
-    return v;
-}
-
 std::string TempFolder()
 {
-    static const std::string folder = [] {
-        std::string tmpl
-            = (std::filesystem::temp_directory_path() / "outlineman-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("mkdtemp failed");
-        return tmpl;
-    }();
+    static const std::string folder = bench::MakeScratchFolder("outlineman-bench");
     return folder;
 }
 
@@ -105,7 +64,7 @@ std::string CopyPath()
 void WriteOutlineFile(const std::string &path)
 {
     std::mt19937 rng(1234);
-    const std::vector<std::uint8_t> drawing = DrawingBytes();
+    const std::vector<std::uint8_t> drawing = bench::SampleDrawingBytes();
     COutlineDB db;
     db.InitNewDatabase();
     db.SetOutlineTitle("Benchmark");
@@ -122,9 +81,9 @@ void WriteOutlineFile(const std::string &path)
         auto *record = static_cast<COutlineRecord *>(records->Append());
         record->SetId(static_cast<std::uint32_t>(1000 + i));
         record->SetIndent(static_cast<std::uint8_t>(level));
-        record->SetText(_String(RandomText(rng, 20, 200)));
+        record->SetText(_String(bench::RandomText(rng, 20, 200)));
         if (i % 10 == 3)
-            record->SetNote(_String(RandomText(rng, 20, 200)));
+            record->SetNote(_String(bench::RandomText(rng, 20, 200)));
         record->SetChecked(rng() % 3 == 0);
         if (i % 100 == 7)
             record->SetDrawingData(drawing.data(), static_cast<std::uint32_t>(drawing.size()));
@@ -209,7 +168,7 @@ int ReportGoals()
     // Memory first. The heap gives back what writing the file left free, so
     // that the outline's pages show up as resident growth.
     malloc_trim(0);
-    const std::size_t residentBefore = ResidentBytes();
+    const std::size_t residentBefore = bench::ResidentBytes();
     const std::size_t heapBefore = mallinfo2().uordblks;
     std::size_t residentLoaded = 0;
     std::size_t heapLoaded = 0;
@@ -217,7 +176,7 @@ int ReportGoals()
         COutlineMan man;
         if (!man.Load(path.c_str()))
             return 1;
-        residentLoaded = ResidentBytes() - residentBefore;
+        residentLoaded = bench::ResidentBytes() - residentBefore;
         heapLoaded = mallinfo2().uordblks - heapBefore;
     }
 
