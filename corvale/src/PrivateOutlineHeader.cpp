@@ -105,6 +105,18 @@ bool CPrivateOutlineHeader::GetShowCheckedItems() const
     return value != 0;
 }
 
+void CPrivateOutlineHeader::SetCheckBoxMode(std::uint8_t mode)
+{
+    KX_TAG_CHECK(m_tags.setUInt8(kShowCheckedTag, mode));
+}
+
+std::uint8_t CPrivateOutlineHeader::GetCheckBoxMode() const
+{
+    std::uint8_t value = 0;
+    KX_TAG_CHECK(m_tags.getUInt8(kShowCheckedTag, value));
+    return value > 2 ? 2 : value;
+}
+
 void CPrivateOutlineHeader::setCheckedItemsChanged(bool changed)
 {
     KX_TAG_CHECK(m_tags.setTagChanged(kShowCheckedTag, changed));

@@ -42,6 +42,11 @@ void COutlineMan::ShowMessage(const _String &text)
         m_pMessages->ShowMessage(text);
 }
 
+void COutlineMan::ShowUnknownException()
+{
+    ShowMessage(_String("Unknown exception"));
+}
+
 bool COutlineMan::NewOutline(bool createFirstItem)
 {
     Close();
@@ -60,12 +65,15 @@ bool COutlineMan::NewOutline(bool createFirstItem)
         db->SetOutlineFont(font, colour);
         db->setNumbering(numbering);
         db->setNumberingDivider(0);
+        // A new outline starts with its check boxes shown.
+        db->SetCheckBoxMode(0);
         m_pDB = db.release();
     } catch (CException *e) {
         ExceptionHolder holder(e);
         ShowMessage(holder->GetDescription());
         return false;
     } catch (...) {
+        ShowUnknownException();
         return false;
     }
     StartNewHistory();
@@ -92,6 +100,7 @@ bool COutlineMan::Load(const char *path)
         ShowMessage(holder->GetDescription());
         return false;
     } catch (...) {
+        ShowUnknownException();
         return false;
     }
     const int rows = static_cast<int>(m_pDB->GetRecordset()->getSize());
@@ -113,10 +122,9 @@ bool COutlineMan::BuildTree()
         for (std::size_t i = 0; i < count; ++i)
             last = AddLoadedItem(static_cast<COutlineRecord *>(records->getRecord(i)), last);
         // A loaded outline always has an item to edit.
-        if (count == 0 && !AddFirstItem()) {
-            ShowMessage(kTextUnknownDatabaseError);
+        // AddFirstItem reports its own failure.
+        if (count == 0 && !AddFirstItem())
             return false;
-        }
     } catch (CException *e) {
         ExceptionHolder holder(e);
         ShowMessage(holder->GetDescription());
@@ -195,8 +203,10 @@ COutlineNode *COutlineMan::AddFirstItem()
         record = records->Append();
     } catch (CException *e) {
         ExceptionHolder holder(e);
+        ShowMessage(holder->GetDescription());
         return nullptr;
     } catch (...) {
+        ShowUnknownException();
         return nullptr;
     }
     try {
@@ -206,6 +216,7 @@ COutlineNode *COutlineMan::AddFirstItem()
         RecordFirstItem(node);
         return node;
     } catch (...) {
+        ShowUnknownException();
         records->Delete(record);
         return nullptr;
     }

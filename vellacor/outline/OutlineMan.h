@@ -121,6 +121,18 @@ public:
     // Item records in the file when it was loaded or last saved; -1 before.
     int GetLoadedRows() const { return m_nLoadedRows; }
 
+    // Builds the tree from the records of the open database (an import fills
+    // them first), repairing the levels as Load does; an empty record set
+    // gets one empty item. The tree must be empty. False after reporting a
+    // failure.
+    bool BuildTree();
+    // Writes every item into its record (binding a new record to an item
+    // that has none) and puts the record set into document order, dropping
+    // records that no item holds, so that the database alone describes the
+    // outline (for exports that read records). Change marks are left to
+    // Save. Throws the storage library's exceptions.
+    void StoreItemsInRecords();
+
     // ---- Headers ------------------------------------------------------------
 
     kx_gen::_String GetCategoryName() const;
@@ -428,6 +440,8 @@ protected:
     }
     // Reports a caught storage exception (its description) to the sink.
     void ShowMessage(const kx_gen::_String &text);
+    // Reports an exception that is not the storage library's.
+    void ShowUnknownException();
     // Wherever a new database is made the undo history starts again, so
     // that it never spans two outlines. The history owns the nodes of
     // removed items, which come from the tree's pool: it must end before
@@ -439,9 +453,6 @@ protected:
     void RenumberList(COutlineNode *parent);
     void RenumberSubtree(COutlineNode *parent);
     void UpdateLevelExtent(int level, COutlineNode *parent, int index);
-    // Builds the tree from the loaded records, repairing the levels; false
-    // after reporting a failure.
-    bool BuildTree();
     // Inserts the item of a record read after `last` (null for the first).
     COutlineNode *AddLoadedItem(kx_gen::COutlineRecord *record, COutlineNode *last);
     // The save proper; throws the storage library's exceptions.

@@ -334,6 +334,7 @@ bool COutlineMan::DeleteItem(COutlineNode *node)
         ShowMessage(holder->GetDescription());
         ok = false;
     } catch (...) {
+        ShowUnknownException();
         ok = false;
     }
     EnsureItem(nullptr);
@@ -362,6 +363,7 @@ bool COutlineMan::DeleteChecked()
         ShowMessage(holder->GetDescription());
         ok = false;
     } catch (...) {
+        ShowUnknownException();
         ok = false;
     }
     if (GetFirstVisible())
@@ -470,6 +472,7 @@ COutlineNode *COutlineMan::Join(COutlineNode *target, COutlineNode *node)
         ShowMessage(holder->GetDescription());
         return nullptr;
     } catch (...) {
+        ShowUnknownException();
         return nullptr;
     }
     COutlineNode *suggested = GetFirstShownChild(parent);
@@ -515,6 +518,7 @@ bool COutlineMan::InsertText(COutlineNode *node, CTextPos pos, const _String &te
         if (pEnd)
             *pEnd = end;
     } catch (...) {
+        ShowUnknownException();
         return false;
     }
     Notify(kNotifyTextInserted, node);
@@ -540,6 +544,7 @@ bool COutlineMan::DeleteText(COutlineNode *node, CTextPos from, CTextPos to)
             return false;
         undo.AddRecord(record.release());
     } catch (...) {
+        ShowUnknownException();
         return false;
     }
     Notify(kNotifyTextDeleted, node);
@@ -658,6 +663,7 @@ bool COutlineMan::SetItemDrawing(COutlineNode *node, kx_gen::HMEM dib)
         ShowMessage(holder->GetDescription());
         return false;
     } catch (...) {
+        ShowUnknownException();
         return false;
     }
     if (had != item.HasDrawing())
@@ -789,6 +795,7 @@ bool COutlineMan::DeleteSelection(const std::vector<COutlineNode *> &nodes)
         ShowMessage(holder->GetDescription());
         ok = false;
     } catch (...) {
+        ShowUnknownException();
         ok = false;
     }
 

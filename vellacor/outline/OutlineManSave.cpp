@@ -251,6 +251,7 @@ bool COutlineMan::Save(const char *path)
         ShowMessage(holder->GetDescription());
         return false;
     } catch (...) {
+        ShowUnknownException();
         return false;
     }
     SetModified(false);
@@ -428,4 +429,35 @@ void COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position, const 
     if (record.IsChanged())
         changed = true;
     record.SetSortChanged(moved || stored.IsSortChanged());
+}
+
+void COutlineMan::StoreItemsInRecords()
+{
+    if (!m_pDB)
+        return;
+    kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
+    std::vector<kx_gen::CDBRecord *> previous(records->getSize());
+    for (std::size_t i = 0; i < previous.size(); ++i)
+        previous[i] = records->getRecord(i);
+    std::vector<kx_gen::CDBRecord *> ordered;
+    ordered.reserve(previous.size());
+    for (COutlineNode *n = m_Tree.GetFirstChild(nullptr); n; n = m_Tree.GetNextInDocument(n)) {
+        COutlineItem &item = n->m_Item;
+        if (!item.m_pRecord) {
+            std::unique_ptr<kx_gen::CDBRecord> record(records->CreateDBRecord());
+            item.m_pRecord = static_cast<COutlineRecord *>(record.release());
+        }
+        item.StoreToRecord(CRecordScan(*item.m_pRecord));
+        ordered.push_back(item.m_pRecord);
+    }
+    records->emptyRS();
+    records->reserve(ordered.size());
+    for (kx_gen::CDBRecord *record : ordered)
+        records->add(record);
+    // Records that no item holds belong to nothing: they would only be
+    // written as items that the outline does not have.
+    std::sort(ordered.begin(), ordered.end());
+    for (kx_gen::CDBRecord *record : previous)
+        if (!std::binary_search(ordered.begin(), ordered.end(), record))
+            records->DeleteDBRecord(record);
 }

@@ -102,6 +102,8 @@ public:
     _String GetOutlineTitle() const { return priv().GetOutlineTitle(); }
     void SetShowCheckedItems(bool show) { priv().SetShowCheckedItems(show); }
     bool GetShowCheckedItems() const { return priv().GetShowCheckedItems(); }
+    void SetCheckBoxMode(std::uint8_t mode) { priv().SetCheckBoxMode(mode); }
+    std::uint8_t GetCheckBoxMode() const { return priv().GetCheckBoxMode(); }
     void setCheckedItemsChanged(bool changed) { priv().setCheckedItemsChanged(changed); }
     bool ShowCheckedItemsChanged() const { return priv().ShowCheckedItemsChanged(); }
     void SetSelectedIndex(std::uint32_t index) { priv().SetSelectedIndex(index); }

@@ -84,6 +84,12 @@ public:
     _String GetOutlineTitle() const;
     void SetShowCheckedItems(bool show);
     bool GetShowCheckedItems() const;
+    // The same byte read as the outline view's check-box mode: 0 check boxes
+    // and checked items shown, 1 check boxes hidden, 2 checked items hidden.
+    // A file written through the boolean keeps meaning what it meant (0 and
+    // 1); larger values read as 2. The setter stores the mode as it is.
+    void SetCheckBoxMode(std::uint8_t mode);
+    std::uint8_t GetCheckBoxMode() const;
     // The changed bit of the show-checked-items field.
     void setCheckedItemsChanged(bool changed);
     bool ShowCheckedItemsChanged() const;
