@@ -52,6 +52,31 @@ bool CRecordingPrompter::AskDelete(const _String &message, bool &archive)
     return m_bDeleteOk;
 }
 
+CCabinetPrompter::Answer CRecordingPrompter::AskYesNoCancel(const _String &question)
+{
+    m_Questions.push_back(question.str());
+    if (m_YesNoCancel.empty())
+        return kYes;
+    const Answer answer = m_YesNoCancel.front();
+    m_YesNoCancel.pop_front();
+    return answer;
+}
+
+bool CRecordingPrompter::AskOkCancel(const _String &question)
+{
+    m_Questions.push_back(question.str());
+    if (m_OkCancel.empty())
+        return true;
+    const bool answer = m_OkCancel.front();
+    m_OkCancel.pop_front();
+    return answer;
+}
+
+int CRecordingPrompter::AskTemplateRoot()
+{
+    return m_nTemplateRoot;
+}
+
 // ---- documents -------------------------------------------------------------
 
 bool CRecordingDocuments::IsOpen(const _String &path)

@@ -46,6 +46,9 @@ public:
     bool AskYesNo(const kx_gen::_String &question) override;
     bool AskText(const kx_gen::_String &caption, kx_gen::_String &text) override;
     bool AskDelete(const kx_gen::_String &message, bool &archive) override;
+    Answer AskYesNoCancel(const kx_gen::_String &question) override;
+    bool AskOkCancel(const kx_gen::_String &question) override;
+    int AskTemplateRoot() override;
 
     std::vector<std::string> m_Messages;
     std::vector<std::string> m_Questions;
@@ -61,6 +64,11 @@ public:
     bool m_bDeleteOk = true;
     std::optional<bool> m_DeleteArchive;
     std::vector<bool> m_DeleteShownWith;
+    // Answers to Yes/No/Cancel and OK/Cancel questions in order; Yes and OK
+    // when none is left. The template root chosen (0: Cancel).
+    std::deque<Answer> m_YesNoCancel;
+    std::deque<bool> m_OkCancel;
+    int m_nTemplateRoot = 0;
 };
 
 class CRecordingDocuments : public COpenDocuments {

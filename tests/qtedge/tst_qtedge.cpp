@@ -30,7 +30,7 @@ private slots:
     void everyCodePageByteRoundTrips()
     {
         for (int byte = 1; byte < 256; ++byte) {
-            const char raw[2] = {static_cast<char>(byte), 0};
+            const char raw[2] = { static_cast<char>(byte), 0 };
             const QString unicode = ToQString(kx_gen::_String(raw));
             QCOMPARE(unicode.size(), 1);
             kx_gen::_String back;
@@ -45,7 +45,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("refused");
         QTest::newRow("greek") << QStringLiteral("abc\u03a9def") << QStringLiteral("\u03a9");
-        QTest::newRow("emoji pair") << QStringLiteral("x\U0001F600") << QStringLiteral("\U0001F600");
+        QTest::newRow("emoji pair")
+            << QStringLiteral("x\U0001F600") << QStringLiteral("\U0001F600");
         QTest::newRow("cjk first") << QStringLiteral("\u6f22\u5b57") << QStringLiteral("\u6f22");
     }
     void charactersOutsideTheCodePageAreRefusedAndNamed()

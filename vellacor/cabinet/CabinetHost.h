@@ -35,6 +35,17 @@ public:
     // which starts as `archive` and holds the user's choice afterwards.
     // True for OK.
     virtual bool AskDelete(const kx_gen::_String &message, bool &archive) = 0;
+
+    // Answers of AskYesNoCancel.
+    enum Answer { kYes, kNo, kCancel };
+    // A Yes/No/Cancel question (saving changes before a close).
+    virtual Answer AskYesNoCancel(const kx_gen::_String &question) = 0;
+    // An OK/Cancel question; true for OK.
+    virtual bool AskOkCancel(const kx_gen::_String &question) = 0;
+    // The save-as-template dialog: where a template of an outline that lies
+    // in no outline list goes. Returns the root kind chosen (handheld or
+    // desktop templates), or 0 for Cancel.
+    virtual int AskTemplateRoot() = 0;
 };
 
 // The open outline documents, known by their file paths.

@@ -1,5 +1,7 @@
 #include "CabinetText.h"
 
+#include "kx_gen/PathUtils.h"
+
 #include <cstddef>
 
 using kx_gen::_String;
@@ -56,6 +58,66 @@ _String Trimmed(const _String &text)
     _String copy = text;
     copy.Trim();
     return copy;
+}
+
+_String FileTitleFor(const _String &title)
+{
+    _String valid = title;
+    kx_gen::ValidateFileTitle(valid);
+    std::string utf8;
+    for (const char c : valid.str()) {
+        const char16_t u = kx_gen::Windows1252ToUnicode(static_cast<unsigned char>(c));
+        std::string encoded;
+        if (u < 0x80) {
+            encoded.push_back(static_cast<char>(u));
+        } else if (u < 0x800) {
+            encoded.push_back(static_cast<char>(0xC0 | (u >> 6)));
+            encoded.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        } else {
+            encoded.push_back(static_cast<char>(0xE0 | (u >> 12)));
+            encoded.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+            encoded.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        }
+        if (utf8.size() + encoded.size() > static_cast<std::size_t>(kx_gen::kMaxFileTitleLength))
+            break;
+        utf8 += encoded;
+    }
+    return _String(std::move(utf8));
+}
+
+_String TitleFromFileTitle(const _String &fileTitle)
+{
+    const std::string &in = fileTitle.str();
+    std::string out;
+    for (std::size_t i = 0; i < in.size();) {
+        const unsigned char lead = static_cast<unsigned char>(in[i]);
+        std::size_t length = lead < 0x80 ? 1
+            : (lead & 0xE0) == 0xC0      ? 2
+            : (lead & 0xF0) == 0xE0      ? 3
+            : (lead & 0xF8) == 0xF0      ? 4
+                                         : 0;
+        bool valid = length > 0 && i + length <= in.size();
+        char32_t code = length == 1 ? lead
+            : length == 2           ? (lead & 0x1F)
+            : length == 3           ? (lead & 0x0F)
+                                    : (lead & 0x07);
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const unsigned char c = static_cast<unsigned char>(in[i + k]);
+            valid = (c & 0xC0) == 0x80;
+            code = (code << 6) | (c & 0x3F);
+        }
+        if (!valid) {
+            out.push_back(in[i]);
+            ++i;
+            continue;
+        }
+        unsigned char byte = '?';
+        if (code > 0xFFFF || !kx_gen::UnicodeToWindows1252(static_cast<char16_t>(code), &byte))
+            byte = '?';
+        out.push_back(static_cast<char>(byte));
+        i += length;
+    }
+    return _String(std::move(out));
 }
 
 } // namespace cabinet

@@ -200,7 +200,8 @@ _String CRootList::MakeFileName(
         extension = kTemplateExtension;
     else
         return _String();
-    _String candidate = kx_gen::JoinPath(folder, title + "." + extension);
+    _String candidate
+        = kx_gen::JoinPath(folder, cabinet::FileTitleFor(title) + "." + extension);
     const char *allowed = oldPath.IsEmpty() ? nullptr : oldPath.c_str();
     // HotSync keeps copies in the Backup folder; a new handheld outline must
     // not take the name of one of them.

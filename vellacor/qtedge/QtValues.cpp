@@ -8,10 +8,10 @@
 QFont ToQFont(const kx_gen::LOGFONT &font)
 {
     QFont result;
-    const QString face = ToQString(font.lfFaceName,
-        static_cast<int>(strnlen(font.lfFaceName, sizeof font.lfFaceName)));
+    const QString face = ToQString(
+        font.lfFaceName, static_cast<int>(strnlen(font.lfFaceName, sizeof font.lfFaceName)));
     if (!face.isEmpty())
-        result.setFamilies({face});
+        result.setFamilies({ face });
     if (font.lfHeight < 0)
         result.setPixelSize(std::min(-font.lfHeight, 1000));
     else if (font.lfHeight > 0)
@@ -69,8 +69,8 @@ kx_gen::WINDOWPLACEMENT FromWindowGeometry(const CWindowGeometry &geometry)
 {
     kx_gen::WINDOWPLACEMENT placement;
     placement.showCmd = geometry.m_bMaximized ? kShowMaximized
-        : geometry.m_bMinimized                ? kShowMinimized
-                                               : kShowNormal;
+        : geometry.m_bMinimized               ? kShowMinimized
+                                              : kShowNormal;
     const QRect &r = geometry.m_rcNormal;
     placement.rcNormalPosition.left = r.left();
     placement.rcNormalPosition.top = r.top();
