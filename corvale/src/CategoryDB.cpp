@@ -103,7 +103,7 @@ CDBRecordset *CCategoryDB::CreateRecordset()
     return new CCategoryRecordset;
 }
 
-const CDBRecordset *CCategoryDB::slots() const
+const CDBRecordset *CCategoryDB::slotRecords() const
 {
     return m_pRecordset;
 }
@@ -185,7 +185,7 @@ void CCategoryDB::SaveFile(const char *path)
 
 std::size_t CCategoryDB::firstEmptySlot() const
 {
-    const CDBRecordset *all = slots();
+    const CDBRecordset *all = slotRecords();
     std::size_t count = all ? all->getSize() : 0;
     for (std::size_t i = 0; i < count; ++i)
         if (all->getRecord(i)->IsEmpty())
@@ -369,17 +369,17 @@ CCategoryRecord *CCategoryDB::GetSlot(std::size_t slot)
 
 std::size_t CCategoryDB::GetSlotCount() const
 {
-    return slots() ? slots()->getSize() : 0;
+    return slotRecords() ? slotRecords()->getSize() : 0;
 }
 
 CCategoryIterator CCategoryDB::GetIterator() const
 {
-    return CCategoryIterator(slots(), 0);
+    return CCategoryIterator(slotRecords(), 0);
 }
 
 CCategoryIterator CCategoryDB::End() const
 {
-    return CCategoryIterator(slots(), GetSlotCount());
+    return CCategoryIterator(slotRecords(), GetSlotCount());
 }
 
 } // namespace kx_gen

@@ -69,7 +69,7 @@ constexpr Entry kTable[] = {
     { kAppName, "Vellacor" },
     { kFilingCabinetLocked, "The Filing Cabinet's title cannot be changed." },
     { kPrivateOutline, "Private outline" },
-    { kUnsupportedCharacter, "The character %s cannot be stored in an outline." },
+    { kUnsupportedCharacter, "The character %1 cannot be stored in an outline." },
     { kSaveAsTemplateCaption, "Save As Template" },
     { kHandheldTemplates, "Handheld Templates" },
     { kDesktopTemplates, "Desktop Templates" },

@@ -61,6 +61,8 @@ enum Id : unsigned {
     kDesktopTemplates,
     kRecoveryWritten,
     kCannotOpenFile,
+    kDeleteFileCaption,
+    kArchiveLabel,
 };
 
 // The text of `id`; an empty string for an id the table lacks.

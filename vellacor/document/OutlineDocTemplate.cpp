@@ -80,6 +80,9 @@ void COutlineDocTemplate::RemoveDocument(COutlineDoc *document)
     if (m_pWindows && document->GetFrame())
         m_pWindows->DestroyWindowOf(*document);
     document->SetFrame(nullptr);
+    if (document->m_bFilingCabinet)
+        if (CUser *user = m_Host.ActiveUser())
+            user->FilingCabinetClosed();
     std::unique_ptr<COutlineDoc> owned = std::move(*it);
     m_Documents.erase(it);
 }

@@ -1,29 +1,301 @@
 #include "MainFrame.h"
 
+#include "AppContext.h"
+#include "AppText.h"
+#include "CategoryDialog.h"
+#include "ChildFrame.h"
+#include "Commands.h"
+#include "DocTitleBar.h"
+#include "OutlineDoc.h"
+#include "User.h"
+
+#include "kx_gen/PathUtils.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
-MainFrame::MainFrame(QWidget *parent)
+namespace {
+
+// "Outline Format (*.kxo)" out of a filter string of the table.
+QString FilterOf(unsigned id)
+{
+    const QStringList parts = AppText(id).split(QLatin1Char('\n'));
+    return parts.size() > 1 ? parts[1] : QString();
+}
+
+} // namespace
+
+MainFrame::MainFrame(CAppContext *context, QWidget *parent)
     : QMainWindow(parent)
+    , m_pContext(context)
     , m_pMdiArea(new QMdiArea(this))
 {
-    setWindowTitle(QStringLiteral("Vellacor"));
+    setWindowTitle(AppText(appstr::kAppName));
     m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdiArea);
     createMenus();
     statusBar()->showMessage(tr("Ready"));
     resize(900, 640);
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateTitle();
+        UpdateActions();
+    });
+    if (m_pContext) {
+        m_pContext->m_onCategoryChanged
+            = [this](const kx_gen::_String &, const kx_gen::_String &) { RefreshAllCategories(); };
+    }
+    UpdateActions();
+}
+
+MainFrame::~MainFrame()
+{
+    if (m_pContext)
+        m_pContext->m_onCategoryChanged = nullptr;
 }
 
 void MainFrame::createMenus()
 {
+    auto make = [this](int id, auto slot) {
+        const cmd::Command *command = cmd::Find(id);
+        auto *action = new QAction(QString::fromLatin1(command->menuText), this);
+        action->setObjectName(QString::number(id));
+        action->setStatusTip(QString::fromLatin1(command->statusText));
+        if (command->standardKey != QKeySequence::UnknownKey)
+            action->setShortcuts(command->standardKey);
+        else if (command->shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(command->shortcut)));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    QAction *exitAction = fileMenu->addAction(tr("E&xit"));
-    exitAction->setShortcut(QKeySequence::Quit);
-    exitAction->setStatusTip(tr("Quit the application; prompts to save documents"));
-    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    fileMenu->addAction(make(cmd::kFileNew, &MainFrame::FileNew));
+    fileMenu->addAction(make(cmd::kFileOpen, &MainFrame::FileOpen));
+    m_pClose = make(cmd::kFileClose, &MainFrame::FileClose);
+    fileMenu->addAction(m_pClose);
+    fileMenu->addSeparator();
+    m_pSave = make(cmd::kFileSave, &MainFrame::FileSave);
+    m_pSaveAs = make(cmd::kFileSaveAs, &MainFrame::FileSaveAs);
+    m_pSaveAsTemplate = make(cmd::kFileSaveAsTemplate, &MainFrame::FileSaveAsTemplate);
+    m_pSaveAll = make(cmd::kFileSaveAll, &MainFrame::FileSaveAll);
+    fileMenu->addActions({ m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pSaveAll });
+    fileMenu->addSeparator();
+    fileMenu->addAction(make(cmd::kAppExit, &QWidget::close));
+
+    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    m_pEditCategories = make(cmd::kEditCategories, &MainFrame::EditCategories);
+    editMenu->addAction(m_pEditCategories);
+}
+
+CChildFrame *MainFrame::activeFrame() const
+{
+    QMdiSubWindow *window = m_pMdiArea->activeSubWindow();
+    return window ? qobject_cast<CChildFrame *>(window->widget()) : nullptr;
+}
+
+COutlineDoc *MainFrame::activeDocument() const
+{
+    CChildFrame *frame = activeFrame();
+    return frame ? &frame->document() : nullptr;
+}
+
+void MainFrame::UpdateTitle()
+{
+    // The task bar and the window switcher name the outline being worked on.
+    const COutlineDoc *document = activeDocument();
+    if (!document) {
+        setWindowTitle(AppText(appstr::kAppName));
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(
+        ToQString(document->GetTitle()) + QStringLiteral("[*] - ") + AppText(appstr::kAppName));
+    setWindowModified(document->IsModified());
+}
+
+void MainFrame::UpdateActions()
+{
+    const COutlineDoc *document = activeDocument();
+    const bool haveContext = m_pContext != nullptr;
+    for (QAction *action : { m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pClose })
+        action->setEnabled(document != nullptr);
+    m_pSaveAsTemplate->setEnabled(document && !document->m_bFilingCabinet);
+    m_pSaveAll->setEnabled(haveContext);
+    CUser *user = haveContext ? m_pContext->ActiveUser() : nullptr;
+    m_pEditCategories->setEnabled(user && user->GetCategories());
+}
+
+bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
+{
+    if (!m_pContext)
+        return false;
+    auto *frame = new CChildFrame(document, *m_pContext);
+    QMdiSubWindow *window = m_pMdiArea->addSubWindow(frame);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->installEventFilter(this);
+    frame->SetSubWindow(window);
+    connect(frame, &CChildFrame::titleChanged, this, [this] {
+        UpdateTitle();
+        UpdateActions();
+    });
+    connect(frame, &CChildFrame::editCategoriesRequested, this, &MainFrame::EditCategories);
+    connect(frame, &CChildFrame::characterRefused, this, [this](const QString &character) {
+        statusBar()->showMessage(AppText(appstr::kUnsupportedCharacter).arg(character), 5000);
+    });
+    frame->InitialUpdate();
+    // A new window is at least as wide as its title bar needs.
+    const int width = std::max(frame->titleBar()->minimumSizeHint().width() + 40, 560);
+    window->resize(width, 420);
+    const QList<QMdiSubWindow *> others = m_pMdiArea->subWindowList();
+    const bool maximized = std::any_of(others.begin(), others.end(),
+        [window](QMdiSubWindow *w) { return w != window && w->isMaximized(); });
+    if (maximized)
+        window->showMaximized();
+    else
+        window->show();
+    frame->setFocus();
+    UpdateTitle();
+    UpdateActions();
+    return true;
+}
+
+void MainFrame::DestroyWindowOf(COutlineDoc &document)
+{
+    for (QMdiSubWindow *window : m_pMdiArea->subWindowList()) {
+        auto *frame = qobject_cast<CChildFrame *>(window->widget());
+        if (!frame || &frame->document() != &document)
+            continue;
+        window->removeEventFilter(this);
+        document.SetFrame(nullptr);
+        m_pMdiArea->removeSubWindow(window);
+        window->hide();
+        window->deleteLater();
+    }
+    UpdateTitle();
+    UpdateActions();
+}
+
+bool MainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && m_pContext) {
+        auto *window = qobject_cast<QMdiSubWindow *>(watched);
+        auto *frame = window ? qobject_cast<CChildFrame *>(window->widget()) : nullptr;
+        if (frame) {
+            // The document decides (and may ask) whether its window closes.
+            event->ignore();
+            COutlineDoc *document = &frame->document();
+            QTimer::singleShot(
+                0, this, [this, document] { m_pContext->Documents().CloseDocument(document); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainFrame::OpenFile(const QString &path)
+{
+    if (!m_pContext)
+        return false;
+    return m_pContext->Documents().OpenDocumentFile(PathFromQString(path)) != nullptr;
+}
+
+void MainFrame::FileNew()
+{
+    if (m_pContext)
+        m_pContext->Documents().OpenDocumentFile(kx_gen::_String());
+}
+
+void MainFrame::FileOpen()
+{
+    if (!m_pContext)
+        return;
+    const QString filters = FilterOf(appstr::kOutlineFilter) + QStringLiteral(";;")
+        + FilterOf(appstr::kTemplateFilter);
+    const QString path = QFileDialog::getOpenFileName(
+        this, QString(), PathToQString(m_pContext->DesktopFolder()), filters);
+    if (!path.isEmpty())
+        OpenFile(path);
+}
+
+bool MainFrame::FileSave()
+{
+    COutlineDoc *document = activeDocument();
+    return document && document->SaveByTitle();
+}
+
+bool MainFrame::FileSaveAs()
+{
+    COutlineDoc *document = activeDocument();
+    if (!document)
+        return false;
+    const QString folder = document->GetPathName().IsEmpty()
+        ? PathToQString(m_pContext->DesktopFolder())
+        : QFileInfo(PathToQString(document->GetPathName())).absolutePath();
+    const QString outlines = FilterOf(appstr::kOutlineFilter);
+    const QString templates = FilterOf(appstr::kTemplateFilter);
+    QString selected = document->m_bTemplate ? templates : outlines;
+    QString path = QFileDialog::getSaveFileName(this, AppText(appstr::kSaveAsCaption),
+        folder + QLatin1Char('/') + ToQString(document->GetTitle()),
+        outlines + QStringLiteral(";;") + templates, &selected);
+    if (path.isEmpty())
+        return false;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("kxo") && suffix != QLatin1String("kxt"))
+        path += selected == templates ? QStringLiteral(".kxt") : QStringLiteral(".kxo");
+    return document->SaveAs(PathFromQString(path));
+}
+
+void MainFrame::FileSaveAsTemplate()
+{
+    if (COutlineDoc *document = activeDocument())
+        document->SaveAsTemplate();
+}
+
+void MainFrame::FileSaveAll()
+{
+    if (m_pContext)
+        m_pContext->Documents().SaveAll();
+}
+
+void MainFrame::FileClose()
+{
+    if (COutlineDoc *document = activeDocument())
+        m_pContext->Documents().CloseDocument(document);
+}
+
+void MainFrame::EditCategories()
+{
+    CUser *user = m_pContext ? m_pContext->ActiveUser() : nullptr;
+    if (!user || !user->GetCategories() || CCategoryDialog::IsOpen())
+        return;
+    CCategoryDialog dialog(*user->GetCategories(), *m_pContext, this);
+    dialog.exec();
+    if (dialog.IsChanged()) {
+        user->SaveCategories();
+        RefreshAllCategories();
+    }
+}
+
+void MainFrame::RefreshAllCategories()
+{
+    for (QMdiSubWindow *window : m_pMdiArea->subWindowList())
+        if (auto *frame = qobject_cast<CChildFrame *>(window->widget()))
+            frame->RefreshCategories();
+}
+
+void MainFrame::closeEvent(QCloseEvent *event)
+{
+    if (m_pContext && !m_pContext->Documents().CloseAllDocuments(false)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }

@@ -1,22 +1,63 @@
 #pragma once
 
+#include "OutlineDocTemplate.h"
+
 #include <QMainWindow>
 
+class CAppContext;
+class CChildFrame;
+class COutlineDoc;
+class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 
 // The program's main window: a multiple-document area in which every open
-// outline gets a sub-window, the menus and the status bar.
-class MainFrame : public QMainWindow
-{
+// outline has its window, the menus and the status bar. It makes the
+// documents' windows and routes the file commands to the active outline.
+class MainFrame : public QMainWindow, public CDocWindows {
     Q_OBJECT
 
 public:
-    explicit MainFrame(QWidget *parent = nullptr);
+    // Without a context the window has no documents (a bare frame).
+    explicit MainFrame(CAppContext *context = nullptr, QWidget *parent = nullptr);
+    ~MainFrame() override;
 
     QMdiArea *mdiArea() const { return m_pMdiArea; }
+    CChildFrame *activeFrame() const;
+    // Opens `path` (a new outline when empty); false when nothing opened.
+    bool OpenFile(const QString &path);
+
+    // CDocWindows
+    bool CreateWindowFor(COutlineDoc &document, int place) override;
+    void DestroyWindowOf(COutlineDoc &document) override;
+
+public slots:
+    void FileNew();
+    void FileOpen();
+    bool FileSave();
+    bool FileSaveAs();
+    void FileSaveAsTemplate();
+    void FileSaveAll();
+    void FileClose();
+    void EditCategories();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createMenus();
+    void UpdateTitle();
+    void UpdateActions();
+    void RefreshAllCategories();
+    COutlineDoc *activeDocument() const;
 
+    CAppContext *m_pContext;
     QMdiArea *m_pMdiArea = nullptr;
+    QAction *m_pSave = nullptr;
+    QAction *m_pSaveAs = nullptr;
+    QAction *m_pSaveAsTemplate = nullptr;
+    QAction *m_pSaveAll = nullptr;
+    QAction *m_pClose = nullptr;
+    QAction *m_pEditCategories = nullptr;
 };

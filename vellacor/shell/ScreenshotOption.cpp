@@ -13,8 +13,8 @@ void scheduleScreenshotAndQuit(QWidget *window, const QString &fileName)
     QTimer::singleShot(200, window, [window, fileName]() {
         const QPixmap pixmap = window->grab();
         if (!pixmap.save(fileName, "PNG")) {
-            std::fprintf(stderr, "vellacor: cannot write the screenshot %s\n",
-                         qPrintable(fileName));
+            std::fprintf(
+                stderr, "vellacor: cannot write the screenshot %s\n", qPrintable(fileName));
             QApplication::exit(1);
             return;
         }

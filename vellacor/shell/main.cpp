@@ -1,5 +1,11 @@
+#include "AppContext.h"
 #include "MainFrame.h"
+#include "PalmLibrary.h"
+#include "QtPrompter.h"
 #include "ScreenshotOption.h"
+
+#include "kx_gen/AppRegistry.h"
+#include "kx_gen/CategoryDB.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,20 +19,37 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Vellacor, the desktop outliner"));
     parser.addHelpOption();
-    QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
+    QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
         QStringLiteral("Render the main window to the PNG file <file> after start-up and exit."),
         QStringLiteral("file"));
     parser.addOption(screenshotOption);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("An outline to open."),
-                                 QStringLiteral("[file]"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("An outline to open."), QStringLiteral("[file]"));
     parser.process(app);
 
-    MainFrame frame;
+    kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
+    kx_gen::CAppRegistry settings("Larkwell", "Idealoom");
+    CQtPrompter prompter;
+    CAppContext context(prompter, settings);
+    MainFrame frame(&context);
+    prompter.SetParent(&frame);
+    context.SetWindows(&frame);
+    context.m_onQuit = [] { QApplication::exit(1); };
+
+    CPalmLibrary palm;
+    palm.DetectPalm(&prompter);
+    if (!context.Start(palm.IsLoaded() ? &palm : nullptr))
+        return 1;
     frame.show();
+    for (const QString &file : parser.positionalArguments())
+        frame.OpenFile(file);
 
     if (parser.isSet(screenshotOption))
         scheduleScreenshotAndQuit(&frame, parser.value(screenshotOption));
 
-    return app.exec();
+    const int status = app.exec();
+    // Whatever closed the window, the documents are gone before the users.
+    context.Documents().CloseAllDocuments(false);
+    context.Stop();
+    return status;
 }

@@ -157,7 +157,8 @@ private:
     CCategoryRecord *placeCategory(
         CCategoryRecord *record, std::uint32_t id, const char *name, CTime time);
     std::size_t firstEmptySlot() const;
-    const CDBRecordset *slots() const;
+    // Named so that it never meets the Qt keyword of the same name.
+    const CDBRecordset *slotRecords() const;
 
     std::int32_t m_nNextId = kFirstDesktopCategoryCounter;
     bool m_bNew = true;
