@@ -12,54 +12,6 @@
 
 using kx_gen::_String;
 
-bool CScriptedPrompter::AskYesNo(const _String &question)
-{
-    m_Questions.push_back(question.str());
-    if (m_YesNo.empty())
-        return true;
-    const bool answer = m_YesNo.front();
-    m_YesNo.pop_front();
-    return answer;
-}
-
-bool CScriptedPrompter::AskText(const _String &, _String &text)
-{
-    if (m_Texts.empty())
-        return false;
-    const std::optional<std::string> answer = m_Texts.front();
-    m_Texts.pop_front();
-    if (!answer)
-        return false;
-    text = *answer;
-    return true;
-}
-
-bool CScriptedPrompter::AskDelete(const _String &message, bool &)
-{
-    m_Questions.push_back(message.str());
-    return true;
-}
-
-CCabinetPrompter::Answer CScriptedPrompter::AskYesNoCancel(const _String &question)
-{
-    m_Questions.push_back(question.str());
-    if (m_YesNoCancel.empty())
-        return kYes;
-    const Answer answer = m_YesNoCancel.front();
-    m_YesNoCancel.pop_front();
-    return answer;
-}
-
-bool CScriptedPrompter::AskOkCancel(const _String &question)
-{
-    m_Questions.push_back(question.str());
-    if (m_OkCancel.empty())
-        return true;
-    const bool answer = m_OkCancel.front();
-    m_OkCancel.pop_front();
-    return answer;
-}
-
 bool CFakeWindows::CreateWindowFor(COutlineDoc &document, int place)
 {
     auto frame = std::make_unique<CFakeFrame>();

@@ -5,6 +5,7 @@
 // that only remember their stacking order.
 
 #include "AppContext.h"
+#include "../support/ScriptedPrompter.h"
 #include "OutlineDoc.h"
 
 #include "kx_gen/AppRegistry.h"
@@ -18,24 +19,7 @@
 #include <string>
 #include <vector>
 
-class CScriptedPrompter : public CCabinetPrompter {
-public:
-    void ShowMessage(const kx_gen::_String &text) override { m_Messages.push_back(text.str()); }
-    bool AskYesNo(const kx_gen::_String &question) override;
-    bool AskText(const kx_gen::_String &caption, kx_gen::_String &text) override;
-    bool AskDelete(const kx_gen::_String &message, bool &archive) override;
-    Answer AskYesNoCancel(const kx_gen::_String &question) override;
-    bool AskOkCancel(const kx_gen::_String &question) override;
-    int AskTemplateRoot() override { return m_nTemplateRoot; }
 
-    std::vector<std::string> m_Messages;
-    std::vector<std::string> m_Questions;
-    std::deque<bool> m_YesNo; // Yes when empty
-    std::deque<Answer> m_YesNoCancel; // Yes when empty
-    std::deque<bool> m_OkCancel; // OK when empty
-    std::deque<std::optional<std::string>> m_Texts; // Cancel when empty
-    int m_nTemplateRoot = 0;
-};
 
 // A window that stores nothing but its place in the stacking order.
 class CFakeFrame : public CDocFrame {
