@@ -139,19 +139,24 @@ SPdbDatabase ReadPdb(const std::uint8_t *data, std::size_t size)
         db.m_records[i].m_nUniqueId = getBE24(entry + 5);
         blocks.push_back({ getBE32(entry), i });
     }
+    const auto blockName = [&](std::size_t index) {
+        return index == kAppInfo ? std::string("the AppInfo block")
+            : index == kSortInfo ? std::string("the SortInfo block")
+                                 : entryText(index);
+    };
+    // Every start is checked before any block is measured by the next one's.
+    for (const SBlock &block : blocks) {
+        if (block.start < listEnd)
+            damaged(blockName(block.index) + " starts inside the record list");
+        if (block.start > size)
+            damaged(blockName(block.index) + " starts past the end of the file");
+    }
     for (std::size_t b = 0; b < blocks.size(); ++b) {
         const std::size_t start = blocks[b].start;
         const std::size_t end = b + 1 < blocks.size() ? blocks[b + 1].start : size;
         const std::size_t index = blocks[b].index;
-        const std::string what = index == kAppInfo ? std::string("the AppInfo block")
-            : index == kSortInfo                   ? std::string("the SortInfo block")
-                                                   : entryText(index);
-        if (start < listEnd)
-            damaged(what + " starts inside the record list");
-        if (start > size)
-            damaged(what + " starts past the end of the file");
         if (end < start)
-            damaged(what + " is out of order");
+            damaged(blockName(index) + " is out of order");
         const char *bytes = reinterpret_cast<const char *>(data + start);
         if (index == kAppInfo)
             db.m_strAppInfo.assign(bytes, end - start);
