@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     try {
         const SOutline outline = DecodeOutline(ReadPdb(data, size));
         const std::string written = WritePdb(EncodeOutline(outline, "Unfiled"));
-        const SOutline again
-            = DecodeOutline(ReadPdb(reinterpret_cast<const std::uint8_t *>(written.data()), written.size()));
+        const SOutline again = DecodeOutline(
+            ReadPdb(reinterpret_cast<const std::uint8_t *>(written.data()), written.size()));
         if (WritePdb(EncodeOutline(again, "Unfiled")) != written)
             std::abort();
     } catch (const CConvertError &error) {

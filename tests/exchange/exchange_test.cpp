@@ -36,17 +36,20 @@ protected:
     std::string Out(const std::string &name) const { return m_temp / ("out/" + name); }
     bool Called(const std::string &call) const
     {
-        return std::find(m_documents.m_Calls.begin(), m_documents.m_Calls.end(), call) != m_documents.m_Calls.end();
+        return std::find(m_documents.m_Calls.begin(), m_documents.m_Calls.end(), call)
+            != m_documents.m_Calls.end();
     }
     bool Export(const std::string &pdb)
     {
         SPdbDialogSetup setup;
-        return m_exchange.BeginExport(m_outline.c_str(), setup) && m_exchange.ExportToPdb(m_outline.c_str(), pdb.c_str());
+        return m_exchange.BeginExport(m_outline.c_str(), setup)
+            && m_exchange.ExportToPdb(m_outline.c_str(), pdb.c_str());
     }
     bool Import(const std::string &pdb, kx_gen::_String &newPath)
     {
         SPdbDialogSetup setup;
-        return m_exchange.BeginImport(setup) && m_exchange.ImportFromPdb(pdb.c_str(), &m_roots, newPath);
+        return m_exchange.BeginImport(setup)
+            && m_exchange.ImportFromPdb(pdb.c_str(), &m_roots, newPath);
     }
 
     std::string m_outline;
@@ -57,7 +60,8 @@ protected:
 TEST_F(PdbExchangeTest, ExportThenImportGivesTheSameOutline)
 {
     SPdbDialogSetup setup;
-    ASSERT_TRUE(m_exchange.BeginExport(m_outline.c_str(), setup)) << ::testing::PrintToString(m_prompter.m_Messages);
+    ASSERT_TRUE(m_exchange.BeginExport(m_outline.c_str(), setup))
+        << ::testing::PrintToString(m_prompter.m_Messages);
     EXPECT_EQ(setup.m_strCaption.str(), "Save As");
     EXPECT_EQ(setup.m_strFolder.str(), Folder());
     EXPECT_EQ(setup.m_strFileName.str(), "Garden_plan");
@@ -74,11 +78,14 @@ TEST_F(PdbExchangeTest, ExportThenImportGivesTheSameOutline)
     kx_gen::_String imported;
     ASSERT_TRUE(Import(pdb, imported)) << ::testing::PrintToString(m_prompter.m_Messages);
     EXPECT_EQ(imported.str(), Folder() + "/Garden_plan.kxo");
-    EXPECT_EQ(tarnveltest::DumpOutlineFile(imported.str()), tarnveltest::DumpOutlineFile(m_outline));
+    EXPECT_EQ(
+        tarnveltest::DumpOutlineFile(imported.str()), tarnveltest::DumpOutlineFile(m_outline));
     EXPECT_NE(m_roots.FindEntry(imported), nullptr);
     EXPECT_TRUE(Called("open " + imported.str()));
     EXPECT_TRUE(m_prompter.m_Messages.empty()) << m_prompter.m_Messages[0];
-    EXPECT_EQ(ListFolder(Folder()), (std::vector<std::string> { "Archive", "Backup", "Conflicts", "Garden plan.kxo", "Garden_plan.kxo" }));
+    EXPECT_EQ(ListFolder(Folder()),
+        (std::vector<std::string> {
+            "Archive", "Backup", "Conflicts", "Garden plan.kxo", "Garden_plan.kxo" }));
 }
 
 TEST_F(PdbExchangeTest, ImportAsTemplate)
@@ -103,7 +110,8 @@ TEST_F(PdbExchangeTest, ExistingOutlineAnsweredNoGetsTheNextNumberedName)
     kx_gen::_String imported;
     ASSERT_TRUE(Import(pdb, imported));
     ASSERT_EQ(m_prompter.m_Questions.size(), 1u);
-    EXPECT_EQ(m_prompter.m_Questions[0], "The file name Plan.kxo already exists. Overwrite the other file?");
+    EXPECT_EQ(m_prompter.m_Questions[0],
+        "The file name Plan.kxo already exists. Overwrite the other file?");
     // Numbered names keep the length of the name they replace.
     EXPECT_EQ(imported.str(), Folder() + "/Pl-1.kxo");
     EXPECT_EQ(tarnveltest::ReadFile(existing), "the user's other outline");
@@ -140,7 +148,9 @@ TEST_F(PdbExchangeTest, FailedImportChangesNothing)
         << m_prompter.m_Messages[0];
     EXPECT_EQ(tarnveltest::ReadFile(existing), before);
     EXPECT_TRUE(m_documents.m_Calls.empty()) << m_documents.m_Calls[0];
-    EXPECT_EQ(ListFolder(Folder()), (std::vector<std::string> { "Archive", "Backup", "Conflicts", "Garden plan.kxo", "Plan.kxo" }));
+    EXPECT_EQ(ListFolder(Folder()),
+        (std::vector<std::string> {
+            "Archive", "Backup", "Conflicts", "Garden plan.kxo", "Plan.kxo" }));
 }
 
 TEST_F(PdbExchangeTest, ModifiedOutlineIsSavedFirstAndAFailedSaveStopsTheExport)
@@ -167,7 +177,8 @@ TEST_F(PdbExchangeTest, FailedExportIsReportedWithTheConvertersReason)
     tarnveltest::WriteBytes(m_outline, "not an outline");
     EXPECT_FALSE(Export(pdb));
     ASSERT_EQ(m_prompter.m_Messages.size(), 1u);
-    EXPECT_NE(m_prompter.m_Messages[0].find("cannot be read"), std::string::npos) << m_prompter.m_Messages[0];
+    EXPECT_NE(m_prompter.m_Messages[0].find("cannot be read"), std::string::npos)
+        << m_prompter.m_Messages[0];
     EXPECT_EQ(tarnveltest::ReadFile(pdb), "previous export");
     // Nor may the export replace the outline it reads.
     tarnveltest::WriteSampleOutline(m_outline);
@@ -195,7 +206,8 @@ TEST_F(PdbExchangeTest, MissingConverterOrEntryPoints)
     std::filesystem::remove(library);
     tarnveltest::WriteBytes(library, "junk");
     EXPECT_FALSE(m_exchange.BeginImport(setup));
-    EXPECT_NE(m_prompter.m_Messages.back().find("libTarnvel.so"), std::string::npos) << m_prompter.m_Messages.back();
+    EXPECT_NE(m_prompter.m_Messages.back().find("libTarnvel.so"), std::string::npos)
+        << m_prompter.m_Messages.back();
 }
 
 using DesktopOnlyExchange = cabinettest::CCabinetTest;

@@ -75,15 +75,19 @@ TEST_P(ImportName, FollowsTheRealSuffixes)
 
 INSTANTIATE_TEST_SUITE_P(Files, ImportName,
     ::testing::Values(SImportCase { "/in/Plan_kxo.pdb", "Plan", false },
-        SImportCase { "/in/Plan.kxo.pdb", "Plan", false }, SImportCase { "/in/Ideas.kxt.pdb", "Ideas", true },
-        SImportCase { "/in/Ideas_kxt.pdb", "Ideas", true }, SImportCase { "/in/SHOUT.KXT.PDB", "SHOUT", true },
+        SImportCase { "/in/Plan.kxo.pdb", "Plan", false },
+        SImportCase { "/in/Ideas.kxt.pdb", "Ideas", true },
+        SImportCase { "/in/Ideas_kxt.pdb", "Ideas", true },
+        SImportCase { "/in/SHOUT.KXT.PDB", "SHOUT", true },
         // Names that the rule "title minus four characters, kind by the last
         // three" got wrong: a short title, and a plain name taken for a
         // template.
         SImportCase { "/in/kxo.pdb", "kxo", false }, SImportCase { "/in/ab.pdb", "ab", false },
-        SImportCase { "/in/Notes.pdb", "Notes", false }, SImportCase { "/in/Notes.txt.pdb", "Notes.txt", false },
+        SImportCase { "/in/Notes.pdb", "Notes", false },
+        SImportCase { "/in/Notes.txt.pdb", "Notes.txt", false },
         SImportCase { "/in/_kxt.pdb", "_kxt", false }, SImportCase { "/in/Memo", "Memo", false },
-        SImportCase { "/in/  A very long name for a plan kept here_kxo.pdb", "A very long name for a plan", false },
+        SImportCase { "/in/  A very long name for a plan kept here_kxo.pdb",
+            "A very long name for a plan", false },
         SImportCase { "/in/What?_kxo.pdb", "What", false }));
 
 } // namespace

@@ -40,7 +40,9 @@ inline void WriteBytes(const std::string &path, const std::string &bytes)
 
 inline void SetFileTime(const std::string &path, std::time_t when)
 {
-    struct utimbuf times { when, when };
+    struct utimbuf times {
+        when, when
+    };
     ::utime(path.c_str(), &times);
 }
 
@@ -58,12 +60,14 @@ inline HMEM MakeDrawing()
     const std::uint32_t stride = DIBWidthBytes(12, 4);
     for (std::uint32_t y = 0; y < 6; ++y)
         for (std::uint32_t x = 0; x < 6; ++x)
-            bits[y * stride + x] = static_cast<std::uint8_t>(((x + y) % 16) << 4 | ((x * y + 3) % 16));
+            bits[y * stride + x]
+                = static_cast<std::uint8_t>(((x + y) % 16) << 4 | ((x * y + 3) % 16));
     MemReleasePtr(dib);
     return dib;
 }
 
-inline COutlineRecord *AddItem(COutlineDB &db, std::uint8_t level, const char *text, std::uint32_t id)
+inline COutlineRecord *AddItem(
+    COutlineDB &db, std::uint8_t level, const char *text, std::uint32_t id)
 {
     auto *record = static_cast<COutlineRecord *>(db.GetRecordset()->Append());
     record->SetIndent(level);
@@ -140,8 +144,8 @@ inline std::string DumpOutlineFile(const std::string &path)
     db.getNumbering(numbering);
     out << "title " << db.GetOutlineTitle().str() << "\ncategory " << db.GetCategoryName().str()
         << (db.GetCategoryChanged() ? " changed" : "") << "\nmatch " << db.GetPalmMatchName().str()
-        << "\nprivate " << db.GetPrivate() << db.GetPrivateTagChanged() << " changed " << db.GetOutlineChanged()
-        << " synced " << db.GetSynchronized() << "\nnumbering";
+        << "\nprivate " << db.GetPrivate() << db.GetPrivateTagChanged() << " changed "
+        << db.GetOutlineChanged() << " synced " << db.GetSynchronized() << "\nnumbering";
     for (std::uint8_t n : numbering)
         out << ' ' << int(n);
     out << " changed " << db.getNumberingChanged() << " divider " << db.getNumberingDivider()
@@ -150,8 +154,8 @@ inline std::string DumpOutlineFile(const std::string &path)
     LOGFONT font;
     COLORREF colour = 0;
     db.GetOutlineFont(font, colour);
-    out << "font " << font.lfHeight << ' ' << font.lfWeight << ' ' << int(font.lfItalic) << ' ' << font.lfFaceName
-        << ' ' << colour << "\ndeleted";
+    out << "font " << font.lfHeight << ' ' << font.lfWeight << ' ' << int(font.lfItalic) << ' '
+        << font.lfFaceName << ' ' << colour << "\ndeleted";
     for (std::uint32_t id : db.GetDeletedQuibs().GetIds())
         out << ' ' << id;
     out << "\n";
@@ -161,16 +165,20 @@ inline std::string DumpOutlineFile(const std::string &path)
         r.GetTags().hasStringTag(COutlineRecord::kNoteString, hasNote);
         std::uint32_t drawingSize = 0;
         const std::uint8_t *drawing = r.GetDrawingData(drawingSize);
-        out << "item " << r.GetId() << " level " << int(r.GetIndent()) << " status " << int(r.GetFlag())
-            << " sort " << r.IsSortChanged() << " checked " << r.GetChecked() << " expanded " << r.GetExpanded()
-            << " text [" << r.GetText().str() << "] note " << (hasNote ? "[" + r.GetNote().str() + "]" : "none")
-            << " drawing "
-            << (drawing ? std::string(reinterpret_cast<const char *>(drawing), drawingSize).size() : 0u)
-            << " hash " << std::hash<std::string> {}(drawing ? std::string(reinterpret_cast<const char *>(drawing), drawingSize) : "")
+        out << "item " << r.GetId() << " level " << int(r.GetIndent()) << " status "
+            << int(r.GetFlag()) << " sort " << r.IsSortChanged() << " checked " << r.GetChecked()
+            << " expanded " << r.GetExpanded() << " text [" << r.GetText().str() << "] note "
+            << (hasNote ? "[" + r.GetNote().str() + "]" : "none") << " drawing "
+            << (drawing ? std::string(reinterpret_cast<const char *>(drawing), drawingSize).size()
+                        : 0u)
+            << " hash "
+            << std::hash<std::string> {}(
+                   drawing ? std::string(reinterpret_cast<const char *>(drawing), drawingSize) : "")
             << " changed";
-        for (std::uint32_t tag : { COutlineRecord::kIndentTag, kStringTagIDCode + COutlineRecord::kTextString,
-                 kStringTagIDCode + COutlineRecord::kNoteString, COutlineRecord::kExpandedTag,
-                 COutlineRecord::kCheckedTag, COutlineRecord::kDrawingTag })
+        for (std::uint32_t tag :
+            { COutlineRecord::kIndentTag, kStringTagIDCode + COutlineRecord::kTextString,
+                kStringTagIDCode + COutlineRecord::kNoteString, COutlineRecord::kExpandedTag,
+                COutlineRecord::kCheckedTag, COutlineRecord::kDrawingTag })
             out << ' ' << TagChanged(r, tag);
         out << "\n";
     }

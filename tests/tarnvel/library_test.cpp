@@ -77,7 +77,8 @@ TEST(TarnvelCommand, InfoShowsHeaderCategoriesAndRecords)
 {
     CTempFolder folder;
     const std::string out = folder / "info.txt";
-    const std::string command = std::string(TARNVEL_COMMAND) + " info " + TEST_DATA_DIR + "/sample.pdb > " + out;
+    const std::string command
+        = std::string(TARNVEL_COMMAND) + " info " + TEST_DATA_DIR + "/sample.pdb > " + out;
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string info = ReadFile(out);
     for (const char *line : { "name:          Garden plan", "type/creator:  Outl Vlcr",
@@ -86,7 +87,8 @@ TEST(TarnvelCommand, InfoShowsHeaderCategoriesAndRecords)
         EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
     const std::string bad = folder / "bad.pdb";
     WriteBytes(bad, "x");
-    EXPECT_NE(std::system((std::string(TARNVEL_COMMAND) + " info " + bad + " 2>/dev/null").c_str()), 0);
+    EXPECT_NE(
+        std::system((std::string(TARNVEL_COMMAND) + " info " + bad + " 2>/dev/null").c_str()), 0);
 }
 
 } // namespace

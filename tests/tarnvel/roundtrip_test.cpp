@@ -74,7 +74,8 @@ TEST_F(RoundTrip, EmptyOutline)
     db.Close();
     tarnvel::ConvertOutlineToPdb(m_outline, m_pdb);
     const std::string bytes = ReadFile(m_pdb);
-    EXPECT_TRUE(tarnvel::ReadPdb(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()).m_records.empty());
+    EXPECT_TRUE(tarnvel::ReadPdb(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size())
+                    .m_records.empty());
     tarnvel::ConvertPdbToOutline(m_pdb, m_back);
     EXPECT_EQ(DumpOutlineFile(m_back), DumpOutlineFile(m_outline));
 }

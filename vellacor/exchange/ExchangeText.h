@@ -26,10 +26,13 @@ inline constexpr char kTemplateExtensionText[] = "kxt"; // 61456
 inline constexpr char kOutlinesFilterName[] = "Outlines"; // 61458
 inline constexpr char kTemplatesFilterName[] = "Templates"; // 61459
 inline constexpr char kAllFilesFilterName[] = "All Files"; // 271
-inline constexpr char kMsgFileTitleTooLong[] = "The file title should be maximum 23 characters long!"; // 232
-inline constexpr char kMsgPalmLibrariesDifferent[]
-    = "Please contact your software vendor. The Palm libraries are different than expected???\n"; // 170
-inline constexpr char kMsgFileExistsOverwrite[] = "The file name %s already exists. Overwrite the other file?";
+inline constexpr char kMsgFileTitleTooLong[]
+    = "The file title should be maximum 23 characters long!"; // 232
+inline constexpr char kMsgPalmLibrariesDifferent[] = "Please contact your software vendor. The "
+                                                     "Palm libraries are different than "
+                                                     "expected???\n"; // 170
+inline constexpr char kMsgFileExistsOverwrite[]
+    = "The file name %s already exists. Overwrite the other file?";
 inline constexpr char kMsgUnknownException[] = "Unknown exception";
 
 // Texts of this program's own for what the converter reports.

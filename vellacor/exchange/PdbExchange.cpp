@@ -24,7 +24,8 @@ using ConvertProc = int (*)(const char *, const char *);
 // True when both paths name the same existing file.
 bool sameFile(const char *a, const char *b)
 {
-    struct stat first { }, second { };
+    struct stat first {
+    }, second {};
     return ::stat(a, &first) == 0 && ::stat(b, &second) == 0 && first.st_dev == second.st_dev
         && first.st_ino == second.st_ino;
 }
@@ -84,7 +85,8 @@ bool CPdbExchange::BeginExport(const _String &documentPath, SPdbDialogSetup &set
 
 bool CPdbExchange::ExportToPdb(const _String &documentPath, const _String &pdbPath)
 {
-    auto convert = reinterpret_cast<ConvertProc>(m_Library.Bind(exchange::kConvertToPdbFunction, m_env.m_pPrompter));
+    auto convert = reinterpret_cast<ConvertProc>(
+        m_Library.Bind(exchange::kConvertToPdbFunction, m_env.m_pPrompter));
     if (!convert)
         return false;
     // The converter replaces its target: never let it be the outline itself.
@@ -118,7 +120,8 @@ bool CPdbExchange::BeginImport(SPdbDialogSetup &setup)
 
 bool CPdbExchange::ImportFromPdb(const _String &pdbPath, CRootList *roots, _String &newPath)
 {
-    auto convert = reinterpret_cast<ConvertProc>(m_Library.Bind(exchange::kConvertFromPdbFunction, m_env.m_pPrompter));
+    auto convert = reinterpret_cast<ConvertProc>(
+        m_Library.Bind(exchange::kConvertFromPdbFunction, m_env.m_pPrompter));
     if (!convert)
         return false;
     const exchange::SImportName name = exchange::ImportNameFromPdb(pdbPath);
@@ -126,7 +129,8 @@ bool CPdbExchange::ImportFromPdb(const _String &pdbPath, CRootList *roots, _Stri
     bool replace = false;
     if (kx_gen::IsFileExist(target)) {
         _String question;
-        question.FormatString(exchange::kMsgFileExistsOverwrite, kx_gen::GetFileName(target).c_str());
+        question.FormatString(
+            exchange::kMsgFileExistsOverwrite, kx_gen::GetFileName(target).c_str());
         replace = m_env.m_pPrompter && m_env.m_pPrompter->AskYesNo(question);
         if (!replace)
             target = kx_gen::GetNextValidNumberedName(target);
@@ -151,7 +155,8 @@ bool CPdbExchange::ImportFromPdb(const _String &pdbPath, CRootList *roots, _Stri
         documents->Close(target, true);
     if (std::rename(scratch, target) != 0) {
         _String message;
-        message.FormatString("The file %s cannot be written: %s.", target.c_str(), std::strerror(errno));
+        message.FormatString(
+            "The file %s cannot be written: %s.", target.c_str(), std::strerror(errno));
         std::remove(scratch);
         ShowMessage(message);
         return false;

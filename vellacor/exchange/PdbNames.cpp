@@ -19,11 +19,15 @@ namespace {
 bool endsWithNoCase(std::string_view text, std::string_view suffix)
 {
     return text.size() >= suffix.size()
-        && std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-            [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
+        && std::equal(suffix.begin(), suffix.end(),
+            text.end() - static_cast<std::ptrdiff_t>(suffix.size()), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a))
+                    == std::tolower(static_cast<unsigned char>(b));
+            });
 }
 
-void addFilter(std::vector<SFileFilter> &filters, const char *name, const char *separator, const char *extension)
+void addFilter(std::vector<SFileFilter> &filters, const char *name, const char *separator,
+    const char *extension)
 {
     _String display = _String(name) + " (*" + separator + extension + ".pdb)";
     _String pattern = _String("*") + separator + extension + ".pdb";

@@ -16,7 +16,8 @@ std::string ReadWholeFile(const std::string &path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw CConvertError(kTarnvelErrRead, "The file " + path + " cannot be opened: " + std::strerror(errno) + ".");
+        throw CConvertError(kTarnvelErrRead,
+            "The file " + path + " cannot be opened: " + std::strerror(errno) + ".");
     struct stat status { };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
@@ -24,7 +25,8 @@ std::string ReadWholeFile(const std::string &path)
     }
     if (static_cast<std::uint64_t>(status.st_size) > kMaxFileSize) {
         ::close(fd);
-        throw CConvertError(kTarnvelErrNotDatabase, "The file " + path + " is too large for a Palm OS database.");
+        throw CConvertError(
+            kTarnvelErrNotDatabase, "The file " + path + " is too large for a Palm OS database.");
     }
     std::string bytes;
     char buffer[65536];
@@ -35,14 +37,16 @@ std::string ReadWholeFile(const std::string &path)
         if (n < 0) {
             const std::string reason = std::strerror(errno);
             ::close(fd);
-            throw CConvertError(kTarnvelErrRead, "The file " + path + " cannot be read: " + reason + ".");
+            throw CConvertError(
+                kTarnvelErrRead, "The file " + path + " cannot be read: " + reason + ".");
         }
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > kMaxFileSize) {
             ::close(fd);
-            throw CConvertError(kTarnvelErrNotDatabase, "The file " + path + " is too large for a Palm OS database.");
+            throw CConvertError(kTarnvelErrNotDatabase,
+                "The file " + path + " is too large for a Palm OS database.");
         }
     }
     ::close(fd);
@@ -58,7 +62,8 @@ void ConvertOutlineToPdb(const std::string &outlinePath, const std::string &pdbP
 void ConvertPdbToOutline(const std::string &pdbPath, const std::string &outlinePath)
 {
     const std::string bytes = ReadWholeFile(pdbPath);
-    const SPdbDatabase db = ReadPdb(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+    const SPdbDatabase db
+        = ReadPdb(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
     SaveOutlineFile(DecodeOutline(db), outlinePath);
 }
 

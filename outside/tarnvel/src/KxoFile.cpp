@@ -84,7 +84,8 @@ void storeItem(COutlineRecord &record, const SItem &item)
     record.SetExpanded(item.m_bExpanded);
     record.SetChecked(item.m_bChecked);
     if (item.m_bHasDrawing)
-        record.SetDrawingData(item.m_strDrawing.data(), static_cast<std::uint32_t>(item.m_strDrawing.size()));
+        record.SetDrawingData(
+            item.m_strDrawing.data(), static_cast<std::uint32_t>(item.m_strDrawing.size()));
     record.SetFlag(item.m_nStatus);
     record.SetSortChanged(item.m_nChangedFields & kFieldSortChanged);
     const std::pair<std::uint32_t, std::uint8_t> fields[] = {
@@ -96,7 +97,8 @@ void storeItem(COutlineRecord &record, const SItem &item)
     for (const auto &[tag, bit] : fields)
         markTag(record, tag, item.m_nChangedFields & bit);
     if (item.m_bHasNote)
-        markTag(record, kStringTagIDCode + COutlineRecord::kNoteString, item.m_nChangedFields & kFieldNote);
+        markTag(record, kStringTagIDCode + COutlineRecord::kNoteString,
+            item.m_nChangedFields & kFieldNote);
     if (item.m_bHasDrawing)
         markTag(record, COutlineRecord::kDrawingTag, item.m_nChangedFields & kFieldDrawing);
     markTag(record, kStatusTagID, item.m_nChangedFields & kFieldStatus);
@@ -112,7 +114,8 @@ std::string describe(CException *e)
 std::string scratchPath(const std::string &path)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = path + ".tarnvel-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        std::string candidate
+            = path + ".tarnvel-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         struct stat status { };
         if (::lstat(candidate.c_str(), &status) != 0 && errno == ENOENT)
             return candidate;
@@ -125,7 +128,8 @@ void commit(const std::string &scratch, const std::string &path)
     if (std::rename(scratch.c_str(), path.c_str()) != 0) {
         const std::string reason = std::strerror(errno);
         std::remove(scratch.c_str());
-        throw CConvertError(kTarnvelErrWrite, "The file " + path + " cannot be written: " + reason + ".");
+        throw CConvertError(
+            kTarnvelErrWrite, "The file " + path + " cannot be written: " + reason + ".");
     }
 }
 
@@ -184,17 +188,20 @@ SOutline LoadOutlineFile(const std::string &path)
         info.m_nEscapement = font.lfEscapement;
         info.m_nOrientation = font.lfOrientation;
         info.m_nWeight = font.lfWeight;
-        info.m_bytes = { font.lfItalic, font.lfUnderline, font.lfStrikeOut, font.lfCharSet, font.lfOutPrecision,
-            font.lfClipPrecision, font.lfQuality, font.lfPitchAndFamily };
+        info.m_bytes = { font.lfItalic, font.lfUnderline, font.lfStrikeOut, font.lfCharSet,
+            font.lfOutPrecision, font.lfClipPrecision, font.lfQuality, font.lfPitchAndFamily };
         info.m_nColour = colour;
-        info.m_strFaceName.assign(font.lfFaceName, ::strnlen(font.lfFaceName, sizeof font.lfFaceName));
+        info.m_strFaceName.assign(
+            font.lfFaceName, ::strnlen(font.lfFaceName, sizeof font.lfFaceName));
 
         CDBRecordset *records = db.GetRecordset();
         outline.m_items.reserve(records->getSize());
         for (std::size_t i = 0; i < records->getSize(); ++i)
-            outline.m_items.push_back(loadItem(*static_cast<COutlineRecord *>(records->getRecord(i))));
+            outline.m_items.push_back(
+                loadItem(*static_cast<COutlineRecord *>(records->getRecord(i))));
     } catch (CException *e) {
-        throw CConvertError(kTarnvelErrOutlineFile, "The outline file " + path + " cannot be read: " + describe(e));
+        throw CConvertError(
+            kTarnvelErrOutlineFile, "The outline file " + path + " cannot be read: " + describe(e));
     }
     outline.m_nDate = static_cast<std::uint32_t>(status.st_mtim.tv_sec) + kEpochDelta1904;
     return outline;
@@ -206,7 +213,8 @@ void SaveOutlineFile(const SOutline &outline, const std::string &path)
     try {
         COutlineDB db;
         db.InitNewDatabase();
-        db.SetCategoryName(_String(outline.m_strCategory.empty() ? UnfiledName() : outline.m_strCategory));
+        db.SetCategoryName(
+            _String(outline.m_strCategory.empty() ? UnfiledName() : outline.m_strCategory));
         db.SetPalmMatchName(_String(outline.m_strMatchName));
         db.SetPrivate(outline.m_nFlags & kOutlinePrivate);
         db.setNumbering(outline.m_numbering.data());
@@ -254,7 +262,8 @@ void SaveOutlineFile(const SOutline &outline, const std::string &path)
         db.Close();
     } catch (CException *e) {
         std::remove(scratch.c_str());
-        throw CConvertError(kTarnvelErrWrite, "The outline file " + path + " cannot be written: " + describe(e));
+        throw CConvertError(
+            kTarnvelErrWrite, "The outline file " + path + " cannot be written: " + describe(e));
     }
     commit(scratch, path);
 }
@@ -264,7 +273,8 @@ void WriteFileAtomically(const std::string &path, const std::string &bytes)
     const std::string scratch = scratchPath(path);
     const int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
-        throw CConvertError(kTarnvelErrWrite, "The file " + path + " cannot be written: " + std::strerror(errno) + ".");
+        throw CConvertError(kTarnvelErrWrite,
+            "The file " + path + " cannot be written: " + std::strerror(errno) + ".");
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -274,14 +284,16 @@ void WriteFileAtomically(const std::string &path, const std::string &bytes)
             const std::string reason = std::strerror(n < 0 ? errno : EIO);
             ::close(fd);
             std::remove(scratch.c_str());
-            throw CConvertError(kTarnvelErrWrite, "The file " + path + " cannot be written: " + reason + ".");
+            throw CConvertError(
+                kTarnvelErrWrite, "The file " + path + " cannot be written: " + reason + ".");
         }
         done += static_cast<std::size_t>(n);
     }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
         const std::string reason = std::strerror(errno);
         std::remove(scratch.c_str());
-        throw CConvertError(kTarnvelErrWrite, "The file " + path + " cannot be written: " + reason + ".");
+        throw CConvertError(
+            kTarnvelErrWrite, "The file " + path + " cannot be written: " + reason + ".");
     }
     commit(scratch, path);
 }

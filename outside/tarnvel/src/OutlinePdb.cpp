@@ -20,7 +20,8 @@ namespace {
 
 [[noreturn]] void damaged(const std::string &what)
 {
-    throw CConvertError(kTarnvelErrDamaged, "The outline in the database is damaged: " + what + ".");
+    throw CConvertError(
+        kTarnvelErrDamaged, "The outline in the database is damaged: " + what + ".");
 }
 
 std::string itemText(std::size_t index)
@@ -37,7 +38,8 @@ std::string cut(const std::string &text, std::size_t limit)
 void putCounted(std::string &out, const std::string &bytes, const char *what)
 {
     if (bytes.size() > 0xFFFF)
-        throw CConvertError(kTarnvelErrTooLarge, std::string("The ") + what + " is longer than 65535 bytes.");
+        throw CConvertError(
+            kTarnvelErrTooLarge, std::string("The ") + what + " is longer than 65535 bytes.");
     putBE16(out, static_cast<std::uint16_t>(bytes.size()));
     out += bytes;
 }
@@ -56,7 +58,8 @@ void writeCategoryTable(std::string &out, const SCategoryTable &table)
     out += '\0';
 }
 
-std::string encodeAppInfo(const SOutline &outline, const SCategoryTable &table, std::uint8_t categoryIndex)
+std::string encodeAppInfo(
+    const SOutline &outline, const SCategoryTable &table, std::uint8_t categoryIndex)
 {
     std::string out;
     writeCategoryTable(out, table);
@@ -71,12 +74,14 @@ std::string encodeAppInfo(const SOutline &outline, const SCategoryTable &table, 
     putCounted(out, outline.m_strTitle, "title");
     putCounted(out, outline.m_strMatchName, "match name");
     if (outline.m_deletedIds.size() > 0xFFFF)
-        throw CConvertError(kTarnvelErrTooLarge, "The outline lists more than 65535 deleted items.");
+        throw CConvertError(
+            kTarnvelErrTooLarge, "The outline lists more than 65535 deleted items.");
     putBE16(out, static_cast<std::uint16_t>(outline.m_deletedIds.size()));
     for (std::uint32_t id : outline.m_deletedIds)
         putBE32(out, id);
     const SFontInfo &font = outline.m_font;
-    for (std::int32_t v : { font.m_nHeight, font.m_nWidth, font.m_nEscapement, font.m_nOrientation, font.m_nWeight })
+    for (std::int32_t v :
+        { font.m_nHeight, font.m_nWidth, font.m_nEscapement, font.m_nOrientation, font.m_nWeight })
         putBE32(out, static_cast<std::uint32_t>(v));
     out.append(reinterpret_cast<const char *>(font.m_bytes.data()), font.m_bytes.size());
     putBE32(out, font.m_nColour);
@@ -86,11 +91,14 @@ std::string encodeAppInfo(const SOutline &outline, const SCategoryTable &table, 
 
 std::string encodeItem(const SItem &item, std::size_t index, bool desktopOnly)
 {
-    const std::size_t size = kItemFixedSize + item.m_strText.size() + item.m_strNote.size() + item.m_strDrawing.size();
+    const std::size_t size
+        = kItemFixedSize + item.m_strText.size() + item.m_strNote.size() + item.m_strDrawing.size();
     if (size > kMaxRecordSize)
         throw CConvertError(kTarnvelErrTooLarge,
-            "The " + itemText(index) + " is too large for the handheld: its text, note and drawing take "
-                + std::to_string(size) + " bytes, at most " + std::to_string(kMaxRecordSize) + " fit.");
+            "The " + itemText(index)
+                + " is too large for the handheld: its text, note and drawing take "
+                + std::to_string(size) + " bytes, at most " + std::to_string(kMaxRecordSize)
+                + " fit.");
     std::uint8_t flags = 0;
     if (item.m_bChecked)
         flags |= kItemChecked;
@@ -138,9 +146,10 @@ void decodeAppInfo(const std::string &appInfo, SOutline &outline)
         damaged("the outline fields are cut short");
     if (version != kOutlineBlockVersion)
         damaged("the outline fields have the unknown version " + std::to_string(version));
-    bool complete = in.U8(index) && in.U8(reserved) && in.U16(outline.m_nFlags) && in.Bytes(kNumberingSize, numbering)
-        && in.U16(outline.m_nDivider) && in.U8(outline.m_nHeadingsMode) && in.U8(reserved)
-        && in.Counted(outline.m_strTitle) && in.Counted(outline.m_strMatchName);
+    bool complete = in.U8(index) && in.U8(reserved) && in.U16(outline.m_nFlags)
+        && in.Bytes(kNumberingSize, numbering) && in.U16(outline.m_nDivider)
+        && in.U8(outline.m_nHeadingsMode) && in.U8(reserved) && in.Counted(outline.m_strTitle)
+        && in.Counted(outline.m_strMatchName);
     std::uint16_t deletedCount = 0;
     complete = complete && in.U16(deletedCount);
     // Each id needs four bytes: a count larger than what is left is refused
@@ -174,7 +183,8 @@ void decodeAppInfo(const std::string &appInfo, SOutline &outline)
     outline.m_strCategory = outline.m_categories.m_names[index];
     if (outline.m_strCategory.empty())
         outline.m_strCategory = outline.m_categories.m_names[0];
-    for (const std::string *text : { &outline.m_strTitle, &outline.m_strMatchName, &font.m_strFaceName })
+    for (const std::string *text :
+        { &outline.m_strTitle, &outline.m_strMatchName, &font.m_strFaceName })
         if (text->find('\0') != std::string::npos)
             damaged("an outline text holds a zero byte");
 }
@@ -186,7 +196,8 @@ SItem decodeItem(const SPdbRecord &record, std::size_t index)
     if (data.size() < kItemFixedSize)
         damaged("the " + itemText(index) + " is cut short");
     if (bytes[kItemVersion] != kRecordLayoutVersion)
-        damaged("the " + itemText(index) + " has the unknown layout " + std::to_string(bytes[kItemVersion]));
+        damaged("the " + itemText(index) + " has the unknown layout "
+            + std::to_string(bytes[kItemVersion]));
     const std::size_t textLength = getBE16(bytes + kItemTextLength);
     const std::size_t noteLength = getBE16(bytes + kItemNoteLength);
     const std::size_t drawingLength = getBE16(bytes + kItemDrawingLength);
@@ -204,14 +215,16 @@ SItem decodeItem(const SPdbRecord &record, std::size_t index)
     item.m_strText = data.substr(kItemFixedSize, textLength);
     item.m_strNote = data.substr(kItemFixedSize + textLength, noteLength);
     item.m_strDrawing = data.substr(kItemFixedSize + textLength + noteLength, drawingLength);
-    if (item.m_strText.find('\0') != std::string::npos || item.m_strNote.find('\0') != std::string::npos)
+    if (item.m_strText.find('\0') != std::string::npos
+        || item.m_strNote.find('\0') != std::string::npos)
         damaged("the " + itemText(index) + " holds a zero byte in its text");
     if (!item.m_bHasNote && noteLength != 0)
         damaged("the " + itemText(index) + " has note text but no note");
     if (item.m_bHasDrawing != (drawingLength != 0))
         damaged("the drawing of the " + itemText(index) + " is missing");
     if (item.m_bHasDrawing) {
-        kx_gen::MemHolder dib(kx_gen::ConvertInternalFormatToDib(item.m_strDrawing.data(), item.m_strDrawing.size()));
+        kx_gen::MemHolder dib(
+            kx_gen::ConvertInternalFormatToDib(item.m_strDrawing.data(), item.m_strDrawing.size()));
         if (!dib)
             damaged("the drawing of the " + itemText(index) + " cannot be read");
     }
@@ -282,7 +295,8 @@ SPdbDatabase EncodeOutline(const SOutline &outline, const std::string &unfiledNa
     }
 
     SPdbDatabase db;
-    db.m_strName = cut(outline.m_strTitle.empty() ? std::string("Untitled") : outline.m_strTitle, kDbNameSize - 1);
+    db.m_strName = cut(
+        outline.m_strTitle.empty() ? std::string("Untitled") : outline.m_strTitle, kDbNameSize - 1);
     db.m_nAttributes = kDbAttrBackup;
     db.m_nVersion = kDbVersion;
     db.m_nCreationDate = outline.m_nDate;
@@ -298,7 +312,8 @@ SPdbDatabase EncodeOutline(const SOutline &outline, const std::string &unfiledNa
     for (const SItem &item : outline.m_items) {
         if (item.m_nId > kMaxUniqueId)
             throw CConvertError(kTarnvelErrTooLarge,
-                "The record id " + std::to_string(item.m_nId) + " does not fit the handheld's 24 bits.");
+                "The record id " + std::to_string(item.m_nId)
+                    + " does not fit the handheld's 24 bits.");
         highest = std::max(highest, item.m_nId);
     }
     std::uint32_t nextId = highest + 1;
@@ -308,12 +323,14 @@ SPdbDatabase EncodeOutline(const SOutline &outline, const std::string &unfiledNa
         const SItem &item = outline.m_items[i];
         const bool desktopOnly = item.m_nId == 0;
         if (desktopOnly && nextId > kMaxUniqueId)
-            throw CConvertError(kTarnvelErrTooLarge, "No free record id is left for the " + itemText(i) + ".");
+            throw CConvertError(
+                kTarnvelErrTooLarge, "No free record id is left for the " + itemText(i) + ".");
         SPdbRecord record;
         record.m_nUniqueId = desktopOnly ? nextId++ : item.m_nId;
         if (CDBRecord::GetBit(item.m_nStatus, kx_gen::kDelBitPos))
             record.m_nAttributes = kRecAttrDelete
-                | (CDBRecord::GetBit(item.m_nStatus, kx_gen::kArchivedBitPos) ? kRecAttrArchive : 0);
+                | (CDBRecord::GetBit(item.m_nStatus, kx_gen::kArchivedBitPos) ? kRecAttrArchive
+                                                                              : 0);
         else
             record.m_nAttributes = categoryIndex;
         if (CDBRecord::GetBit(item.m_nStatus, kx_gen::kNewBitPos)
@@ -332,9 +349,10 @@ SOutline DecodeOutline(const SPdbDatabase &db)
 {
     if (db.m_nCreator != kCreator || (db.m_nType != kTypeOutline && db.m_nType != kTypeTemplate))
         throw CConvertError(kTarnvelErrNotOutline,
-            "The database is not an outline: its type and creator are " + FourCCText(db.m_nType) + " and "
-                + FourCCText(db.m_nCreator) + ", an outline has " + FourCCText(kTypeOutline) + " (or "
-                + FourCCText(kTypeTemplate) + ") and " + FourCCText(kCreator) + ".");
+            "The database is not an outline: its type and creator are " + FourCCText(db.m_nType)
+                + " and " + FourCCText(db.m_nCreator) + ", an outline has "
+                + FourCCText(kTypeOutline) + " (or " + FourCCText(kTypeTemplate) + ") and "
+                + FourCCText(kCreator) + ".");
     SOutline outline;
     outline.m_bTemplate = db.m_nType == kTypeTemplate;
     outline.m_nDate = db.m_nModificationDate;

@@ -13,7 +13,8 @@ namespace {
 
 [[noreturn]] void damaged(const std::string &what)
 {
-    throw CConvertError(kTarnvelErrNotDatabase, "The file is not a valid Palm OS database: " + what + ".");
+    throw CConvertError(
+        kTarnvelErrNotDatabase, "The file is not a valid Palm OS database: " + what + ".");
 }
 
 std::string entryText(std::size_t index)
@@ -49,7 +50,8 @@ std::string WritePdb(const SPdbDatabase &db)
         total += record.m_strData.size();
     }
     if (total > kMaxFileSize)
-        throw CConvertError(kTarnvelErrTooLarge, "The outline is too large for a Palm OS database.");
+        throw CConvertError(
+            kTarnvelErrTooLarge, "The outline is too large for a Palm OS database.");
     out.reserve(total);
 
     std::string name(kDbNameSize, '\0');
@@ -96,7 +98,8 @@ SPdbDatabase ReadPdb(const std::uint8_t *data, std::size_t size)
     const auto *nameEnd = static_cast<const std::uint8_t *>(std::memchr(data, 0, kDbNameSize));
     if (!nameEnd)
         damaged("the database name is not terminated");
-    db.m_strName.assign(reinterpret_cast<const char *>(data), static_cast<std::size_t>(nameEnd - data));
+    db.m_strName.assign(
+        reinterpret_cast<const char *>(data), static_cast<std::size_t>(nameEnd - data));
     db.m_nAttributes = getBE16(data + kHdrAttributes);
     db.m_nVersion = getBE16(data + kHdrVersion);
     db.m_nCreationDate = getBE32(data + kHdrCreationDate);

@@ -52,7 +52,8 @@ std::string oneLine(const std::string &text, std::size_t limit = 60)
 void PrintPdbInfo(const std::string &path, std::ostream &out)
 {
     const std::string bytes = ReadWholeFile(path);
-    const SPdbDatabase db = ReadPdb(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+    const SPdbDatabase db
+        = ReadPdb(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
     out << "name:          " << db.m_strName << "\n"
         << "attributes:    " << hex(db.m_nAttributes, 4) << "\n"
         << "version:       " << db.m_nVersion << "\n"
@@ -61,7 +62,8 @@ void PrintPdbInfo(const std::string &path, std::ostream &out)
         << "backed up:     " << dateText(db.m_nBackupDate) << "\n"
         << "modification:  " << db.m_nModificationNumber << "\n"
         << "type/creator:  " << FourCCText(db.m_nType) << " " << FourCCText(db.m_nCreator) << "\n"
-        << "unique id seed:" << " " << db.m_nUniqueIdSeed << "\n"
+        << "unique id seed:"
+        << " " << db.m_nUniqueIdSeed << "\n"
         << "app info:      " << db.m_strAppInfo.size() << " bytes\n"
         << "sort info:     " << db.m_strSortInfo.size() << " bytes\n"
         << "records:       " << db.m_records.size() << "\n";
@@ -71,13 +73,15 @@ void PrintPdbInfo(const std::string &path, std::ostream &out)
         for (std::size_t i = 0; i < kCategoryCount; ++i)
             if (!table.m_names[i].empty())
                 out << "  " << std::setw(2) << i << "  id " << std::setw(3) << int(table.m_ids[i])
-                    << ((table.m_nRenamed >> i) & 1 ? "  renamed  " : "  ") << table.m_names[i] << "\n";
+                    << ((table.m_nRenamed >> i) & 1 ? "  renamed  " : "  ") << table.m_names[i]
+                    << "\n";
     }
     SOutline outline;
     std::string problem;
     const bool isOutline = RunGuarded([&] { outline = DecodeOutline(db); }, problem) == 0;
     if (isOutline) {
-        out << (outline.m_bTemplate ? "template:      " : "outline:       ") << outline.m_strTitle << "\n"
+        out << (outline.m_bTemplate ? "template:      " : "outline:       ") << outline.m_strTitle
+            << "\n"
             << "category:      " << outline.m_strCategory << "\n"
             << "flags:         " << hex(outline.m_nFlags, 4) << "\n"
             << "deleted ids:   " << outline.m_deletedIds.size() << "\n";
@@ -86,8 +90,8 @@ void PrintPdbInfo(const std::string &path, std::ostream &out)
     for (std::size_t i = 0; i < db.m_records.size(); ++i) {
         const SPdbRecord &record = db.m_records[i];
         out << "  " << std::setw(4) << i << "  id " << hex(record.m_nUniqueId, 6) << "  attr "
-            << hex(record.m_nAttributes, 2) << "  "
-            << std::setw(5) << record.m_strData.size() << " bytes";
+            << hex(record.m_nAttributes, 2) << "  " << std::setw(5) << record.m_strData.size()
+            << " bytes";
         if (isOutline) {
             const SItem &item = outline.m_items[i];
             out << "  level " << int(item.m_nLevel) << (item.m_bChecked ? " checked" : "")

@@ -23,18 +23,22 @@ int argumentsMissing()
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int convertPCtoPDB(const char *outlinePath, const char *pdbPath)
+extern "C" __attribute__((visibility("default"))) int convertPCtoPDB(
+    const char *outlinePath, const char *pdbPath)
 {
     if (!given(outlinePath) || !given(pdbPath))
         return argumentsMissing();
-    return tarnvel::RunGuarded([&] { tarnvel::ConvertOutlineToPdb(outlinePath, pdbPath); }, t_lastError);
+    return tarnvel::RunGuarded(
+        [&] { tarnvel::ConvertOutlineToPdb(outlinePath, pdbPath); }, t_lastError);
 }
 
-extern "C" __attribute__((visibility("default"))) int convertPDBtoPC(const char *pdbPath, const char *outlinePath)
+extern "C" __attribute__((visibility("default"))) int convertPDBtoPC(
+    const char *pdbPath, const char *outlinePath)
 {
     if (!given(pdbPath) || !given(outlinePath))
         return argumentsMissing();
-    return tarnvel::RunGuarded([&] { tarnvel::ConvertPdbToOutline(pdbPath, outlinePath); }, t_lastError);
+    return tarnvel::RunGuarded(
+        [&] { tarnvel::ConvertPdbToOutline(pdbPath, outlinePath); }, t_lastError);
 }
 
 extern "C" __attribute__((visibility("default"))) const char *tarnvelLastError(void)

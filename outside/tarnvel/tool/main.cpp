@@ -32,9 +32,11 @@ int main(int argc, char **argv)
     std::string message;
     int result = 0;
     if (command == "to-pdb" && argc == 4)
-        result = tarnvel::RunGuarded([&] { tarnvel::ConvertOutlineToPdb(argv[2], argv[3]); }, message);
+        result
+            = tarnvel::RunGuarded([&] { tarnvel::ConvertOutlineToPdb(argv[2], argv[3]); }, message);
     else if ((command == "to-kxo" || command == "from-pdb") && argc == 4)
-        result = tarnvel::RunGuarded([&] { tarnvel::ConvertPdbToOutline(argv[2], argv[3]); }, message);
+        result
+            = tarnvel::RunGuarded([&] { tarnvel::ConvertPdbToOutline(argv[2], argv[3]); }, message);
     else if (command == "info" && argc == 3)
         result = tarnvel::RunGuarded([&] { tarnvel::PrintPdbInfo(argv[2], std::cout); }, message);
     else
