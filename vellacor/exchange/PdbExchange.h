@@ -34,7 +34,9 @@ struct SPdbDialogSetup {
 // Every step shows its refusals and failures through the environment's
 // prompter and returns false; a failed step changes no file and no open
 // document. The converter is loaded by Begin... (so that a missing converter
-// is reported before any dialog) and released when the command ends.
+// is reported before any dialog) and released when the command ends. The
+// GUI makes one object per command (or per active user), on the
+// user-interface thread.
 class CPdbExchange {
 public:
     // `env` provides the prompter, the open documents and the settings
