@@ -74,6 +74,11 @@ CPalmLibrary::~CPalmLibrary()
     Unload();
 }
 
+_String CPalmLibrary::GetHotSyncFolder()
+{
+    return ReadHotSyncFolder();
+}
+
 void *CPalmLibrary::LoadPalmLibrary(const char *name, CCabinetPrompter *prompter)
 {
     _String folder = ReadHotSyncFolder();

@@ -31,6 +31,9 @@ public:
     // load. When the library file exists but fails to load, the loader's
     // reason is shown through `prompter` (may be null).
     static void *LoadPalmLibrary(const char *name, CCabinetPrompter *prompter);
+    // The HotSync folder that LoadPalmLibrary loads from, or empty when the
+    // settings store names none.
+    static kx_gen::_String GetHotSyncFolder();
 
     // Loads libInstaide.so, else libUserData.so; true when either loaded
     // (Palm mode). A library loaded before is released first.

@@ -37,6 +37,7 @@ constexpr char kUsage[]
       "  --folder DIR   the HotSync folder to work on (default: the one that the\n"
       "                 settings store names)\n";
 
+const char kTarnvelLibraryName[] = "libTarnvel.so";
 const char *const kLibraryNames[]
     = { kInstaideLibraryName, kUserDataLibraryName, kCondMgrLibraryName };
 
@@ -238,6 +239,15 @@ bool CPalmDesktopCommand::InstallLibraries(const std::string &from, const std::s
             Fail("the library cannot be copied to " + target);
             return false;
         }
+    }
+    // The .pdb converter is installed beside Palm's libraries when it was
+    // built; the program only misses its import and export without it.
+    std::string source = JoinPath(from, kTarnvelLibraryName);
+    std::string target = JoinPath(folder, kTarnvelLibraryName);
+    if (PathExists(source) && !SameFile(source, target)
+        && CopyFileAtomically(source, target) != CopyResult::ok) {
+        Fail("the library cannot be copied to " + target);
+        return false;
     }
     return true;
 }
