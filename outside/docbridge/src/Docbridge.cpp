@@ -233,9 +233,6 @@ void CDocbridge::TWorker::Loop()
             exportTask = m_pExport;
         }
         Run(kind, window, import, exportTask);
-        std::lock_guard lock(m_mutex);
-        m_kind = EKind::kNone;
-        m_bBusy = false;
     }
 }
 
@@ -266,6 +263,7 @@ int CDocbridge::TWorker::Queue(EKind kind, DocbridgeHWND window, TImportTask *im
 
 void CDocbridge::TWorker::Run(EKind kind, DocbridgeHWND window, TImportTask *import, TExportTask *exportTask)
 {
+    std::uintptr_t result = kDocbridgeFinished;
     try {
         if (m_bStop)
             throw docbridge::CTaskStopped();
@@ -273,26 +271,32 @@ void CDocbridge::TWorker::Run(EKind kind, DocbridgeHWND window, TImportTask *imp
             Import(window, *import);
         else
             Export(window, *exportTask);
-        send(window, kDocbridgeFinished);
     } catch (const docbridge::CTaskStopped &) {
         send(window, kDocbridgeStopping);
-        send(window, kDocbridgeFinished);
     } catch (const docbridge::CDocbridgeError &e) {
         SetError(e.what());
-        send(window, kDocbridgeFailed);
+        result = kDocbridgeFailed;
     } catch (kx_gen::CException *e) {
         SetError(describe(e));
-        send(window, kDocbridgeFailed);
+        result = kDocbridgeFailed;
     } catch (const std::bad_alloc &) {
         SetError("There is not enough memory for the Word document.");
-        send(window, kDocbridgeFailed);
+        result = kDocbridgeFailed;
     } catch (const std::exception &e) {
         SetError(std::string("The Word task failed: ") + e.what());
-        send(window, kDocbridgeFailed);
+        result = kDocbridgeFailed;
     } catch (...) {
         SetError("The Word task failed.");
-        send(window, kDocbridgeFailed);
+        result = kDocbridgeFailed;
     }
+    // The engine is free again before the end is reported: whoever hears it
+    // may start the next task at once.
+    {
+        std::lock_guard lock(m_mutex);
+        m_kind = EKind::kNone;
+        m_bBusy = false;
+    }
+    send(window, result);
 }
 
 void CDocbridge::TWorker::Import(DocbridgeHWND window, TImportTask &task)
