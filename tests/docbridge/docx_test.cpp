@@ -352,3 +352,33 @@ TEST(DocxHostileDocuments, RandomDamageNeverCrashes)
         }
     }
 }
+
+TEST(DocxOutsideReaders, WordProcessorOpensBothStyles)
+{
+    doctest::RequireTool("soffice --version");
+    doctest::RequireTool("pdftotext -v");
+    doctest::CTempDir dir;
+    std::vector<TDocItem> items
+        = { item(0, "Garden plans", "Notes about the garden."), item(1, "Vegetables"), item(2, "Tomatoes", "", true) };
+    for (bool headings : { true, false }) {
+        const std::string name = headings ? "headings" : "list";
+        doctest::WriteFile(dir.File(name + ".docx"), docbridge::BuildDocx(items, options(headings, true, "Plans")));
+        // A profile of its own, so that runs in parallel do not share one.
+        const auto converted = doctest::Run("cd " + doctest::Quote(dir.Path())
+            + " && timeout 120 soffice -env:UserInstallation=file://" + dir.Path()
+            + "/profile --headless --convert-to pdf " + name + ".docx >/dev/null 2>&1");
+        ASSERT_EQ(converted.m_nExit, 0);
+        const auto text = doctest::Run("pdftotext -layout " + doctest::Quote(dir.File(name + ".pdf")) + " -");
+        ASSERT_EQ(text.m_nExit, 0);
+        const std::string &out = text.m_strOutput;
+        EXPECT_NE(out.find("Plans"), std::string::npos) << out;
+        EXPECT_NE(out.find("Garden plans"), std::string::npos) << out;
+        EXPECT_NE(out.find("Notes about the garden."), std::string::npos) << out;
+        EXPECT_NE(out.find("\xe2\x98\x92 Tomatoes"), std::string::npos) << out;
+        // The list shows its bullets, indented by level.
+        if (!headings) {
+            EXPECT_NE(out.find("\xe2\x80\xa2   Garden plans"), std::string::npos) << out;
+            EXPECT_NE(out.find("\xe2\x97\xa6   Vegetables"), std::string::npos) << out;
+        }
+    }
+}
