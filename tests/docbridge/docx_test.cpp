@@ -327,6 +327,11 @@ TEST(DocxHostileDocuments, AreRefusedWithAMessage)
         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><d>&c;&c;&c;</d>");
     EXPECT_NE(readError(laughs.Finish()).find("document type declaration"), std::string::npos);
 
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<w:sdt>";
+    EXPECT_NE(readError(handMade(deep)).find("nested too deeply"), std::string::npos);
+
     // Relationships that point outside the package fall back to the usual part.
     docbridge::CZipWriter escaping;
     escaping.AddEntry("_rels/.rels",

@@ -15,7 +15,9 @@ namespace {
 
 constexpr std::string_view kNsMainTransitional = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 constexpr std::string_view kNsMainStrict = "http://purl.oclc.org/ooxml/wordprocessingml/main";
-constexpr std::size_t kMaxParagraphs = 2000000;
+constexpr std::size_t kMaxParagraphs = 500000;
+// Word nests a few levels deep (tables in tables at most some dozens).
+constexpr std::size_t kMaxElementDepth = 256;
 constexpr std::size_t kMaxParagraphBytes = 1u << 20;
 constexpr std::size_t kMaxStyles = 100000;
 constexpr int kMaxStyleChain = 32;
@@ -223,6 +225,8 @@ public:
 
     void StartElement(std::string_view ns, std::string_view local, const char **attributes) override
     {
+        if (m_stack.size() >= kMaxElementDepth)
+            throw CDocbridgeError("The document is damaged: its elements are nested too deeply.");
         m_stack.emplace_back(isWord(ns) ? std::string(local) : "#" + std::string(local));
         if (m_nIgnoreDepth)
             return;
