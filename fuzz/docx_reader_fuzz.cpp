@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto items = docbridge::ReadDocx(data, size);
         int previous = -1;
         for (const auto &item : items) {
-            if (item.m_nLevel < 0 || item.m_nLevel > docbridge::kMaxOutlineLevel || item.m_nLevel > previous + 1)
+            if (item.m_nLevel < 0 || item.m_nLevel > docbridge::kMaxOutlineLevel
+                || item.m_nLevel > previous + 1)
                 std::abort();
             previous = item.m_nLevel;
         }

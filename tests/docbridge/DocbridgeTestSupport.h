@@ -20,7 +20,8 @@ class CTempDir {
 public:
     CTempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "docbridge-XXXXXX").string();
+        std::string pattern
+            = (std::filesystem::temp_directory_path() / "docbridge-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         m_path = pattern;

@@ -102,17 +102,21 @@ TDocxOptions options(bool headings, bool notes = true, std::string title = "My \
 // A document from hand-written parts, for cases our writer never makes.
 std::string handMade(const std::string &body, const std::string &styles = "")
 {
-    const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    const std::string w
+        = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
     docbridge::CZipWriter zip;
     zip.AddEntry("_rels/.rels",
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"r1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "<Relationship Id=\"r1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
         "officeDocument\" Target=\"/main/doc.xml\"/></Relationships>");
     zip.AddEntry("main/_rels/doc.xml.rels",
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"r1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "<Relationship Id=\"r1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
         "styles\" Target=\"../main/st.xml\"/></Relationships>");
-    zip.AddEntry("main/doc.xml", "<w:document " + w + "><w:body>" + body + "</w:body></w:document>");
+    zip.AddEntry(
+        "main/doc.xml", "<w:document " + w + "><w:body>" + body + "</w:body></w:document>");
     if (!styles.empty())
         zip.AddEntry("main/st.xml", "<w:styles " + w + ">" + styles + "</w:styles>");
     return zip.Finish();
@@ -120,7 +124,8 @@ std::string handMade(const std::string &body, const std::string &styles = "")
 
 std::string para(const std::string &text, const std::string &pPr = "")
 {
-    return "<w:p>" + (pPr.empty() ? "" : "<w:pPr>" + pPr + "</w:pPr>") + "<w:r><w:t>" + text + "</w:t></w:r></w:p>";
+    return "<w:p>" + (pPr.empty() ? "" : "<w:pPr>" + pPr + "</w:pPr>") + "<w:r><w:t>" + text
+        + "</w:t></w:r></w:p>";
 }
 
 class DocxRoundTrip : public testing::TestWithParam<bool> { };
@@ -168,8 +173,8 @@ TEST_P(DocxRoundTrip, PartsAreWellFormedAndTheArchiveTestsClean)
         std::string pattern; // unzip reads brackets as a wildcard
         for (char c : name)
             pattern += (c == '[' || c == ']') ? std::string("\\") + c : std::string(1, c);
-        const auto lint = doctest::Run("unzip -p " + doctest::Quote(file) + " " + doctest::Quote(pattern)
-            + " | xmllint --noout - 2>&1");
+        const auto lint = doctest::Run("unzip -p " + doctest::Quote(file) + " "
+            + doctest::Quote(pattern) + " | xmllint --noout - 2>&1");
         EXPECT_EQ(lint.m_nExit, 0) << name << ": " << lint.m_strOutput;
         ++checked;
     }
@@ -177,7 +182,9 @@ TEST_P(DocxRoundTrip, PartsAreWellFormedAndTheArchiveTestsClean)
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, DocxRoundTrip, testing::Values(true, false),
-    [](const testing::TestParamInfo<bool> &info) { return info.param ? "Headings" : "BulletList"; });
+    [](const testing::TestParamInfo<bool> &info) {
+        return info.param ? "Headings" : "BulletList";
+    });
 
 TEST(DocxOutsideReaders, PandocSeesHeadingsAndNotes)
 {
@@ -185,16 +192,23 @@ TEST(DocxOutsideReaders, PandocSeesHeadingsAndNotes)
     doctest::CTempDir dir;
     const std::string file = dir.File("headings.docx");
     doctest::WriteFile(file, docbridge::BuildDocx(sampleOutline(), options(true)));
-    const auto md = doctest::Run("pandoc -s -f docx -t markdown --wrap=none " + doctest::Quote(file));
+    const auto md
+        = doctest::Run("pandoc -s -f docx -t markdown --wrap=none " + doctest::Quote(file));
     ASSERT_EQ(md.m_nExit, 0);
     const std::string &out = md.m_strOutput;
     EXPECT_NE(out.find("# Plans & \\<ideas\\>"), std::string::npos) << out;
     EXPECT_NE(out.find("\nFirst note line\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("\n## \xe2\x98\x92 Caf\xc3\xa9 \xe2\x82\xac 5 \\\"quoted\\\" \\'single\\'\n"), std::string::npos) << out;
+    EXPECT_NE(
+        out.find("\n## \xe2\x98\x92 Caf\xc3\xa9 \xe2\x82\xac 5 \\\"quoted\\\" \\'single\\'\n"),
+        std::string::npos)
+        << out;
     EXPECT_NE(out.find("\n### Two lines and a tab\n\n#### Deep\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\n######### Eight\n\nnote at the bottom\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\n# Second top\n\na note\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("title: My \xc2\xab" "Outline\xc2\xbb"), std::string::npos) << out;
+    EXPECT_NE(out.find("title: My \xc2\xab"
+                       "Outline\xc2\xbb"),
+        std::string::npos)
+        << out;
 }
 
 TEST(DocxOutsideReaders, PandocSeesOneNestedBulletList)
@@ -202,12 +216,13 @@ TEST(DocxOutsideReaders, PandocSeesOneNestedBulletList)
     doctest::RequireTool("pandoc --version");
     doctest::CTempDir dir;
     const std::string file = dir.File("list.docx");
-    std::vector<TDocItem> items
-        = { item(0, "Alpha"), item(1, "Beta"), item(2, "Gamma"), item(1, "Delta"), item(0, "Omega") };
+    std::vector<TDocItem> items = { item(0, "Alpha"), item(1, "Beta"), item(2, "Gamma"),
+        item(1, "Delta"), item(0, "Omega") };
     doctest::WriteFile(file, docbridge::BuildDocx(items, options(false)));
     const auto md = doctest::Run("pandoc -f docx -t markdown --wrap=none " + doctest::Quote(file));
     ASSERT_EQ(md.m_nExit, 0);
-    EXPECT_NE(md.m_strOutput.find("-   Alpha\n\n    -   Beta\n\n        -   Gamma\n\n    -   Delta\n\n-   Omega\n"),
+    EXPECT_NE(md.m_strOutput.find(
+                  "-   Alpha\n\n    -   Beta\n\n        -   Gamma\n\n    -   Delta\n\n-   Omega\n"),
         std::string::npos)
         << md.m_strOutput;
 }
@@ -226,44 +241,49 @@ TEST(DocxOutsideReaders, PythonDocxSeesStylesAndListLevels)
         "    ilvl = p._p.find('.//' + qn('w:ilvl'))\n"
         "    lvl = '' if ilvl is None else ilvl.get(qn('w:val'))\n"
         "    print(p.style.name + '|' + lvl + '|' + p.text)\n");
-    std::vector<TDocItem> items = { item(0, "Top", "top note"), item(1, "Inner", "", true), item(2, "Deeper") };
+    std::vector<TDocItem> items
+        = { item(0, "Top", "top note"), item(1, "Inner", "", true), item(2, "Deeper") };
 
     const std::string headings = dir.File("h.docx");
     doctest::WriteFile(headings, docbridge::BuildDocx(items, options(true, true, "T")));
     auto shown = doctest::Run("/usr/bin/python3 " + script + " " + headings);
     ASSERT_EQ(shown.m_nExit, 0);
     EXPECT_EQ(shown.m_strOutput,
-        "title=T\nTitle||T\nHeading 1||Top\nNormal||top note\nHeading 2||\xe2\x98\x92 Inner\nHeading 3||Deeper\n");
+        "title=T\nTitle||T\nHeading 1||Top\nNormal||top note\nHeading 2||\xe2\x98\x92 "
+        "Inner\nHeading 3||Deeper\n");
 
     const std::string list = dir.File("l.docx");
     doctest::WriteFile(list, docbridge::BuildDocx(items, options(false, true, "")));
     shown = doctest::Run("/usr/bin/python3 " + script + " " + list);
     ASSERT_EQ(shown.m_nExit, 0);
     EXPECT_EQ(shown.m_strOutput,
-        "title=\nList Paragraph|0|Top\nNormal||top note\nList Paragraph|1|\xe2\x98\x92 Inner\nList Paragraph|2|Deeper\n");
+        "title=\nList Paragraph|0|Top\nNormal||top note\nList Paragraph|1|\xe2\x98\x92 Inner\nList "
+        "Paragraph|2|Deeper\n");
 }
 
 TEST(DocxForeignDocuments, ImportsWhatPandocWrote)
 {
     // The golden file was written by pandoc from pandoc_outline.md; the
     // same conversion is repeated with the pandoc installed now.
-    const std::string expected = "0 Garden plans {Notes about the garden for this year.}\n"
-                                 "1 Vegetables\n"
-                                 "2 Tomatoes\n"
-                                 "3 Cherry\n"
-                                 "3 Beefsteak\n"
-                                 "2 Beans & peas {Sow after the last frost.}\n"
-                                 "1 Flowers < roses > \x93tulips\x94\n" // pandoc's typographic quotes
-                                 "2 Order bulbs\n"
-                                 "2 Plant in autumn\n"
-                                 "0 Budget {Spend at most 200 \x80.}\n"
-                                 "1 Tools\n";
+    const std::string expected
+        = "0 Garden plans {Notes about the garden for this year.}\n"
+          "1 Vegetables\n"
+          "2 Tomatoes\n"
+          "3 Cherry\n"
+          "3 Beefsteak\n"
+          "2 Beans & peas {Sow after the last frost.}\n"
+          "1 Flowers < roses > \x93tulips\x94\n" // pandoc's typographic quotes
+          "2 Order bulbs\n"
+          "2 Plant in autumn\n"
+          "0 Budget {Spend at most 200 \x80.}\n"
+          "1 Tools\n";
     EXPECT_EQ(dump(read(doctest::ReadFile(TEST_DATA_DIR "/pandoc_outline.docx"))), expected);
 
     doctest::RequireTool("pandoc --version");
     doctest::CTempDir dir;
-    const auto made = doctest::Run("pandoc -f markdown -t docx -o " + doctest::Quote(dir.File("now.docx")) + " "
-        + doctest::Quote(TEST_DATA_DIR "/pandoc_outline.md"));
+    const auto made
+        = doctest::Run("pandoc -f markdown -t docx -o " + doctest::Quote(dir.File("now.docx")) + " "
+            + doctest::Quote(TEST_DATA_DIR "/pandoc_outline.md"));
     ASSERT_EQ(made.m_nExit, 0);
     EXPECT_EQ(dump(read(doctest::ReadFile(dir.File("now.docx")))), expected);
 }
@@ -271,7 +291,8 @@ TEST(DocxForeignDocuments, ImportsWhatPandocWrote)
 TEST(DocxForeignDocuments, ReadsStylesOutlineLevelsAndListsWrittenElsewhere)
 {
     const std::string styles
-        = "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Body\"><w:name w:val=\"Normal\"/></w:style>"
+        = "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Body\"><w:name "
+          "w:val=\"Normal\"/></w:style>"
           "<w:style w:type=\"paragraph\" w:styleId=\"Chapter\"><w:name w:val=\"Chapter\"/>"
           "<w:pPr><w:outlineLvl w:val=\"0\"/></w:pPr></w:style>"
           "<w:style w:type=\"paragraph\" w:styleId=\"Section\"><w:name w:val=\"Section\"/>"
@@ -279,16 +300,19 @@ TEST(DocxForeignDocuments, ReadsStylesOutlineLevelsAndListsWrittenElsewhere)
           "<w:style w:type=\"paragraph\" w:styleId=\"Bullet2\"><w:name w:val=\"Bullet 2\"/>"
           "<w:pPr><w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"4\"/></w:numPr></w:pPr></w:style>"
           "<w:style w:type=\"paragraph\" w:styleId=\"Loop\"><w:basedOn w:val=\"Loop\"/></w:style>";
-    const std::string body = para("Intro before any heading") + para("Chapter one", "<w:pStyle w:val=\"Chapter\"/>")
-        + para("Body text") + "<w:p><w:r><w:t>Tab</w:t><w:tab/><w:t>bed</w:t><w:br/><w:t>line</w:t></w:r></w:p>"
-        + para("Section", "<w:pStyle w:val=\"Section\"/>") + para("From style", "<w:pStyle w:val=\"Bullet2\"/>")
+    const std::string body = para("Intro before any heading")
+        + para("Chapter one", "<w:pStyle w:val=\"Chapter\"/>") + para("Body text")
+        + "<w:p><w:r><w:t>Tab</w:t><w:tab/><w:t>bed</w:t><w:br/><w:t>line</w:t></w:r></w:p>"
+        + para("Section", "<w:pStyle w:val=\"Section\"/>")
+        + para("From style", "<w:pStyle w:val=\"Bullet2\"/>")
         + para("Direct", "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"7\"/></w:numPr>")
         + para("Not a list", "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"0\"/></w:numPr>")
         + para("Direct level", "<w:pStyle w:val=\"Body\"/><w:outlineLvl w:val=\"0\"/>")
         + para("Cycle safe", "<w:pStyle w:val=\"Loop\"/>")
         + "<w:p><w:pPr><w:pStyle w:val=\"Chapter\"/></w:pPr><w:r><w:t>Kept</w:t></w:r>"
           "<w:del><w:r><w:delText>gone</w:delText></w:r></w:del>"
-          "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>PAGE</w:instrText></w:r>"
+          "<w:r><w:fldChar "
+          "w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>PAGE</w:instrText></w:r>"
           "<w:r><w:drawing><w:t>in a drawing</w:t></w:drawing></w:r></w:p>";
     EXPECT_EQ(dump(read(handMade(body, styles))),
         "0 Intro before any heading\n"
@@ -309,21 +333,26 @@ TEST(DocxForeignDocuments, PlainParagraphsBecomeItems)
 
 TEST(DocxHostileDocuments, AreRefusedWithAMessage)
 {
-    EXPECT_NE(readError("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1 and more").find(".docx"), std::string::npos);
+    EXPECT_NE(
+        readError("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1 and more").find(".docx"), std::string::npos);
     EXPECT_NE(readError("{\\rtf1 hello}").find("Rich Text"), std::string::npos);
-    EXPECT_NE(readError("plain text, not a document").find("not a Word document"), std::string::npos);
+    EXPECT_NE(
+        readError("plain text, not a document").find("not a Word document"), std::string::npos);
 
     docbridge::CZipWriter empty;
     empty.AddEntry("other.xml", "<x/>");
     EXPECT_NE(readError(empty.Finish()).find("no main document part"), std::string::npos);
 
-    EXPECT_NE(readError(handMade("<w:p><w:r><w:t>open")).find("not well-formed"), std::string::npos);
-    EXPECT_NE(readError(handMade("<w:p>&undefined;</w:p>")).find("not well-formed"), std::string::npos);
+    EXPECT_NE(
+        readError(handMade("<w:p><w:r><w:t>open")).find("not well-formed"), std::string::npos);
+    EXPECT_NE(
+        readError(handMade("<w:p>&undefined;</w:p>")).find("not well-formed"), std::string::npos);
 
     // Entity expansion: refused at the document type declaration.
     docbridge::CZipWriter laughs;
     laughs.AddEntry("word/document.xml",
-        "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+        "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+        "\"&a;&a;&a;&a;&a;&a;&a;&a;\">"
         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><d>&c;&c;&c;</d>");
     EXPECT_NE(readError(laughs.Finish()).find("document type declaration"), std::string::npos);
 
@@ -335,7 +364,8 @@ TEST(DocxHostileDocuments, AreRefusedWithAMessage)
     // Relationships that point outside the package fall back to the usual part.
     docbridge::CZipWriter escaping;
     escaping.AddEntry("_rels/.rels",
-        "<Relationships><Relationship Type=\"x/officeDocument\" Target=\"../../etc/passwd\"/></Relationships>");
+        "<Relationships><Relationship Type=\"x/officeDocument\" "
+        "Target=\"../../etc/passwd\"/></Relationships>");
     EXPECT_NE(readError(escaping.Finish()).find("no main document part"), std::string::npos);
 }
 
@@ -363,17 +393,19 @@ TEST(DocxOutsideReaders, WordProcessorOpensBothStyles)
     doctest::RequireTool("soffice --version");
     doctest::RequireTool("pdftotext -v");
     doctest::CTempDir dir;
-    std::vector<TDocItem> items
-        = { item(0, "Garden plans", "Notes about the garden."), item(1, "Vegetables"), item(2, "Tomatoes", "", true) };
+    std::vector<TDocItem> items = { item(0, "Garden plans", "Notes about the garden."),
+        item(1, "Vegetables"), item(2, "Tomatoes", "", true) };
     for (bool headings : { true, false }) {
         const std::string name = headings ? "headings" : "list";
-        doctest::WriteFile(dir.File(name + ".docx"), docbridge::BuildDocx(items, options(headings, true, "Plans")));
+        doctest::WriteFile(dir.File(name + ".docx"),
+            docbridge::BuildDocx(items, options(headings, true, "Plans")));
         // A profile of its own, so that runs in parallel do not share one.
         const auto converted = doctest::Run("cd " + doctest::Quote(dir.Path())
             + " && timeout 120 soffice -env:UserInstallation=file://" + dir.Path()
             + "/profile --headless --convert-to pdf " + name + ".docx >/dev/null 2>&1");
         ASSERT_EQ(converted.m_nExit, 0);
-        const auto text = doctest::Run("pdftotext -layout " + doctest::Quote(dir.File(name + ".pdf")) + " -");
+        const auto text
+            = doctest::Run("pdftotext -layout " + doctest::Quote(dir.File(name + ".pdf")) + " -");
         ASSERT_EQ(text.m_nExit, 0);
         const std::string &out = text.m_strOutput;
         EXPECT_NE(out.find("Plans"), std::string::npos) << out;

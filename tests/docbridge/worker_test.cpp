@@ -89,7 +89,8 @@ void fill(kx_gen::COutlineDB &db, int count)
         record->SetIndent(static_cast<std::uint8_t>(i % 4));
         record->SetText(kx_gen::_String(("Item " + std::to_string(i)).c_str()));
         if (i % 3 == 0)
-            record->SetNote(kx_gen::_String(("Note " + std::to_string(i) + "\r\nsecond line").c_str()));
+            record->SetNote(
+                kx_gen::_String(("Note " + std::to_string(i) + "\r\nsecond line").c_str()));
         record->SetChecked(i % 5 == 0);
     }
 }
@@ -206,7 +207,8 @@ TEST_F(DocbridgeWorker, FailuresReportOnceWithTheReason)
         ASSERT_TRUE(window.WaitForEnd());
         EXPECT_EQ(window.Codes().back(), '1');
         EXPECT_EQ(terminalCount(window.Notes()), 1);
-        EXPECT_NE(m_bridge.GetLastErrorText().find(reason), std::string::npos) << m_bridge.GetLastErrorText();
+        EXPECT_NE(m_bridge.GetLastErrorText().find(reason), std::string::npos)
+            << m_bridge.GetLastErrorText();
         EXPECT_EQ(db.GetRecordset()->getSize(), 0u);
     }
 
@@ -237,7 +239,8 @@ TEST_F(DocbridgeWorker, ImportIntoAnOutlineWithRecordsIsRefused)
 TEST_F(DocbridgeWorker, StopTaskEndsAnImportWithoutRecords)
 {
     const std::string path = Export(500);
-    for (std::uintptr_t stopAt : { kDocbridgeFirstStage, kDocbridgeSecondStage, kDocbridgeStepCount }) {
+    for (std::uintptr_t stopAt :
+        { kDocbridgeFirstStage, kDocbridgeSecondStage, kDocbridgeStepCount }) {
         kx_gen::COutlineDB db;
         db.InitNewDatabase();
         TImportTask task { &db, path.c_str() };
@@ -343,5 +346,6 @@ TEST(DocbridgeMessage, RegisteredIdIsStableAndInRange)
     EXPECT_GE(id, 0xC000u);
     EXPECT_LE(id, 0xFFFFu);
     EXPECT_EQ(id, DocbridgeRegisterMessage(kDocbridgeStateMessageName));
-    EXPECT_NE(id, DocbridgeRegisterMessage("UWM_ARE_YOU_ME-{5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}"));
+    EXPECT_NE(
+        id, DocbridgeRegisterMessage("UWM_ARE_YOU_ME-{5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}"));
 }

@@ -28,7 +28,10 @@ std::string sampleArchive()
     return zip.Finish();
 }
 
-const std::uint8_t *bytes(const std::string &s) { return reinterpret_cast<const std::uint8_t *>(s.data()); }
+const std::uint8_t *bytes(const std::string &s)
+{
+    return reinterpret_cast<const std::uint8_t *>(s.data());
+}
 
 std::uint32_t get32(const std::string &s, std::size_t at)
 {
@@ -37,12 +40,21 @@ std::uint32_t get32(const std::string &s, std::size_t at)
     return v;
 }
 
-void put32(std::string &s, std::size_t at, std::uint32_t v) { std::memcpy(s.data() + at, &v, 4); }
+void put32(std::string &s, std::size_t at, std::uint32_t v)
+{
+    std::memcpy(s.data() + at, &v, 4);
+}
 
-void put16(std::string &s, std::size_t at, std::uint16_t v) { std::memcpy(s.data() + at, &v, 2); }
+void put16(std::string &s, std::size_t at, std::uint16_t v)
+{
+    std::memcpy(s.data() + at, &v, 2);
+}
 
 // Offset of the central directory (from the end record, no comment).
-std::size_t directoryOffset(const std::string &zip) { return get32(zip, zip.size() - 22 + 16); }
+std::size_t directoryOffset(const std::string &zip)
+{
+    return get32(zip, zip.size() - 22 + 16);
+}
 
 // Reads every entry; returns the error text, or "" when all were read.
 std::string readAll(const std::string &zip, TZipLimits limits = {})

@@ -46,7 +46,8 @@ public:
             std::function<void()> fn;
             {
                 std::unique_lock lock(m_mutex);
-                if (!m_wake.wait_for(lock, std::chrono::seconds(20), [this] { return !m_queue.empty(); }))
+                if (!m_wake.wait_for(
+                        lock, std::chrono::seconds(20), [this] { return !m_queue.empty(); }))
                     return -1;
                 fn = std::move(m_queue.front());
                 m_queue.pop_front();

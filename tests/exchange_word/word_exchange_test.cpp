@@ -27,7 +27,8 @@ class CTempDir {
 public:
     CTempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "word-exchange-XXXXXX").string();
+        std::string pattern
+            = (std::filesystem::temp_directory_path() / "word-exchange-XXXXXX").string();
         m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~CTempDir()
@@ -42,7 +43,10 @@ private:
     std::string m_path;
 };
 
-void writeFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void writeFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 void fill(kx_gen::COutlineDB &db, const std::vector<std::pair<int, std::string>> &items)
 {
@@ -156,7 +160,8 @@ protected:
         CFakeSource source;
         CRecordingSink sink;
         const std::string path = m_dir.File(name);
-        EXPECT_TRUE(word::ExportWordDocument(source, 0, 1, path, m_bridge, m_runDialog, nullptr, sink));
+        EXPECT_TRUE(
+            word::ExportWordDocument(source, 0, 1, path, m_bridge, m_runDialog, nullptr, sink));
         return path;
     }
 
@@ -227,10 +232,12 @@ TEST_F(WordCommands, ImportKeepsTheNewDocumentWithTheFileTitle)
     const std::string path = MakeDocument("Weekly notes.docx");
     CFakeDocuments documents;
     CRecordingSink sink;
-    word::CWordImportTarget *kept = word::ImportWordDocument(path, m_bridge, documents, m_runDialog, sink);
+    word::CWordImportTarget *kept
+        = word::ImportWordDocument(path, m_bridge, documents, m_runDialog, sink);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(documents.m_log,
-        (std::vector<std::string> { "created", "rebuild 0:From the tree 1:child ", "title Weekly notes", "modified" }));
+        (std::vector<std::string> {
+            "created", "rebuild 0:From the tree 1:child ", "title Weekly notes", "modified" }));
     EXPECT_EQ(static_cast<CFakeDocument *>(kept)->m_db.GetOutlineTitle().str(), "Weekly notes");
     EXPECT_TRUE(sink.m_messages.empty());
 }
@@ -260,10 +267,13 @@ TEST_F(WordCommands, ImportDiscardsTheNewDocumentOnCancelAndFailure)
     damaged.resize(damaged.size() / 2);
     writeFile(m_dir.File("half.docx"), damaged);
     CFakeDocuments failed;
-    EXPECT_EQ(word::ImportWordDocument(m_dir.File("half.docx"), m_bridge, failed, m_runDialog, sink), nullptr);
+    EXPECT_EQ(
+        word::ImportWordDocument(m_dir.File("half.docx"), m_bridge, failed, m_runDialog, sink),
+        nullptr);
     EXPECT_EQ(failed.m_log, (std::vector<std::string> { "created", "discarded" }));
     ASSERT_EQ(m_dialogErrors.size(), 1u);
-    EXPECT_NE(m_dialogErrors[0].find("not a Word document"), std::string::npos) << m_dialogErrors[0];
+    EXPECT_NE(m_dialogErrors[0].find("not a Word document"), std::string::npos)
+        << m_dialogErrors[0];
     EXPECT_TRUE(sink.m_messages.empty());
 
     // The tree cannot be built from the records.
@@ -278,7 +288,9 @@ TEST_F(WordCommands, ImportReportsRefusalsAndExceptions)
     CRecordingSink sink;
     CFakeDocuments documents;
     writeFile(m_dir.File("old.doc"), std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8));
-    EXPECT_EQ(word::ImportWordDocument(m_dir.File("old.doc"), m_bridge, documents, m_runDialog, sink), nullptr);
+    EXPECT_EQ(
+        word::ImportWordDocument(m_dir.File("old.doc"), m_bridge, documents, m_runDialog, sink),
+        nullptr);
     EXPECT_TRUE(documents.m_log.empty()); // no document was even made
     ASSERT_EQ(sink.m_messages.size(), 1u);
     EXPECT_NE(sink.m_messages[0].find(".docx"), std::string::npos);
@@ -313,13 +325,15 @@ TEST_F(WordCommands, ExportUpdatesRecordsFirstAndIsBusyMeanwhile)
 
     // The document carries the records as the tree left them.
     CFakeDocuments documents;
-    word::CWordImportTarget *back = word::ImportWordDocument(path, m_bridge, documents, m_runDialog, sink);
+    word::CWordImportTarget *back
+        = word::ImportWordDocument(path, m_bridge, documents, m_runDialog, sink);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(texts(*back->GetDB()), "0:From the tree 1:child ");
 
     // An outline whose tree cannot be written runs no task.
     CFakeSource broken;
     broken.m_bUpdateWorks = false;
-    EXPECT_FALSE(word::ExportWordDocument(broken, 0, 0, m_dir.File("never.docx"), m_bridge, run, &busy, sink));
+    EXPECT_FALSE(word::ExportWordDocument(
+        broken, 0, 0, m_dir.File("never.docx"), m_bridge, run, &busy, sink));
     EXPECT_FALSE(std::filesystem::exists(m_dir.File("never.docx")));
 }

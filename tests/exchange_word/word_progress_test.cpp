@@ -22,7 +22,10 @@ using word::TProgressReaction;
 
 namespace {
 
-std::string shown(const TProgressReaction &r) { return r.m_bSetText ? r.m_strText.str() : "<none>"; }
+std::string shown(const TProgressReaction &r)
+{
+    return r.m_bSetText ? r.m_strText.str() : "<none>";
+}
 
 TProgressReaction notify(CWordProgressState &state, std::uintptr_t code, std::int32_t argument = 0)
 {
@@ -41,7 +44,8 @@ void fill(kx_gen::COutlineDB &db, int count)
 
 std::string tempPath(const std::string &name)
 {
-    return (std::filesystem::temp_directory_path() / ("word-progress-" + std::to_string(::getpid()) + "-" + name))
+    return (std::filesystem::temp_directory_path()
+        / ("word-progress-" + std::to_string(::getpid()) + "-" + name))
         .string();
 }
 
@@ -122,7 +126,8 @@ TEST(WordProgressState, ReactsToNotificationsInImportAndExport)
     EXPECT_EQ(shown(notify(out, kDocbridgeSecondStage)), "<none>");
     out.OnCancel();
     EXPECT_TRUE(out.IsCancelled());
-    EXPECT_EQ(notify(out, kDocbridgeFinished).m_nEndDialog, word::kIdCancel); // Ready, but cancelled
+    EXPECT_EQ(
+        notify(out, kDocbridgeFinished).m_nEndDialog, word::kIdCancel); // Ready, but cancelled
     bridge.StopWorkingThread();
     std::remove(tempPath("reactions.docx").c_str());
 }

@@ -18,9 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -42,12 +42,14 @@ std::string readWholeFile(const std::string &path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw docbridge::CDocbridgeError(systemError("The Word document could not be opened", errno));
+        throw docbridge::CDocbridgeError(
+            systemError("The Word document could not be opened", errno));
     std::string data;
     try {
-        struct stat info {};
+        struct stat info { };
         if (::fstat(fd, &info) != 0)
-            throw docbridge::CDocbridgeError(systemError("The Word document could not be read", errno));
+            throw docbridge::CDocbridgeError(
+                systemError("The Word document could not be read", errno));
         if (!S_ISREG(info.st_mode))
             throw docbridge::CDocbridgeError("The Word document is not a regular file.");
         if (info.st_size > kMaxDocumentFile)
@@ -59,7 +61,8 @@ std::string readWholeFile(const std::string &path)
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
-                throw docbridge::CDocbridgeError(systemError("The Word document could not be read", errno));
+                throw docbridge::CDocbridgeError(
+                    systemError("The Word document could not be read", errno));
             if (n == 0)
                 break;
             done += static_cast<std::size_t>(n);
@@ -75,12 +78,14 @@ std::string readWholeFile(const std::string &path)
 
 // Writes beside the target and renames over it, so that the target is either
 // the old file or the complete new one. `beforeCommit` may throw to abandon.
-void writeFileReplacing(const std::string &path, const std::string &data, const std::function<void()> &beforeCommit)
+void writeFileReplacing(
+    const std::string &path, const std::string &data, const std::function<void()> &beforeCommit)
 {
     std::string temp = path + ".partial-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        throw docbridge::CDocbridgeError(systemError("The Word document could not be created", errno));
+        throw docbridge::CDocbridgeError(
+            systemError("The Word document could not be created", errno));
     try {
         std::size_t done = 0;
         while (done < data.size()) {
@@ -88,20 +93,24 @@ void writeFileReplacing(const std::string &path, const std::string &data, const 
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
-                throw docbridge::CDocbridgeError(systemError("The Word document could not be written", errno));
+                throw docbridge::CDocbridgeError(
+                    systemError("The Word document could not be written", errno));
             done += static_cast<std::size_t>(n);
         }
-        ::fchmod(fd, 0644 & ~[] {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            return mask;
-        }());
+        ::fchmod(
+            fd, 0644 & ~[] {
+                const mode_t mask = ::umask(0);
+                ::umask(mask);
+                return mask;
+            }());
         if (::fsync(fd) != 0)
-            throw docbridge::CDocbridgeError(systemError("The Word document could not be written", errno));
+            throw docbridge::CDocbridgeError(
+                systemError("The Word document could not be written", errno));
         if (::close(fd) != 0) {
             const int error = errno;
             ::unlink(temp.c_str());
-            throw docbridge::CDocbridgeError(systemError("The Word document could not be written", error));
+            throw docbridge::CDocbridgeError(
+                systemError("The Word document could not be written", error));
         }
     } catch (...) {
         ::close(fd);
@@ -112,7 +121,8 @@ void writeFileReplacing(const std::string &path, const std::string &data, const 
         if (beforeCommit)
             beforeCommit();
         if (::rename(temp.c_str(), path.c_str()) != 0)
-            throw docbridge::CDocbridgeError(systemError("The Word document could not be saved", errno));
+            throw docbridge::CDocbridgeError(
+                systemError("The Word document could not be saved", errno));
     } catch (...) {
         ::unlink(temp.c_str());
         throw;
@@ -122,7 +132,8 @@ void writeFileReplacing(const std::string &path, const std::string &data, const 
 std::string describe(kx_gen::CException *e)
 {
     kx_gen::ExceptionHolder holder(e);
-    return holder ? std::string(holder->GetDescription().c_str()) : std::string("Unknown exception");
+    return holder ? std::string(holder->GetDescription().c_str())
+                  : std::string("Unknown exception");
 }
 
 } // namespace
@@ -193,17 +204,21 @@ void send(DocbridgeHWND window, std::uintptr_t code, std::int32_t argument = 0)
 // large outline does not wait for the receiver thousands of times.
 class CStepReporter {
 public:
-    CStepReporter(DocbridgeHWND window, std::size_t count) : m_window(window), m_nCount(count)
+    CStepReporter(DocbridgeHWND window, std::size_t count)
+        : m_window(window)
+        , m_nCount(count)
     {
         m_nEvery = std::max<std::size_t>(1, count / kMaxStepReports);
-        send(window, kDocbridgeStepCount, static_cast<std::int32_t>(std::min<std::size_t>(count, INT32_MAX)));
+        send(window, kDocbridgeStepCount,
+            static_cast<std::int32_t>(std::min<std::size_t>(count, INT32_MAX)));
     }
     void Done(std::size_t step)
     {
         if (step <= m_nReported || (step % m_nEvery != 0 && step != m_nCount))
             return;
         m_nReported = step;
-        send(m_window, kDocbridgeStepDone, static_cast<std::int32_t>(std::min<std::size_t>(step, INT32_MAX)));
+        send(m_window, kDocbridgeStepDone,
+            static_cast<std::int32_t>(std::min<std::size_t>(step, INT32_MAX)));
     }
 
 private:
@@ -236,7 +251,8 @@ void CDocbridge::TWorker::Loop()
     }
 }
 
-int CDocbridge::TWorker::Queue(EKind kind, DocbridgeHWND window, TImportTask *import, TExportTask *exportTask)
+int CDocbridge::TWorker::Queue(
+    EKind kind, DocbridgeHWND window, TImportTask *import, TExportTask *exportTask)
 {
     std::lock_guard lock(m_mutex);
     if (!m_bRunning || m_bQuit) {
@@ -247,7 +263,8 @@ int CDocbridge::TWorker::Queue(EKind kind, DocbridgeHWND window, TImportTask *im
         SetError("The Word engine is still busy with another document.");
         return 0;
     }
-    if (!window || (!import && !exportTask) || (import && !import->m_pDB) || (exportTask && !exportTask->m_pDB)) {
+    if (!window || (!import && !exportTask) || (import && !import->m_pDB)
+        || (exportTask && !exportTask->m_pDB)) {
         SetError("The Word task is incomplete.");
         return 0;
     }
@@ -261,7 +278,8 @@ int CDocbridge::TWorker::Queue(EKind kind, DocbridgeHWND window, TImportTask *im
     return 1;
 }
 
-void CDocbridge::TWorker::Run(EKind kind, DocbridgeHWND window, TImportTask *import, TExportTask *exportTask)
+void CDocbridge::TWorker::Run(
+    EKind kind, DocbridgeHWND window, TImportTask *import, TExportTask *exportTask)
 {
     std::uintptr_t result = kDocbridgeFinished;
     try {
@@ -313,8 +331,8 @@ void CDocbridge::TWorker::Import(DocbridgeHWND window, TImportTask &task)
     poll();
 
     send(window, kDocbridgeSecondStage);
-    const std::vector<docbridge::TDocItem> items
-        = docbridge::ReadDocx(reinterpret_cast<const std::uint8_t *>(data.data()), data.size(), poll);
+    const std::vector<docbridge::TDocItem> items = docbridge::ReadDocx(
+        reinterpret_cast<const std::uint8_t *>(data.data()), data.size(), poll);
     if (items.empty())
         throw docbridge::CDocbridgeError("The Word document holds no text to import.");
 
@@ -328,7 +346,8 @@ void CDocbridge::TWorker::Import(DocbridgeHWND window, TImportTask &task)
     made.reserve(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         poll();
-        std::unique_ptr<kx_gen::CDBRecord, TFree> record(records->CreateDBRecord(), TFree { records });
+        std::unique_ptr<kx_gen::CDBRecord, TFree> record(
+            records->CreateDBRecord(), TFree { records });
         auto *outline = dynamic_cast<kx_gen::COutlineRecord *>(record.get());
         if (!outline)
             throw docbridge::CDocbridgeError("The outline cannot hold the imported items.");
@@ -399,9 +418,15 @@ void CDocbridge::TWorker::Export(DocbridgeHWND window, TExportTask &task)
     writeFileReplacing(task.m_strDocPath.str(), file, poll);
 }
 
-CDocbridge::CDocbridge() : m_pWorker(std::make_unique<TWorker>()) { }
+CDocbridge::CDocbridge()
+    : m_pWorker(std::make_unique<TWorker>())
+{
+}
 
-CDocbridge::~CDocbridge() { StopWorkingThread(); }
+CDocbridge::~CDocbridge()
+{
+    StopWorkingThread();
+}
 
 int CDocbridge::StartWorkingThread()
 {

@@ -9,7 +9,10 @@ namespace docbridge {
 // was wrong without quoting raw bytes from the document.
 class CDocbridgeError : public std::runtime_error {
 public:
-    explicit CDocbridgeError(const std::string &text) : std::runtime_error(text) { }
+    explicit CDocbridgeError(const std::string &text)
+        : std::runtime_error(text)
+    {
+    }
 };
 
 // Thrown when a task notices that it has been asked to stop.

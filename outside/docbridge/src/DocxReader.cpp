@@ -13,7 +13,8 @@ namespace docbridge {
 
 namespace {
 
-constexpr std::string_view kNsMainTransitional = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+constexpr std::string_view kNsMainTransitional
+    = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 constexpr std::string_view kNsMainStrict = "http://purl.oclc.org/ooxml/wordprocessingml/main";
 constexpr std::size_t kMaxParagraphs = 500000;
 // Word nests a few levels deep (tables in tables at most some dozens).
@@ -22,7 +23,10 @@ constexpr std::size_t kMaxParagraphBytes = 1u << 20;
 constexpr std::size_t kMaxStyles = 100000;
 constexpr int kMaxStyleChain = 32;
 
-bool isWord(std::string_view ns) { return ns == kNsMainTransitional || ns == kNsMainStrict; }
+bool isWord(std::string_view ns)
+{
+    return ns == kNsMainTransitional || ns == kNsMainStrict;
+}
 
 // A small decimal attribute value, or -1 when absent or not a number.
 int number(const char *text)
@@ -97,7 +101,8 @@ bool endsWith(std::string_view text, std::string_view tail)
 // leaves the package.
 std::string resolvePart(std::string_view baseDir, std::string_view target)
 {
-    std::string joined = target.starts_with('/') ? std::string(target.substr(1)) : std::string(baseDir) + std::string(target);
+    std::string joined = target.starts_with('/') ? std::string(target.substr(1))
+                                                 : std::string(baseDir) + std::string(target);
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= joined.size()) {
@@ -134,7 +139,8 @@ std::string relsPartOf(const std::string &part)
     return dir + "_rels/" + base + ".rels";
 }
 
-std::vector<TRelationship> readRels(CZipReader &zip, const std::string &name, const std::function<void()> &poll)
+std::vector<TRelationship> readRels(
+    CZipReader &zip, const std::string &name, const std::function<void()> &poll)
 {
     const CZipReader::TEntry *entry = zip.Find(name);
     if (!entry)
@@ -168,10 +174,12 @@ public:
             const char *type = Attribute(attributes, "type");
             const char *id = Attribute(attributes, "styleId");
             m_pStyle = nullptr;
-            if (id && (!type || std::strcmp(type, "paragraph") == 0) && m_styles.size() < kMaxStyles) {
+            if (id && (!type || std::strcmp(type, "paragraph") == 0)
+                && m_styles.size() < kMaxStyles) {
                 m_pStyle = &m_styles[id];
                 const char *isDefault = Attribute(attributes, "default");
-                if (isDefault && (std::strcmp(isDefault, "1") == 0 || std::strcmp(isDefault, "true") == 0))
+                if (isDefault
+                    && (std::strcmp(isDefault, "1") == 0 || std::strcmp(isDefault, "true") == 0))
                     m_strDefault = id;
             }
             return;
@@ -234,9 +242,10 @@ public:
         // Shapes, text boxes, embedded objects, deleted text and field codes
         // are not part of the reading text.
         if ((word
-                && (local == "drawing" || local == "pict" || local == "object" || local == "txbxContent"
-                    || local == "del" || local == "moveFrom" || local == "instrText" || local == "delText"
-                    || local == "pPrChange" || local == "rPrChange" || local == "delInstrText"))
+                && (local == "drawing" || local == "pict" || local == "object"
+                    || local == "txbxContent" || local == "del" || local == "moveFrom"
+                    || local == "instrText" || local == "delText" || local == "pPrChange"
+                    || local == "rPrChange" || local == "delInstrText"))
             || local == "AlternateContent") {
             m_nIgnoreDepth = m_stack.size();
             return;
@@ -255,8 +264,10 @@ public:
         if (m_nParagraphDepth == 0)
             return;
         TParagraph &p = m_paragraphs.back();
-        const std::string &parent = m_stack.size() >= 2 ? m_stack[m_stack.size() - 2] : m_stack.back();
-        const bool inOwnPPr = m_stack.size() >= m_nParagraphDepth + 2 && m_stack[m_nParagraphDepth] == "pPr";
+        const std::string &parent
+            = m_stack.size() >= 2 ? m_stack[m_stack.size() - 2] : m_stack.back();
+        const bool inOwnPPr
+            = m_stack.size() >= m_nParagraphDepth + 2 && m_stack[m_nParagraphDepth] == "pPr";
         const char *val = Attribute(attributes, "val");
         if (inOwnPPr) {
             if (local == "pStyle" && val && parent == "pPr")
@@ -275,7 +286,8 @@ public:
             const char *type = Attribute(attributes, "type");
             if (local == "tab")
                 append(p, "\t");
-            else if ((local == "br" && (!type || std::strcmp(type, "textWrapping") == 0)) || local == "cr")
+            else if ((local == "br" && (!type || std::strcmp(type, "textWrapping") == 0))
+                || local == "cr")
                 append(p, "\r\n");
             else if (local == "noBreakHyphen")
                 append(p, "-");
@@ -316,7 +328,10 @@ private:
 
 class CStyleResolver {
 public:
-    CStyleResolver(const std::map<std::string, TStyle> &styles) : m_styles(styles) { }
+    CStyleResolver(const std::map<std::string, TStyle> &styles)
+        : m_styles(styles)
+    {
+    }
 
     // The outline level (0..8) that the style gives, or -1 for body text.
     int Outline(const std::string &id) const
@@ -382,8 +397,9 @@ void takeCheckBox(std::string &utf8, bool &checked)
     utf8.erase(0, pos);
 }
 
-std::vector<TDocItem> toItems(const std::vector<TParagraph> &paragraphs, const std::map<std::string, TStyle> &styles,
-    const std::string &defaultStyle, const ProgressFn &progress)
+std::vector<TDocItem> toItems(const std::vector<TParagraph> &paragraphs,
+    const std::map<std::string, TStyle> &styles, const std::string &defaultStyle,
+    const ProgressFn &progress)
 {
     const CStyleResolver resolver(styles);
     // First the level each paragraph asks for: -2 skipped, -1 body text.
@@ -397,8 +413,8 @@ std::vector<TDocItem> toItems(const std::vector<TParagraph> &paragraphs, const s
             levels[i] = -2;
             continue;
         }
-        const int outline
-            = p.m_nOutline >= 0 ? (p.m_nOutline < kWordLevels ? p.m_nOutline : -1) : resolver.Outline(style);
+        const int outline = p.m_nOutline >= 0 ? (p.m_nOutline < kWordLevels ? p.m_nOutline : -1)
+                                              : resolver.Outline(style);
         if (outline >= 0) {
             levels[i] = outline;
             lastHeading = outline;
@@ -458,17 +474,19 @@ std::vector<TDocItem> toItems(const std::vector<TParagraph> &paragraphs, const s
 
 } // namespace
 
-std::vector<TDocItem> ReadDocx(const std::uint8_t *data, std::size_t size, const std::function<void()> &poll,
-    const ProgressFn &progress)
+std::vector<TDocItem> ReadDocx(const std::uint8_t *data, std::size_t size,
+    const std::function<void()> &poll, const ProgressFn &progress)
 {
     static const std::uint8_t oleMagic[8] = { 0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1 };
     if (size >= 8 && std::memcmp(data, oleMagic, 8) == 0)
-        throw CDocbridgeError("This is a Word 97-2003 document (.doc) or another old binary Office file, which "
-                              "cannot be imported. Save it as a Word document (.docx) in a word processor and "
-                              "import that.");
+        throw CDocbridgeError(
+            "This is a Word 97-2003 document (.doc) or another old binary Office file, which "
+            "cannot be imported. Save it as a Word document (.docx) in a word processor and "
+            "import that.");
     if (size >= 5 && std::memcmp(data, "{\\rtf", 5) == 0)
-        throw CDocbridgeError("This is a Rich Text Format file, which cannot be imported. Save it as a Word "
-                              "document (.docx) in a word processor and import that.");
+        throw CDocbridgeError(
+            "This is a Rich Text Format file, which cannot be imported. Save it as a Word "
+            "document (.docx) in a word processor and import that.");
 
     CZipReader zip(data, size);
 
@@ -483,7 +501,8 @@ std::vector<TDocItem> ReadDocx(const std::uint8_t *data, std::size_t size, const
         mainPart = "word/document.xml";
     const CZipReader::TEntry *main = zip.Find(mainPart);
     if (!main)
-        throw CDocbridgeError("The file is not a Word document (.docx): it has no main document part.");
+        throw CDocbridgeError(
+            "The file is not a Word document (.docx): it has no main document part.");
 
     std::string stylesPart;
     for (const TRelationship &rel : readRels(zip, relsPartOf(main->m_strName), poll)) {

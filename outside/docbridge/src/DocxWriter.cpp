@@ -12,13 +12,16 @@ namespace docbridge {
 
 namespace {
 
-constexpr const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+constexpr const char kXmlDeclaration[]
+    = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 constexpr const char kNsW[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 constexpr const char kNsR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-constexpr const char kNsWp[] = "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
+constexpr const char kNsWp[]
+    = "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
 constexpr const char kNsA[] = "http://schemas.openxmlformats.org/drawingml/2006/main";
 constexpr const char kNsPic[] = "http://schemas.openxmlformats.org/drawingml/2006/picture";
-constexpr const char kRelTypeBase[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+constexpr const char kRelTypeBase[]
+    = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 // A drawing pixel shown as one point, so small handheld drawings stay legible.
 constexpr std::uint64_t kEmuPerPixel = 12700;
 // List and note indentation per level, in twentieths of a point.
@@ -103,7 +106,8 @@ std::string contentTypes(bool numbering)
 {
     std::string out = kXmlDeclaration;
     out += "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-           "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+           "<Default Extension=\"rels\" "
+           "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
            "<Default Extension=\"png\" ContentType=\"image/png\"/>"
            "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
@@ -129,7 +133,8 @@ std::string packageRels()
     out += relationship("rId2",
         "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
         "docProps/core.xml");
-    out += relationship("rId3", std::string(kRelTypeBase) + "extended-properties", "docProps/app.xml");
+    out += relationship(
+        "rId3", std::string(kRelTypeBase) + "extended-properties", "docProps/app.xml");
     out += "</Relationships>";
     return out;
 }
@@ -144,7 +149,8 @@ std::string coreProperties(const std::string &title)
     std::string out = kXmlDeclaration;
     out += "<cp:coreProperties"
            " xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\""
-           " xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:dcterms=\"http://purl.org/dc/terms/\""
+           " xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+           "xmlns:dcterms=\"http://purl.org/dc/terms/\""
            " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><dc:title>";
     AppendXmlEscaped(out, title);
     out += "</dc:title><dcterms:created xsi:type=\"dcterms:W3CDTF\">";
@@ -158,7 +164,8 @@ std::string coreProperties(const std::string &title)
 std::string appProperties()
 {
     std::string out = kXmlDeclaration;
-    out += "<Properties xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/extended-properties\">"
+    out += "<Properties "
+           "xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/extended-properties\">"
            "<Application>Vellacor Docbridge</Application></Properties>";
     return out;
 }
@@ -171,7 +178,8 @@ std::string styles()
            "<w:lang w:val=\"en-US\"/></w:rPr></w:rPrDefault><w:pPrDefault><w:pPr>"
            "<w:spacing w:after=\"120\" w:line=\"264\" w:lineRule=\"auto\"/></w:pPr></w:pPrDefault>"
            "</w:docDefaults>";
-    out += "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
+    out += "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name "
+           "w:val=\"Normal\"/>"
            "<w:qFormat/></w:style>";
     out += "<w:style w:type=\"paragraph\" w:styleId=\"Title\"><w:name w:val=\"Title\"/>"
            "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/>"
@@ -180,15 +188,18 @@ std::string styles()
     static const int sizes[kWordLevels] = { 32, 28, 26, 24, 22, 22, 22, 22, 22 };
     for (int level = 0; level < kWordLevels; ++level) {
         const std::string n = std::to_string(level + 1);
-        out += "<w:style w:type=\"paragraph\" w:styleId=\"Heading" + n + "\"><w:name w:val=\"heading " + n
-            + "\"/><w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:uiPriority w:val=\"9\"/>"
+        out += "<w:style w:type=\"paragraph\" w:styleId=\"Heading" + n
+            + "\"><w:name w:val=\"heading " + n
+            + "\"/><w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:uiPriority "
+              "w:val=\"9\"/>"
               "<w:qFormat/><w:pPr><w:keepNext/><w:spacing w:before=\"240\" w:after=\"60\"/>"
               "<w:outlineLvl w:val=\""
             + std::to_string(level) + "\"/></w:pPr><w:rPr><w:b/>" + (level >= 4 ? "<w:i/>" : "")
             + "<w:sz w:val=\"" + std::to_string(sizes[level]) + "\"/><w:szCs w:val=\""
             + std::to_string(sizes[level]) + "\"/></w:rPr></w:style>";
     }
-    out += "<w:style w:type=\"paragraph\" w:styleId=\"ListParagraph\"><w:name w:val=\"List Paragraph\"/>"
+    out += "<w:style w:type=\"paragraph\" w:styleId=\"ListParagraph\"><w:name w:val=\"List "
+           "Paragraph\"/>"
            "<w:basedOn w:val=\"Normal\"/><w:uiPriority w:val=\"34\"/><w:qFormat/><w:pPr>"
            "<w:spacing w:after=\"60\"/><w:ind w:left=\"720\"/></w:pPr></w:style>";
     out += "</w:styles>";
@@ -205,14 +216,16 @@ std::string numbering()
         out += "<w:lvl w:ilvl=\"" + std::to_string(level) + "\"><w:start w:val=\"1\"/>"
             + "<w:numFmt w:val=\"bullet\"/><w:lvlText" + attr("w:val", bullets[level % 3])
             + "/><w:lvlJc w:val=\"left\"/><w:pPr><w:ind w:left=\""
-            + std::to_string(kIndentStep * (level + 1)) + "\" w:hanging=\"" + std::to_string(kHanging)
-            + "\"/></w:pPr></w:lvl>";
+            + std::to_string(kIndentStep * (level + 1)) + "\" w:hanging=\""
+            + std::to_string(kHanging) + "\"/></w:pPr></w:lvl>";
     }
-    out += "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num></w:numbering>";
+    out += "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId "
+           "w:val=\"0\"/></w:num></w:numbering>";
     return out;
 }
 
-void appendPicture(std::string &out, const TDocItem &item, int pictureNumber, const std::string &relId)
+void appendPicture(
+    std::string &out, const TDocItem &item, int pictureNumber, const std::string &relId)
 {
     const std::string cx = std::to_string(item.m_nPngWidth * kEmuPerPixel);
     const std::string cy = std::to_string(item.m_nPngHeight * kEmuPerPixel);
@@ -220,7 +233,8 @@ void appendPicture(std::string &out, const TDocItem &item, int pictureNumber, co
     out += "<w:r><w:drawing><wp:inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
            "<wp:extent cx=\""
         + cx + "\" cy=\"" + cy + "\"/><wp:docPr id=\"" + id + "\" name=\"Drawing " + id
-        + "\"/><wp:cNvGraphicFramePr><a:graphicFrameLocks noChangeAspect=\"1\"/></wp:cNvGraphicFramePr>"
+        + "\"/><wp:cNvGraphicFramePr><a:graphicFrameLocks "
+          "noChangeAspect=\"1\"/></wp:cNvGraphicFramePr>"
           "<a:graphic><a:graphicData uri=\""
         + kNsPic + "\"><pic:pic><pic:nvPicPr><pic:cNvPr id=\"" + id + "\" name=\"drawing" + id
         + ".png\"/><pic:cNvPicPr/></pic:nvPicPr><pic:blipFill><a:blip r:embed=\"" + relId
@@ -233,11 +247,13 @@ void appendPicture(std::string &out, const TDocItem &item, int pictureNumber, co
 
 } // namespace
 
-std::string BuildDocx(const std::vector<TDocItem> &items, const TDocxOptions &options, const ProgressFn &progress)
+std::string BuildDocx(
+    const std::vector<TDocItem> &items, const TDocxOptions &options, const ProgressFn &progress)
 {
     CZipWriter zip;
     std::string rels = kXmlDeclaration;
-    rels += "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    rels
+        += "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     rels += relationship("rId1", std::string(kRelTypeBase) + "styles", "styles.xml");
     if (!options.m_bHeadings)
         rels += relationship("rId2", std::string(kRelTypeBase) + "numbering", "numbering.xml");
@@ -259,8 +275,8 @@ std::string BuildDocx(const std::vector<TDocItem> &items, const TDocxOptions &op
         if (options.m_bHeadings) {
             doc += "<w:pStyle w:val=\"Heading" + std::to_string(wordLevel + 1) + "\"/>";
         } else {
-            doc += "<w:pStyle w:val=\"ListParagraph\"/><w:numPr><w:ilvl w:val=\"" + std::to_string(wordLevel)
-                + "\"/><w:numId w:val=\"1\"/></w:numPr>";
+            doc += "<w:pStyle w:val=\"ListParagraph\"/><w:numPr><w:ilvl w:val=\""
+                + std::to_string(wordLevel) + "\"/><w:numId w:val=\"1\"/></w:numPr>";
         }
         doc += "</w:pPr>";
         appendRuns(doc, item.m_strText, item.m_bChecked ? "\xe2\x98\x92 " : "");

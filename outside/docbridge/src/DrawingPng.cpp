@@ -25,8 +25,9 @@ void chunk(std::string &out, const char *type, const std::string &data)
     std::string body(type, 4);
     body += data;
     out += body;
-    put32be(out, static_cast<std::uint32_t>(
-                     crc32(0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size()))));
+    put32be(out,
+        static_cast<std::uint32_t>(crc32(
+            0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size()))));
 }
 
 } // namespace
@@ -52,7 +53,8 @@ bool DibToPng(kx_gen::HMEM dib, std::string &png, std::uint32_t &width, std::uin
     std::string raw;
     raw.reserve(static_cast<std::size_t>(h) * (3 * static_cast<std::size_t>(w) + 1));
     for (std::int32_t y = 0; y < h; ++y) {
-        const std::uint8_t *row = bits + static_cast<std::size_t>(bottomUp ? h - 1 - y : y) * stride;
+        const std::uint8_t *row
+            = bits + static_cast<std::size_t>(bottomUp ? h - 1 - y : y) * stride;
         raw.push_back('\0'); // no filter
         for (std::int32_t x = 0; x < w; ++x) {
             raw.push_back(static_cast<char>(row[3 * x + 2]));

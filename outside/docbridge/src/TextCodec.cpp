@@ -28,12 +28,23 @@ void appendUtf8(std::string &out, char32_t c)
 bool appendEscape(std::string &out, char32_t c)
 {
     switch (c) {
-    case '&': out += "&amp;"; return true;
-    case '<': out += "&lt;"; return true;
-    case '>': out += "&gt;"; return true;
-    case '"': out += "&quot;"; return true;
-    case '\'': out += "&apos;"; return true;
-    default: return false;
+    case '&':
+        out += "&amp;";
+        return true;
+    case '<':
+        out += "&lt;";
+        return true;
+    case '>':
+        out += "&gt;";
+        return true;
+    case '"':
+        out += "&quot;";
+        return true;
+    case '\'':
+        out += "&apos;";
+        return true;
+    default:
+        return false;
     }
 }
 

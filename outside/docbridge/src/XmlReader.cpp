@@ -62,7 +62,9 @@ void XMLCALL onEnd(void *data, const XML_Char *name)
 
 void XMLCALL onText(void *data, const XML_Char *text, int length)
 {
-    guarded(data, [&](TContext &c) { c.m_pHandler->Text(std::string_view(text, static_cast<std::size_t>(length))); });
+    guarded(data, [&](TContext &c) {
+        c.m_pHandler->Text(std::string_view(text, static_cast<std::size_t>(length)));
+    });
 }
 
 void XMLCALL onDoctype(void *data, const XML_Char *, const XML_Char *, const XML_Char *, int)
@@ -89,7 +91,8 @@ const char *Attribute(const char **attributes, std::string_view local)
 void ParseXml(std::string_view xml, const std::string &partName, CXmlHandler &handler,
     const std::function<void()> &poll)
 {
-    std::unique_ptr<XML_ParserStruct, TParserDeleter> parser(XML_ParserCreateNS(nullptr, kSeparator));
+    std::unique_ptr<XML_ParserStruct, TParserDeleter> parser(
+        XML_ParserCreateNS(nullptr, kSeparator));
     if (!parser)
         throw CDocbridgeError("The XML reader could not be started.");
     TContext context;
@@ -106,8 +109,8 @@ void ParseXml(std::string_view xml, const std::string &partName, CXmlHandler &ha
     do {
         const std::size_t length = std::min(kSlice, xml.size() - pos);
         const bool last = pos + length == xml.size();
-        const XML_Status status
-            = XML_Parse(parser.get(), xml.data() + pos, static_cast<int>(length), last ? XML_TRUE : XML_FALSE);
+        const XML_Status status = XML_Parse(
+            parser.get(), xml.data() + pos, static_cast<int>(length), last ? XML_TRUE : XML_FALSE);
         if (context.m_error)
             std::rethrow_exception(context.m_error);
         if (context.m_bDoctype)

@@ -16,7 +16,8 @@ public:
     virtual ~CXmlHandler() = default;
     // `attributes` is expat's null-terminated list of name/value pairs;
     // use Attribute() to read it.
-    virtual void StartElement(std::string_view ns, std::string_view local, const char **attributes) = 0;
+    virtual void StartElement(std::string_view ns, std::string_view local, const char **attributes)
+        = 0;
     virtual void EndElement(std::string_view ns, std::string_view local) = 0;
     virtual void Text(std::string_view utf8) = 0;
 };

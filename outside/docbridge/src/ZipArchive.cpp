@@ -38,7 +38,10 @@ void put32(std::string &out, std::uint32_t v)
     put16(out, static_cast<std::uint16_t>(v >> 16));
 }
 
-std::uint16_t get16(const std::uint8_t *p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t get16(const std::uint8_t *p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 std::uint32_t get32(const std::uint8_t *p)
 {
@@ -53,14 +56,17 @@ void dosNow(std::uint16_t &date, std::uint16_t &time)
     std::tm parts {};
     localtime_r(&now, &parts);
     const int year = std::clamp(parts.tm_year + 1900, 1980, 2107);
-    date = static_cast<std::uint16_t>(((year - 1980) << 9) | ((parts.tm_mon + 1) << 5) | parts.tm_mday);
-    time = static_cast<std::uint16_t>((parts.tm_hour << 11) | (parts.tm_min << 5) | (parts.tm_sec / 2));
+    date = static_cast<std::uint16_t>(
+        ((year - 1980) << 9) | ((parts.tm_mon + 1) << 5) | parts.tm_mday);
+    time = static_cast<std::uint16_t>(
+        (parts.tm_hour << 11) | (parts.tm_min << 5) | (parts.tm_sec / 2));
 }
 
 std::string deflateRaw(std::string_view data)
 {
     z_stream zs {};
-    if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY)
+        != Z_OK)
         throw CDocbridgeError("The compression library could not be started.");
     std::string out(deflateBound(&zs, static_cast<uLong>(data.size())), '\0');
     zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
@@ -178,7 +184,9 @@ std::string CZipWriter::Finish()
 // ---- Reader -------------------------------------------------------------------
 
 CZipReader::CZipReader(const std::uint8_t *data, std::size_t size, TZipLimits limits)
-    : m_pData(data), m_nSize(size), m_limits(limits)
+    : m_pData(data)
+    , m_nSize(size)
+    , m_limits(limits)
 {
     ReadDirectory();
 }
@@ -192,7 +200,8 @@ void CZipReader::ReadDirectory()
 
     // The end record sits at the end, behind a comment of at most 64 KiB;
     // search backwards and take the first whose comment reaches the end.
-    const std::size_t lowest = m_nSize > kEndRecordSize + 0xffff ? m_nSize - kEndRecordSize - 0xffff : 0;
+    const std::size_t lowest
+        = m_nSize > kEndRecordSize + 0xffff ? m_nSize - kEndRecordSize - 0xffff : 0;
     std::size_t end = m_nSize - kEndRecordSize + 1;
     bool found = false;
     while (end-- > lowest) {
@@ -213,7 +222,8 @@ void CZipReader::ReadDirectory()
     const std::uint32_t directorySize = get32(record + 12);
     const std::uint32_t directoryOffset = get32(record + 16);
     if (disk != 0 || directoryDisk != 0 || entriesHere != entriesTotal)
-        throw CDocbridgeError("The document is split over several archives, which is not supported.");
+        throw CDocbridgeError(
+            "The document is split over several archives, which is not supported.");
     if (entriesTotal == 0xffff || directoryOffset == 0xffffffffu || directorySize == 0xffffffffu)
         throw CDocbridgeError("The document uses 64-bit ZIP records, which are not supported.");
     if (directoryOffset > end || directorySize > end - directoryOffset)
@@ -271,13 +281,15 @@ std::string CZipReader::Extract(const TEntry &entry, const std::function<void()>
 {
     const std::string where = "the part " + entry.m_strName.substr(0, 100);
     if (entry.m_nMethod != kMethodStored && entry.m_nMethod != kMethodDeflate)
-        throw CDocbridgeError("The document uses a compression method that is not supported (" + where + ").");
+        throw CDocbridgeError(
+            "The document uses a compression method that is not supported (" + where + ").");
     if (entry.m_nSize > m_limits.m_nMaxEntrySize
         || m_nExtracted + entry.m_nSize > m_limits.m_nMaxTotalSize)
         throw CDocbridgeError("The document is too large once unpacked (" + where + ").");
     if (entry.m_nMethod == kMethodDeflate && entry.m_nSize > 4096
         && entry.m_nSize / std::max<std::uint32_t>(entry.m_nCompressed, 1) > m_limits.m_nMaxRatio)
-        throw CDocbridgeError("The document is packed suspiciously tightly and was refused (" + where + ").");
+        throw CDocbridgeError(
+            "The document is packed suspiciously tightly and was refused (" + where + ").");
 
     // The local header repeats the name and may carry its own extra field;
     // the data follows it and must end before the directory starts.

@@ -20,7 +20,10 @@ char32_t nextCodePoint(const std::string &s, std::size_t &pos)
     const auto lead = static_cast<unsigned char>(s[pos++]);
     if (lead < 0x80)
         return lead;
-    const int extra = (lead & 0xe0) == 0xc0 ? 1 : (lead & 0xf0) == 0xe0 ? 2 : (lead & 0xf8) == 0xf0 ? 3 : -1;
+    const int extra = (lead & 0xe0) == 0xc0 ? 1
+        : (lead & 0xf0) == 0xe0             ? 2
+        : (lead & 0xf8) == 0xf0             ? 3
+                                            : -1;
     if (extra < 0)
         return 0xfffd;
     char32_t c = lead & (0x3f >> extra);
@@ -112,8 +115,9 @@ bool CheckImportFile(const std::string &path, kx_gen::_String &message)
     in.read(reinterpret_cast<char *>(head), sizeof head);
     static const unsigned char oleMagic[8] = { 0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1 };
     if (in.gcount() == 8 && std::memcmp(head, oleMagic, 8) == 0) {
-        message = "This is a Word 97-2003 document (.doc), which cannot be imported. Save it as a Word "
-                  "document (.docx) in a word processor and import that.";
+        message
+            = "This is a Word 97-2003 document (.doc), which cannot be imported. Save it as a Word "
+              "document (.docx) in a word processor and import that.";
         return false;
     }
     if (in.gcount() < 4 || head[0] != 'P' || head[1] != 'K') {
@@ -133,14 +137,15 @@ std::string DefaultExportPath(const std::string &folder, const kx_gen::_String &
     kx_gen::_String name = title;
     kx_gen::ValidateFileTitle(name);
     const std::string file = Utf8FromWindows1252(name) + "." + kModernWordExtension;
-    const kx_gen::_String path = kx_gen::JoinPath(kx_gen::_String(folder.c_str()), kx_gen::_String(file.c_str()));
+    const kx_gen::_String path
+        = kx_gen::JoinPath(kx_gen::_String(folder.c_str()), kx_gen::_String(file.c_str()));
     if (!kx_gen::IsFileExist(path.c_str()))
         return path.str();
     return kx_gen::GetNextValidNumberedName(path.c_str()).str();
 }
 
-TExportTask MakeExportTask(int wordExportPreference, int exportNotesPreference, kx_gen::COutlineDB *db,
-    const kx_gen::_String &title, const std::string &documentPath)
+TExportTask MakeExportTask(int wordExportPreference, int exportNotesPreference,
+    kx_gen::COutlineDB *db, const kx_gen::_String &title, const std::string &documentPath)
 {
     TExportTask task;
     task.m_nWordExport = wordExportPreference == 0 ? 1 : 0;
@@ -189,9 +194,9 @@ CWordImportTarget *ImportWordDocument(const std::string &path, CDocbridge &bridg
     return nullptr;
 }
 
-bool ExportWordDocument(CWordExportSource &source, int wordExportPreference, int exportNotesPreference,
-    const std::string &documentPath, CDocbridge &bridge, const RunProgressDialogFn &runDialog,
-    CBusyIndicator *busy, CMessageSink &messages)
+bool ExportWordDocument(CWordExportSource &source, int wordExportPreference,
+    int exportNotesPreference, const std::string &documentPath, CDocbridge &bridge,
+    const RunProgressDialogFn &runDialog, CBusyIndicator *busy, CMessageSink &messages)
 {
     struct TBusyScope {
         CBusyIndicator *m_pBusy = nullptr;

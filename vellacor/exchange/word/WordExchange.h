@@ -59,8 +59,8 @@ std::string DefaultExportPath(const std::string &folder, const kx_gen::_String &
 // The export task from the two preferences: "Word export" (0 outline
 // document, 1 bullet list document) is stored inverted, 1 for the outline
 // document; "Word export notes" non-zero exports the notes.
-TExportTask MakeExportTask(int wordExportPreference, int exportNotesPreference, kx_gen::COutlineDB *db,
-    const kx_gen::_String &title, const std::string &documentPath);
+TExportTask MakeExportTask(int wordExportPreference, int exportNotesPreference,
+    kx_gen::COutlineDB *db, const kx_gen::_String &title, const std::string &documentPath);
 TImportTask MakeImportTask(kx_gen::COutlineDB *db, const std::string &path);
 
 // ---- The commands ------------------------------------------------------------------
@@ -125,8 +125,8 @@ CWordImportTarget *ImportWordDocument(const std::string &path, CDocbridge &bridg
 // the outline title, sets the busy state, runs the dialog in export mode
 // and clears the busy state. True when the dialog ended with OK (the
 // document has been written to `documentPath`).
-bool ExportWordDocument(CWordExportSource &source, int wordExportPreference, int exportNotesPreference,
-    const std::string &documentPath, CDocbridge &bridge, const RunProgressDialogFn &runDialog,
-    CBusyIndicator *busy, CMessageSink &messages);
+bool ExportWordDocument(CWordExportSource &source, int wordExportPreference,
+    int exportNotesPreference, const std::string &documentPath, CDocbridge &bridge,
+    const RunProgressDialogFn &runDialog, CBusyIndicator *busy, CMessageSink &messages);
 
 } // namespace word

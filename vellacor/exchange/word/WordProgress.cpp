@@ -9,7 +9,10 @@ namespace word {
 
 CWordProgressState::CWordProgressState(
     CDocbridge *bridge, int mode, TImportTask *importTask, TExportTask *exportTask)
-    : m_pBridge(bridge), m_nMode(mode), m_pImportTask(importTask), m_pExportTask(exportTask)
+    : m_pBridge(bridge)
+    , m_nMode(mode)
+    , m_pImportTask(importTask)
+    , m_pExportTask(exportTask)
 {
 }
 
@@ -74,7 +77,8 @@ void CWordProgressState::OnCancel()
     m_bCancelled = true;
 }
 
-TProgressReaction CWordProgressState::OnNotification(std::uintptr_t code, const std::int32_t *argument)
+TProgressReaction CWordProgressState::OnNotification(
+    std::uintptr_t code, const std::int32_t *argument)
 {
     if (m_bEnded)
         return {};
@@ -87,7 +91,8 @@ TProgressReaction CWordProgressState::OnNotification(std::uintptr_t code, const 
         reaction = End(kIdCancel, kError);
         reaction.m_bShowError = true;
         const std::string text = m_pBridge ? m_pBridge->GetLastErrorText() : std::string();
-        reaction.m_strError = text.empty() ? kx_gen::_String(kUnknownDatabaseError) : Windows1252FromUtf8(text);
+        reaction.m_strError
+            = text.empty() ? kx_gen::_String(kUnknownDatabaseError) : Windows1252FromUtf8(text);
         return reaction;
     }
     case kDocbridgeStepDone:
@@ -118,11 +123,13 @@ TProgressReaction CWordProgressState::OnNotification(std::uintptr_t code, const 
 }
 
 CWordProgressReceiver::CWordProgressReceiver(PostFn post, HandleFn handle)
-    : m_post(std::move(post)), m_handle(std::move(handle))
+    : m_post(std::move(post))
+    , m_handle(std::move(handle))
 {
 }
 
-void CWordProgressReceiver::SendMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+void CWordProgressReceiver::SendMessage(
+    std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
 {
     if (message != DocbridgeStateMessage())
         return;

@@ -36,7 +36,8 @@ public:
     // `bridge` is the program's one Docbridge object; `window` is where the
     // task reports (the dialog's receiver). The task records stay the
     // caller's and must outlive the dialog.
-    CWordProgressState(CDocbridge *bridge, int mode, TImportTask *importTask, TExportTask *exportTask);
+    CWordProgressState(
+        CDocbridge *bridge, int mode, TImportTask *importTask, TExportTask *exportTask);
 
     void SetWindow(DocbridgeHWND window) { m_pWindow = window; }
 

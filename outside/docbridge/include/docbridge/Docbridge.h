@@ -37,8 +37,8 @@ enum : std::uintptr_t {
 };
 
 // The name of the registered message that carries the notifications.
-inline constexpr const char kDocbridgeStateMessageName[] =
-    "UWM_REPORT_DOCBRIDGE_STATE-{5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}";
+inline constexpr const char kDocbridgeStateMessageName[]
+    = "UWM_REPORT_DOCBRIDGE_STATE-{5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}";
 // The message id registered for a name: the same for the same name in every
 // process, in the range 0xC000..0xFFFF.
 DOCBRIDGE_EXPORT std::uint32_t DocbridgeRegisterMessage(const char *name);
@@ -53,7 +53,8 @@ public:
     // order. The notification must have been handled when this returns:
     // lParam points into the worker's stack. A window that lives on another
     // thread hands the call over to it and waits until it has run there.
-    virtual void SendMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual void SendMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+        = 0;
 };
 using DocbridgeHWND = CDocbridgeWindow *;
 
