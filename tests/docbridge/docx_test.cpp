@@ -5,12 +5,17 @@
 #include "DocbridgeError.h"
 #include "DocxReader.h"
 #include "DocxWriter.h"
+#include "DrawingPng.h"
 #include "ZipArchive.h"
 
 #include "DocbridgeTestSupport.h"
 
+#include "kx_gen/DibUtil.h"
+#include "kx_gen/Memory.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -418,4 +423,52 @@ TEST(DocxOutsideReaders, WordProcessorOpensBothStyles)
             EXPECT_NE(out.find("\xe2\x97\xa6   Vegetables"), std::string::npos) << out;
         }
     }
+}
+
+TEST(DocxDrawings, BecomePicturesWithTheirPixels)
+{
+    doctest::RequireTool("/usr/bin/python3 -c 'import docx'");
+    // A 3 x 2 drawing, bottom-up as DIBs are: blue top row, red bottom row.
+    kx_gen::MemHolder dib(kx_gen::CreateDIB(3, 2, 24));
+    ASSERT_NE(dib.get(), nullptr);
+    auto *info = static_cast<std::uint8_t *>(kx_gen::MemGetPtr(dib.get()));
+    std::uint8_t *bits = kx_gen::FindDIBBits(info);
+    const std::uint32_t stride = kx_gen::DIBWidthBytes(3, 24);
+    std::fill(bits, bits + 2 * stride, std::uint8_t(0));
+    for (int x = 0; x < 3; ++x) {
+        bits[3 * x + 2] = 0xff; // row 0 (bottom): red
+        bits[stride + 3 * x] = 0xff; // row 1 (top): blue
+    }
+    kx_gen::MemReleasePtr(dib.get());
+
+    std::vector<TDocItem> items = { item(0, "With a drawing"), item(1, "Without") };
+    ASSERT_TRUE(docbridge::DibToPng(dib.get(), items[0].m_strPng, items[0].m_nPngWidth, items[0].m_nPngHeight));
+    EXPECT_EQ(items[0].m_nPngWidth, 3u);
+    EXPECT_EQ(items[0].m_nPngHeight, 2u);
+
+    doctest::CTempDir dir;
+    const std::string file = dir.File("drawing.docx");
+    doctest::WriteFile(file, docbridge::BuildDocx(items, options(true)));
+    // python-docx finds one inline picture of the drawing's size (a pixel is
+    // a point, 12700 EMU); the PNG inside holds the pixels top row first.
+    const std::string script = dir.File("show.py");
+    doctest::WriteFile(script,
+        "import sys, docx, zlib, struct\n"
+        "d = docx.Document(sys.argv[1])\n"
+        "s = d.inline_shapes\n"
+        "print(len(s), s[0].width, s[0].height)\n"
+        "blob = d.part.related_parts[s[0]._inline.graphic.graphicData.pic.blipFill.blip.embed].blob\n"
+        "assert blob[:8] == b'\\x89PNG\\r\\n\\x1a\\n'\n"
+        "pos, idat = 8, b''\n"
+        "while pos < len(blob):\n"
+        "    n, = struct.unpack('>I', blob[pos:pos+4]); kind = blob[pos+4:pos+8]\n"
+        "    if kind == b'IDAT': idat += blob[pos+8:pos+8+n]\n"
+        "    pos += 12 + n\n"
+        "raw = zlib.decompress(idat)\n"
+        "print(raw.hex())\n");
+    const auto shown = doctest::Run("/usr/bin/python3 " + script + " " + doctest::Quote(file));
+    ASSERT_EQ(shown.m_nExit, 0);
+    EXPECT_EQ(shown.m_strOutput, "1 38100 25400\n000000ff0000ff0000ff00ff0000ff0000ff0000\n");
+    // The picture does not disturb reading the outline back.
+    EXPECT_EQ(dump(read(doctest::ReadFile(file))), "0 With a drawing\n1 Without\n");
 }

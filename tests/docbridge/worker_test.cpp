@@ -5,9 +5,12 @@
 #include "docbridge/Docbridge.h"
 
 #include "DocxReader.h"
+#include "ZipArchive.h"
 
 #include "DocbridgeTestSupport.h"
 
+#include "kx_gen/DibUtil.h"
+#include "kx_gen/Memory.h"
 #include "kx_gen/OutlineDB.h"
 #include "kx_gen/OutlineRecord.h"
 
@@ -348,4 +351,25 @@ TEST(DocbridgeMessage, RegisteredIdIsStableAndInRange)
     EXPECT_EQ(id, DocbridgeRegisterMessage(kDocbridgeStateMessageName));
     EXPECT_NE(
         id, DocbridgeRegisterMessage("UWM_ARE_YOU_ME-{5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}"));
+}
+
+TEST_F(DocbridgeWorker, ExportCarriesRecordDrawings)
+{
+    kx_gen::COutlineDB db;
+    fill(db, 2);
+    kx_gen::MemHolder dib(kx_gen::CreateDIB(16, 8, 8));
+    ASSERT_TRUE(db.GetOutlineRecord(1)->SetDrawing(dib.get()));
+    TExportTask task;
+    task.m_pDB = &db;
+    task.m_strDocPath = m_dir.File("drawn.docx").c_str();
+    CRecordingWindow window;
+    ASSERT_EQ(m_bridge.ExportWordDoc(&window, &task), 1);
+    ASSERT_TRUE(window.WaitForEnd());
+    ASSERT_EQ(window.Codes(), "3 5 2 0");
+    const std::string file = doctest::ReadFile(task.m_strDocPath.str());
+    docbridge::CZipReader zip(reinterpret_cast<const std::uint8_t *>(file.data()), file.size());
+    const auto *png = zip.Find("word/media/drawing1.png");
+    ASSERT_NE(png, nullptr);
+    EXPECT_EQ(zip.Extract(*png).substr(1, 3), "PNG");
+    EXPECT_EQ(zip.Find("word/media/drawing2.png"), nullptr);
 }
