@@ -159,11 +159,18 @@ void COutlineGeometry::WrapItem(COutlineNode *node, bool all)
     if (!node)
         return;
     COutlineItem &item = node->m_Item;
+    // A text that was replaced as a whole forgot its rows: what it counted
+    // for before is unknown, and the totals are counted again.
+    const bool known = item.m_Text.GetRowCount() > 0;
     const int before = ItemRows(node);
     const int width = m_Layout.AvailableWidth(item);
     const int after = all ? item.m_Text.WrapAll(m_pDC, m_Font, width)
                           : item.m_Text.WrapStale(m_pDC, m_Font, width);
-    if (std::max(after, 1) != before) {
+    if (!known) {
+        m_nTotalRows = -1;
+        if (m_Top.IsSet() && m_Top.m_pItem != node)
+            m_bTopRowKnown = false;
+    } else if (std::max(after, 1) != before) {
         // The row sequence grew or shrank at this item: the total and
         // perhaps the top row's number follow.
         if (m_nTotalRows >= 0 && m_pMan && m_pMan->IsVisible(node))
