@@ -34,5 +34,8 @@ inline void MakeSampleOutline(COutlineMan &man, int pixelHeight = 14)
     font.lfWeight = 400;
     std::strcpy(font.lfFaceName, "DejaVu Sans");
     man.GetDB()->SetOutlineFont(font, kx_gen::RGB(0, 0, 0));
+    // Check boxes and checked items shown.
+    man.GetDB()->GetPrivateOutlineHeaderPtr()->GetTags().setUInt8(
+        kx_gen::CPrivateOutlineHeader::kShowCheckedTag, 0);
     man.Renumber();
 }
