@@ -155,8 +155,12 @@ void COutlineTextView::UpdateScrollBars()
         // The caret's item went away in the middle of a command: the first
         // item takes it, or a new one when nothing is left.
         COutlineNode *node = m_pMan->GetFirstVisible();
-        if (!node && (node = m_pMan->EnsureItem(nullptr)) != nullptr)
+        if (!node)
+            node = m_pMan->EnsureItem(nullptr);
+        if (node && node->m_Item.m_Text.GetRowCount() == 0) {
             WrapItem(node, true);
+            m_Geometry.InvalidateRows();
+        }
         if (node)
             SetCaret(COutlinePos(0, 0, node));
     }
