@@ -17,8 +17,9 @@ inline void MakeSampleOutline(COutlineMan &man, int pixelHeight = 14)
     auto set = [&man](const char *name, const char *text) {
         NodeOf(man, name)->m_Item.m_Text.SetString(kx_gen::_String(text));
     };
-    set("Garden", "Garden: order seeds before March, dig the beds, and mend the fence along the "
-                  "north side before the spring winds come back");
+    set("Garden",
+        "Garden: order seeds before March, dig the beds, and mend the fence along the "
+        "north side before the spring winds come back");
     set("Novels", "Novels to read\r\xC9mile Zola, L'Assommoir\r\xC1lvaro Mutis, Maqroll");
     NodeOf(man, "Soil")->m_Item.m_strNote = kx_gen::_String("Ask about clay soil");
     NodeOf(man, "Fence")->m_Item.m_strNote = kx_gen::_String("Posts: 12");

@@ -9,8 +9,8 @@
 #include "OutlineViewHost.h"
 
 #include <QString>
-#include <functional>
 #include <QStringList>
+#include <functional>
 
 // An open outline whose items are built from `line` (see BuildTree) and
 // numbered.

@@ -251,7 +251,8 @@ void tst_OutlineGeometry::symbolsOnlyOnTheFirstRow()
     SetUp(g);
     QCOMPARE(COutlineGeometry::ItemRows(a), 2);
     const int rowHeight = g.RowHeight();
-    for (int kind : { int(COutlineHit::kExpander), int(COutlineHit::kCheckBox), int(COutlineHit::kNote) }) {
+    for (int kind :
+        { int(COutlineHit::kExpander), int(COutlineHit::kCheckBox), int(COutlineHit::kNote) }) {
         const QPoint second = Centre(g.SymbolRect(a, kind)) + QPoint(0, rowHeight);
         const COutlineHit hit = g.HitTest(second);
         QCOMPARE(hit.m_nKind, int(COutlineHit::kNothing));
@@ -279,8 +280,9 @@ void tst_OutlineGeometry::pointPositionRoundTrips()
 {
     COutlineMan man;
     MakeOutline(man, "one+ (two three) four");
-    NodeOf(man, "one")->m_Item.m_Text.SetString(
-        kx_gen::_String("alpha beta gamma delta epsilon zeta eta theta iota kappa"));
+    NodeOf(man, "one")
+        ->m_Item.m_Text.SetString(
+            kx_gen::_String("alpha beta gamma delta epsilon zeta eta theta iota kappa"));
     NodeOf(man, "two")->m_Item.m_Text.SetString(kx_gen::_String("short\r\rafter an empty line"));
     COutlineGeometry g(&man);
     SetUp(g, QSize(300, 400));
@@ -298,7 +300,9 @@ void tst_OutlineGeometry::pointPositionRoundTrips()
         }
     }
     QVERIFY(checked > 60);
-    QVERIFY(COutlineGeometry::ItemRows(NodeOf(man, "alpha beta gamma delta epsilon zeta eta theta iota kappa")) > 1);
+    QVERIFY(COutlineGeometry::ItemRows(
+                NodeOf(man, "alpha beta gamma delta epsilon zeta eta theta iota kappa"))
+        > 1);
 
     // The last row of an item and the first row of the next are
     // neighbours, one row height apart.

@@ -41,11 +41,26 @@ void tst_OutlineTextView::removedCaretItemMovesTheCaret_data()
     QTest::addColumn<QString>("caretOn");
     QTest::addColumn<QString>("removed");
     QTest::addColumn<QString>("caret");
-    QTest::newRow("previous item") << "a b c d" << "c" << "c" << "b@0:0";
-    QTest::newRow("first item: the next") << "a b c" << "a" << "a" << "b@0:0";
-    QTest::newRow("inside a removed branch") << "a b+ (c d) e" << "d" << "b" << "a@0:0";
-    QTest::newRow("collapsed branch skipped") << "a+ (b) c" << "c" << "c" << "b@0:0";
-    QTest::newRow("other item: the caret stays") << "a b c" << "c" << "a" << "c@0:1";
+    QTest::newRow("previous item") << "a b c d"
+                                   << "c"
+                                   << "c"
+                                   << "b@0:0";
+    QTest::newRow("first item: the next") << "a b c"
+                                          << "a"
+                                          << "a"
+                                          << "b@0:0";
+    QTest::newRow("inside a removed branch") << "a b+ (c d) e"
+                                             << "d"
+                                             << "b"
+                                             << "a@0:0";
+    QTest::newRow("collapsed branch skipped") << "a+ (b) c"
+                                              << "c"
+                                              << "c"
+                                              << "b@0:0";
+    QTest::newRow("other item: the caret stays") << "a b c"
+                                                 << "c"
+                                                 << "a"
+                                                 << "c@0:1";
 }
 
 void tst_OutlineTextView::removedCaretItemMovesTheCaret()
@@ -294,8 +309,8 @@ void tst_OutlineTextView::clickPlacesTheCaret()
     QTest::mouseClick(v.viewport(), Qt::LeftButton, Qt::ShiftModifier, point + QPoint(1, 2));
     QVERIFY(v.IsBlockSelection());
     // Below the last row: the end of the last item.
-    QTest::mouseClick(v.viewport(), Qt::LeftButton, {},
-        QPoint(200, 3 * v.Geometry().RowHeight() + 3));
+    QTest::mouseClick(
+        v.viewport(), Qt::LeftButton, {}, QPoint(200, 3 * v.Geometry().RowHeight() + 3));
     QCOMPARE(f.Caret(), QStringLiteral("third@0:5"));
 }
 

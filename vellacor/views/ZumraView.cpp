@@ -130,8 +130,12 @@ void CZumraView::Fail(const QString &text)
 
 bool CZumraView::event(QEvent *e)
 {
-    if (m_bFailed && IsInputEvent(e->type()))
-        return true;
+    if (m_bFailed) {
+        // Input is work; the rest (the queued close among it) still runs.
+        if (IsInputEvent(e->type()))
+            return true;
+        return COutlineEditView::event(e);
+    }
     bool handled = true;
     Guarded([&] { handled = COutlineEditView::event(e); });
     return handled;
@@ -139,8 +143,12 @@ bool CZumraView::event(QEvent *e)
 
 bool CZumraView::viewportEvent(QEvent *e)
 {
-    if (m_bFailed && IsInputEvent(e->type()))
-        return true;
+    if (m_bFailed) {
+        // Input is work; the rest (the queued close among it) still runs.
+        if (IsInputEvent(e->type()))
+            return true;
+        return COutlineEditView::viewportEvent(e);
+    }
     bool handled = true;
     Guarded([&] { handled = COutlineEditView::viewportEvent(e); });
     return handled;
@@ -225,8 +233,9 @@ void CZumraView::InitialUpdate()
         m_Geometry.SetTop(top);
     SetReady(true);
     SetCaret(caret);
+    // The stored top row wins over the caret: the outline comes back as
+    // it was left, even when the caret lies outside the window now.
     UpdateScrollBars();
-    EnsureVisible(m_Caret);
     UpdateCaret();
     viewport()->update();
 }
