@@ -163,9 +163,7 @@ void COutlineGeometry::WrapItem(COutlineNode *node, bool all)
     // for before is unknown, and the totals are counted again.
     const bool known = item.m_Text.GetRowCount() > 0;
     const int before = ItemRows(node);
-    const int width = m_Layout.AvailableWidth(item);
-    const int after = all ? item.m_Text.WrapAll(m_pDC, m_Font, width)
-                          : item.m_Text.WrapStale(m_pDC, m_Font, width);
+    const int after = WrapOne(node, all);
     if (!known) {
         m_nTotalRows = -1;
         if (m_Top.IsSet() && m_Top.m_pItem != node)
@@ -173,13 +171,31 @@ void COutlineGeometry::WrapItem(COutlineNode *node, bool all)
     } else if (std::max(after, 1) != before) {
         // The row sequence grew or shrank at this item: the total and
         // perhaps the top row's number follow.
-        if (m_nTotalRows >= 0 && m_pMan && m_pMan->IsVisible(node))
-            m_nTotalRows += std::max(after, 1) - before;
-        if (m_Top.IsSet() && m_Top.m_pItem != node)
-            m_bTopRowKnown = false;
-        if (m_Top.m_pItem == node && m_Top.m_nRow >= std::max(after, 1))
+        const int delta = std::max(after, 1) - before;
+        const bool visible = m_pMan && m_pMan->IsVisible(node);
+        if (m_nTotalRows >= 0 && visible)
+            m_nTotalRows += delta;
+        if (m_Top.IsSet() && m_Top.m_pItem != node && m_bTopRowKnown) {
+            // Only an item above the top moves the top row's number; a
+            // keystroke there must not cost a walk over the outline.
+            if (!visible)
+                m_bTopRowKnown = false;
+            else if (m_pMan->IsBefore(node, m_Top.m_pItem))
+                m_nTopRow += delta;
+        }
+        if (m_Top.m_pItem == node && m_Top.m_nRow >= std::max(after, 1)) {
             m_Top.m_nRow = std::max(after, 1) - 1;
+            m_bTopRowKnown = false;
+        }
     }
+}
+
+int COutlineGeometry::WrapOne(COutlineNode *node, bool all)
+{
+    COutlineItem &item = node->m_Item;
+    const int width = m_Layout.AvailableWidth(item);
+    return all ? item.m_Text.WrapAll(m_pDC, m_Font, width)
+               : item.m_Text.WrapStale(m_pDC, m_Font, width);
 }
 
 void COutlineGeometry::WrapSubtree(COutlineNode *node, bool onlyDirtyLevels)
@@ -203,7 +219,7 @@ void COutlineGeometry::WrapSubtree(COutlineNode *node, bool onlyDirtyLevels)
     for (; n && n != stop; n = tree.GetNextInDocument(n)) {
         const int level = COutlineLayout::ClampLevel(n->m_Item.m_nLevel);
         if (!onlyDirtyLevels || m_bLevelDirty[level])
-            WrapItem(n, true);
+            WrapOne(n, true);
     }
     InvalidateRows();
 }

@@ -167,6 +167,9 @@ public:
 
 private:
     void MeasureLabels();
+    // Wraps one item without following its row count: for walks over many
+    // items, which count the rows again afterwards.
+    int WrapOne(COutlineNode *node, bool all);
     int TopRowUncached() const;
 
     COutlineMan *m_pMan;
