@@ -1,5 +1,7 @@
 // Renders the sample outline in an outline view to a PNG file, to look at
-// the view as a user would: views_screenshot OUT.png [--dark] [--hide-boxes]
+// the view as a user would:
+//   views_screenshot OUT.png [--dark] [--hide-boxes] [--block] [--file F.kxo]
+// --block selects whole items, --file shows an outline file instead.
 // Run with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 for a screen of
 // twice the density.
 
@@ -7,6 +9,7 @@
 #include "ZumraView.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPixmap>
 #include <QStyleFactory>
 
@@ -44,7 +47,15 @@ int main(int argc, char **argv)
         QApplication::setPalette(DarkPalette());
 
     COutlineMan man;
-    MakeSampleOutline(man);
+    const int file = args.indexOf(QStringLiteral("--file"));
+    if (file > 0 && file + 1 < args.size()) {
+        if (!man.Load(QFile::encodeName(args.at(file + 1)).constData())) {
+            std::fprintf(stderr, "cannot open %s\n", qPrintable(args.at(file + 1)));
+            return 1;
+        }
+    } else {
+        MakeSampleOutline(man);
+    }
     if (args.contains(QStringLiteral("--hide-boxes")))
         man.GetDB()->GetPrivateOutlineHeaderPtr()->GetTags().setUInt8(
             kx_gen::CPrivateOutlineHeader::kShowCheckedTag, 1);
@@ -55,9 +66,16 @@ int main(int argc, char **argv)
     view.OnInitialUpdate();
     view.setFocus();
     QApplication::processEvents();
-    // A text selection in the long item, the caret at its end.
-    COutlineNode *garden = NodeOf(man, "Plans")->m_pFirstChild;
-    view.SetSelection(COutlinePos(8, 0, garden), COutlinePos(18, 0, garden));
+    if (file < 0) {
+        COutlineNode *garden = NodeOf(man, "Plans")->m_pFirstChild;
+        if (args.contains(QStringLiteral("--block"))) {
+            // Whole items from the long one to the third child.
+            view.SetSelection(COutlinePos(3, 1, garden), COutlinePos(1, 0, NodeOf(man, "Soil")));
+        } else {
+            // A text selection in the long item, the caret at its end.
+            view.SetSelection(COutlinePos(8, 0, garden), COutlinePos(18, 0, garden));
+        }
+    }
     view.activateWindow();
     QApplication::processEvents();
     const QPixmap shot = view.grab();

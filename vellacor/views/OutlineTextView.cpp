@@ -280,7 +280,9 @@ void COutlineTextView::RepaintCaret()
 
 void COutlineTextView::UpdateCaret()
 {
-    const bool show = m_bReady && m_bHasFocus && !m_bCaretHidden && !CaretRect().isEmpty();
+    // A block selection is of whole items: no caret stands in it.
+    const bool show = m_bReady && m_bHasFocus && !m_bCaretHidden && !IsBlockSelection()
+        && !CaretRect().isEmpty();
     if (show != m_bCaretShown) {
         m_bCaretShown = show;
         if (show) {
