@@ -65,10 +65,12 @@ public:
         m_Messages << text;
     }
     void CloseWindow() override { m_Calls << QStringLiteral("CloseWindow"); }
+    void CaretMoved() override { ++m_nCaretMoves; }
 
     bool m_bCabinet = false;
     bool m_bJustCreated = false;
     bool m_bModified = true;
+    int m_nCaretMoves = 0;
     std::function<bool(QString *)> m_Recover;
     QStringList m_Calls;
     QStringList m_Messages;

@@ -324,8 +324,15 @@ void tst_OutlineTextView::statusText()
     v.SetCaret(COutlinePos(0, 0, f.Node("one\r\ntwo\r\nthree")));
     QCOMPARE(v.GetStatusText(), QStringLiteral("Ln 1, Col 1"));
     // Lines count rows, not items.
+    const int moves = f.m_Host.m_nCaretMoves;
     v.SetCaret(COutlinePos(1, 0, f.Node("b")));
     QCOMPARE(v.GetStatusText(), QStringLiteral("Ln 4, Col 2"));
+    QCOMPARE(f.m_Host.m_nCaretMoves, moves + 1);
+    // A row more above the caret moves its line number.
+    COutlineNode *a = f.m_Man.GetFirstVisible();
+    CTextPos end;
+    QVERIFY(f.m_Man.InsertText(a, { 0, 0 }, kx_gen::_String("zero\r"), &end));
+    QCOMPARE(v.GetStatusText(), QStringLiteral("Ln 5, Col 2"));
 }
 
 QTEST_MAIN(tst_OutlineTextView)

@@ -164,6 +164,8 @@ void COutlineGeometry::WrapItem(COutlineNode *node, bool all)
     const bool known = item.m_Text.GetRowCount() > 0;
     const int before = ItemRows(node);
     const int after = WrapOne(node, all);
+    if (!known || std::max(after, 1) != before)
+        ++m_nRowsGeneration;
     if (!known) {
         m_nTotalRows = -1;
         if (m_Top.IsSet() && m_Top.m_pItem != node)
@@ -274,6 +276,7 @@ int COutlineGeometry::TotalRows() const
 
 void COutlineGeometry::InvalidateRows()
 {
+    ++m_nRowsGeneration;
     m_nTotalRows = -1;
     if (m_Top.IsSet())
         m_bTopRowKnown = false;

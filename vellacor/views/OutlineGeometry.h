@@ -111,6 +111,8 @@ public:
     // Forgets the row count and the top row's number after items appeared,
     // vanished, or were shown or hidden.
     void InvalidateRows();
+    // Changes whenever row numbers may have changed, for caches of them.
+    unsigned RowsGeneration() const { return m_nRowsGeneration; }
     // The row with number `row` among all rows (clamped), at offset 0.
     COutlinePos RowAt(int row) const;
     // The number of the position's row among all rows; -1 when the item is
@@ -192,4 +194,5 @@ private:
     mutable bool m_bTopRowKnown = true;
     mutable int m_nTotalRows = -1;
     int m_nHScroll = 0;
+    unsigned m_nRowsGeneration = 0;
 };

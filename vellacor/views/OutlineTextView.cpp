@@ -246,6 +246,7 @@ void COutlineTextView::SetSelection(const COutlinePos &anchor, const COutlinePos
     if (m_bReady) {
         UpdateCaret();
         viewport()->update();
+        CaretMoved();
     }
 }
 
@@ -323,7 +324,14 @@ QString COutlineTextView::GetStatusText() const
     int line = 1;
     int column = 1;
     if (m_bReady && m_Caret.IsSet()) {
-        line = std::max(0, m_Geometry.RowNumber(m_Caret)) + 1;
+        const COutlinePos row = m_Caret.RowStart();
+        if (m_nLineCache < 0 || m_LineCachePos != row
+            || m_nLineCacheGeneration != m_Geometry.RowsGeneration()) {
+            m_nLineCache = std::max(0, m_Geometry.RowNumber(row));
+            m_LineCachePos = row;
+            m_nLineCacheGeneration = m_Geometry.RowsGeneration();
+        }
+        line = m_nLineCache + 1;
         column = m_Caret.m_nChar + 1;
     }
     return tr("Ln %1, Col %2").arg(line).arg(column);

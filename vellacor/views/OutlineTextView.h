@@ -100,8 +100,11 @@ public:
     void SuppressCaret();
     void ReleaseCaret();
     void SetShowSelectionAlways(bool show);
-    // "Ln %d, Col %d" for the status bar.
+    // "Ln %d, Col %d" for the status bar: the caret's row among all rows
+    // and its offset, both from 1.
     QString GetStatusText() const;
+    // Tells the view's host that the caret moved (for the status bar).
+    virtual void CaretMoved() { }
 
     // ---- Scrolling -----------------------------------------------------------
 
@@ -179,4 +182,9 @@ private:
     bool m_bCaretBlinkOn = true;
     bool m_bSyncingBars = false;
     QBasicTimer m_BlinkTimer;
+    // The caret's row number for the status bar, with the caret item and
+    // row and the row generation it was counted for.
+    mutable int m_nLineCache = -1;
+    mutable COutlinePos m_LineCachePos;
+    mutable unsigned m_nLineCacheGeneration = 0;
 };

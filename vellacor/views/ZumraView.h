@@ -52,6 +52,7 @@ public:
     bool HasFailed() const { return m_bFailed; }
 
 protected:
+    void CaretMoved() override { m_pHost->CaretMoved(); }
     bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
