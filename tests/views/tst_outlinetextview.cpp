@@ -3,7 +3,9 @@
 
 #include "ViewFixture.h"
 
+#include <QApplication>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -29,6 +31,8 @@ private slots:
     void scrollingKeepsTheTopRow();
     void resizeRewrapsAndKeepsTheTopItem();
     void ensureVisibleBringsTheCaretIntoView();
+    void narrowWindowScrollsSideways();
+    void wheelScrollsRows();
     void selections();
     void hidingCheckedItemsMovesTheCaret();
     void clickPlacesTheCaret();
@@ -238,6 +242,52 @@ void tst_OutlineTextView::ensureVisibleBringsTheCaretIntoView()
     QCOMPARE(v.GetTopRow(), 0);
     // A position already in view changes nothing.
     v.EnsureVisible(COutlinePos(0, 0, f.Node("i3")));
+    QCOMPARE(v.GetTopRow(), 0);
+}
+
+void tst_OutlineTextView::narrowWindowScrollsSideways()
+{
+    CViewFixture f;
+    f.Open("a+ (b+ (c+ (d+ (e+ (f+ (g+ (h+ (i+ (deep)))))))))");
+    CZumraView &v = f.View();
+    COutlineNode *deep = f.Node("deep");
+    deep->m_Item.m_Text.SetString(kx_gen::_String("the deepest item of them all"));
+    v.OnUpdate(CZumraView::kHintRecalcAll);
+    v.resize(200, v.height());
+    QCoreApplication::processEvents();
+    // Narrower than the minimum: the content keeps its width.
+    QVERIFY(v.Layout().m_nWidth >= v.Geometry().MinimumWidth());
+    QVERIFY(v.horizontalScrollBar()->maximum() > 0);
+    const COutlinePos end(COutlineGeometry::RowLength(deep, 0), 0, deep);
+    v.SetCaret(end);
+    v.EnsureVisible(end);
+    QVERIFY(v.Geometry().HScroll() > 0);
+    QCOMPARE(v.horizontalScrollBar()->value(), v.Geometry().HScroll());
+    QPoint point;
+    QVERIFY(v.PointFromPos(end, &point));
+    QVERIFY(point.x() >= 0 && point.x() < v.viewport()->width());
+    // Back at the start of a top-level item, the view scrolls home.
+    v.EnsureVisible(COutlinePos(0, 0, f.Node("a")));
+    QCOMPARE(v.Geometry().HScroll(), 0);
+    v.ScrollHorizontally(v.HorizontalLineStep());
+    QCOMPARE(v.Geometry().HScroll(), v.HorizontalLineStep());
+    QVERIFY(v.HorizontalLineStep() >= v.viewport()->width() / 4);
+}
+
+void tst_OutlineTextView::wheelScrollsRows()
+{
+    CViewFixture f;
+    f.Open(Items(40), 6);
+    CZumraView &v = f.View();
+    const QPoint at(50, 20);
+    QWheelEvent down(at, v.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(v.viewport(), &down);
+    const int lines = QApplication::wheelScrollLines();
+    QCOMPARE(v.GetTopRow(), lines);
+    QWheelEvent up(at, v.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(v.viewport(), &up);
     QCOMPARE(v.GetTopRow(), 0);
 }
 
