@@ -226,6 +226,8 @@ void tst_ZumraView::escapingExceptionWritesARecoveryCopy()
     CViewFixture f;
     MakeOutline(f.m_Man, "Plans+ (Garden Kitchen) Reading");
     f.SetStoredMode(0);
+    f.m_Man.GetDB()->SetOutlineTitle("House plans");
+    f.m_Man.GetDB()->SetCategoryName("Home");
     QString written;
     f.m_Host.m_Recover = [&](QString *where) {
         written = RecoveryCopyPath(folder.filePath(QStringLiteral("Plans.kxo")), QString());
@@ -258,6 +260,9 @@ void tst_ZumraView::escapingExceptionWritesARecoveryCopy()
     COutlineMan copy;
     QVERIFY(copy.Load(QFile::encodeName(written).constData()));
     QCOMPARE(copy.DebugDump().str(), f.m_Man.DebugDump().str());
+    QCOMPARE(copy.GetDB()->GetOutlineTitle().str(), std::string("House plans"));
+    QCOMPARE(copy.GetCategoryName().str(), std::string("Home"));
+    QVERIFY(!QFile::exists(written + QStringLiteral(".part")));
     QVERIFY(written.startsWith(folder.filePath(QStringLiteral("Plans (recovered "))));
 }
 

@@ -3,13 +3,63 @@
 #include "OutlineMan.h"
 #include "QtStrings.h"
 
+#include "kx_gen/Exception.h"
+#include "kx_gen/File.h"
 #include "kx_gen/Memory.h"
+#include "kx_gen/OutlineDB.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <exception>
+
+namespace {
+
+// Rewrites the outline file at `path` with the headers of `man`'s outline.
+void CopyHeaders(COutlineMan &man, const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    try {
+        kx_gen::COutlineDB db;
+        db.Open(name.constData(), kx_gen::CFile::modeRead | kx_gen::CFile::shareDenyWrite);
+        db.ReadSharedHeader();
+        db.ReadPrivateHeader();
+        db.ReadRows();
+        db.Close();
+        db.copySharedHeader(*man.GetDB());
+        db.copyPrivateHeader(*man.GetDB());
+        const QByteArray part = QFile::encodeName(path + QStringLiteral(".part"));
+        db.Open(part.constData(), kx_gen::CFile::modeCreate | kx_gen::CFile::modeWrite);
+        db.WriteAllHeaders();
+        db.WriteRows();
+        db.Close();
+    } catch (kx_gen::CException *e) {
+        kx_gen::ExceptionHolder owned(e);
+        QFile::remove(path + QStringLiteral(".part"));
+        return;
+    } catch (const std::exception &) {
+        QFile::remove(path + QStringLiteral(".part"));
+        return;
+    }
+    // The copy with headers replaces the one without only once it is
+    // complete, and the one without comes back if that fails.
+    const QString aside = path + QStringLiteral(".items");
+    if (!QFile::rename(path, aside)) {
+        QFile::remove(path + QStringLiteral(".part"));
+        return;
+    }
+    if (QFile::rename(path + QStringLiteral(".part"), path)) {
+        QFile::remove(aside);
+    } else {
+        QFile::rename(aside, path);
+        QFile::remove(path + QStringLiteral(".part"));
+    }
+}
+
+} // namespace
 
 QString RecoveryCopyPath(const QString &outlinePath, const QString &title, const QDateTime &now,
     const QString &dataFolder)
@@ -74,5 +124,9 @@ bool WriteRecoveryCopy(COutlineMan &man, const QString &path, QString *error)
     kx_gen::MemReleasePtr(block.get());
     if (!written || !file.commit())
         return fail(file.errorString());
+    // The items are safe; now give the copy the outline's title, category,
+    // font and numbering. Should that fail, the copy keeps its items under
+    // default headers, which is still everything the user wrote.
+    CopyHeaders(man, path);
     return true;
 }

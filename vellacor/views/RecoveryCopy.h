@@ -19,8 +19,8 @@ class COutlineMan;
 QString RecoveryCopyPath(const QString &outlinePath, const QString &title,
     const QDateTime &now = QDateTime::currentDateTime(), const QString &dataFolder = QString());
 
-// Writes every item of `man` to `path` as an outline file of its own,
-// creating its folder. Neither the outline's
+// Writes every item of `man` to `path` as an outline file of its own, with
+// the outline's title, category, font and numbering, creating its folder. Neither the outline's
 // file nor its records' change marks are touched. False when the copy could
 // not be made; `error` then says why.
 bool WriteRecoveryCopy(COutlineMan &man, const QString &path, QString *error = nullptr);
