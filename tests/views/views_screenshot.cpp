@@ -83,7 +83,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
-    std::printf("%s: %dx%d device pixels (ratio %.1f)\n", argv[1], int(shot.width()),
-        int(shot.height()), shot.devicePixelRatio());
+    std::printf("%s: %dx%d device pixels (ratio %.1f), widths from %s\n", argv[1],
+        int(shot.width()), int(shot.height()), shot.devicePixelRatio(),
+        view.Geometry().MeasureDC() ? "exact measuring" : "the font's tables");
     return 0;
 }

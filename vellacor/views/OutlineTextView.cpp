@@ -2,6 +2,7 @@
 
 #include "QtMeasureDC.h"
 #include "QtValues.h"
+#include "TextMeasure.h"
 
 #include "kx_gen/OutlineDB.h"
 
@@ -53,9 +54,15 @@ void COutlineTextView::SetOutlineFont(const kx_gen::LOGFONT &font, kx_gen::COLOR
     m_qFont = qfont;
     m_pDC = std::make_unique<CQtMeasureDC>(m_qFont);
     m_Geometry.Font().Measure(*m_pDC);
-    // The tables are exact for this font; measuring again through the
-    // device would cost a text layout per row and change nothing.
-    m_Geometry.SetMeasureDC(nullptr);
+    // With whole-pixel advances and no kerning the tables are exact, and
+    // measuring again through the device would cost a text layout per row
+    // and change nothing. A font whose advances do not add up (hinting
+    // ignored, fractional advances) is measured exactly near every break.
+    static const char kSample[] = "The quick brown fox jumps over the lazy dog. 0123456789 WM il";
+    const int count = static_cast<int>(sizeof(kSample) - 1);
+    const bool exact = TextExtent(nullptr, m_Geometry.Font(), kSample, count)
+        == m_pDC->GetTabbedTextExtent(kSample, count, m_Geometry.Font().m_nTabWidth);
+    m_Geometry.SetMeasureDC(exact ? nullptr : m_pDC.get());
     m_Geometry.FontChanged();
     m_crText = color;
     m_bHasStoredColor = true;
