@@ -1,6 +1,6 @@
 // Renders the sample outline in an outline view to a PNG file, to look at
 // the view as a user would:
-//   views_screenshot OUT.png [--dark] [--hide-boxes] [--block] [--file F.kxo]
+//   views_screenshot OUT.png [--dark] [--hide-boxes] [--block] [--file F.kxo] [--save F.kxo]
 // --block selects whole items, --file shows an outline file instead.
 // Run with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 for a screen of
 // twice the density.
@@ -55,6 +55,13 @@ int main(int argc, char **argv)
         }
     } else {
         MakeSampleOutline(man);
+        // --save F.kxo keeps the sample as an outline file, to open elsewhere.
+        const int save = args.indexOf(QStringLiteral("--save"));
+        if (save > 0 && save + 1 < args.size()
+            && !man.Save(QFile::encodeName(args.at(save + 1)).constData())) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(args.at(save + 1)));
+            return 1;
+        }
     }
     if (args.contains(QStringLiteral("--hide-boxes")))
         man.GetDB()->GetPrivateOutlineHeaderPtr()->GetTags().setUInt8(

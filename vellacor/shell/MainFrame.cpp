@@ -147,6 +147,8 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
         UpdateActions();
     });
     connect(frame, &CChildFrame::editCategoriesRequested, this, &MainFrame::EditCategories);
+    connect(frame, &CChildFrame::caretMoved, this,
+        [this](const QString &status) { statusBar()->showMessage(status); });
     connect(frame, &CChildFrame::characterRefused, this, [this](const QString &character) {
         statusBar()->showMessage(AppText(appstr::kUnsupportedCharacter).arg(character), 5000);
     });
