@@ -41,6 +41,9 @@ int main(int argc, char *argv[])
     if (!context.Start(palm.IsLoaded() ? &palm : nullptr))
         return 1;
     frame.show();
+    // Without a file to open, the outlines of last time come back.
+    if (parser.positionalArguments().isEmpty())
+        context.Documents().ReopenFiles();
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
 
