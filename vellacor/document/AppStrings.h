@@ -63,6 +63,7 @@ enum Id : unsigned {
     kCannotOpenFile,
     kDeleteFileCaption,
     kArchiveLabel,
+    kWordExportFilter,
 };
 
 // The text of `id`; an empty string for an id the table lacks.

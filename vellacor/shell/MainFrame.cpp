@@ -6,6 +6,7 @@
 #include "ChildFrame.h"
 #include "Commands.h"
 #include "DocTitleBar.h"
+#include "ExchangeCommands.h"
 #include "OutlineDoc.h"
 #include "User.h"
 
@@ -50,6 +51,7 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
         UpdateActions();
     });
     if (m_pContext) {
+        m_pExchange = new CExchangeCommands(*m_pContext, this);
         m_pContext->m_onCategoryChanged
             = [this](const kx_gen::_String &, const kx_gen::_String &) { RefreshAllCategories(); };
     }
@@ -87,6 +89,26 @@ void MainFrame::createMenus()
     m_pSaveAsTemplate = make(cmd::kFileSaveAsTemplate, &MainFrame::FileSaveAsTemplate);
     m_pSaveAll = make(cmd::kFileSaveAll, &MainFrame::FileSaveAll);
     fileMenu->addActions({ m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pSaveAll });
+    fileMenu->addSeparator();
+    QMenu *importMenu = fileMenu->addMenu(tr("&Import"));
+    importMenu->addAction(make(cmd::kImportPdb, [this] {
+        if (m_pExchange)
+            m_pExchange->ImportPdb();
+    }));
+    importMenu->addAction(make(cmd::kImportWord, [this] {
+        if (m_pExchange)
+            m_pExchange->ImportWord();
+    }));
+    QMenu *exportMenu = fileMenu->addMenu(tr("Ex&port"));
+    m_pExportPdb = make(cmd::kExportPdb, [this] {
+        if (m_pExchange)
+            m_pExchange->ExportPdb(activeDocument());
+    });
+    m_pExportWord = make(cmd::kExportWord, [this] {
+        if (m_pExchange)
+            m_pExchange->ExportWord(activeDocument());
+    });
+    exportMenu->addActions({ m_pExportPdb, m_pExportWord });
     fileMenu->addSeparator();
     fileMenu->addAction(make(cmd::kAppExit, &QWidget::close));
 
@@ -128,6 +150,11 @@ void MainFrame::UpdateActions()
     for (QAction *action : { m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pClose })
         action->setEnabled(document != nullptr);
     m_pSaveAsTemplate->setEnabled(document && !document->m_bFilingCabinet);
+    // An outline that was never saved and holds nothing new has nothing to export.
+    const bool exportable
+        = document && (document->IsModified() || !document->GetPathName().IsEmpty());
+    m_pExportPdb->setEnabled(exportable && haveContext && m_pContext->IsPalmMode());
+    m_pExportWord->setEnabled(exportable);
     m_pSaveAll->setEnabled(haveContext);
     CUser *user = haveContext ? m_pContext->ActiveUser() : nullptr;
     m_pEditCategories->setEnabled(user && user->GetCategories());

@@ -6,6 +6,7 @@
 
 class CAppContext;
 class CChildFrame;
+class CExchangeCommands;
 class COutlineDoc;
 class QAction;
 class QMdiArea;
@@ -60,4 +61,7 @@ private:
     QAction *m_pSaveAll = nullptr;
     QAction *m_pClose = nullptr;
     QAction *m_pEditCategories = nullptr;
+    QAction *m_pExportPdb = nullptr;
+    QAction *m_pExportWord = nullptr;
+    CExchangeCommands *m_pExchange = nullptr;
 };
