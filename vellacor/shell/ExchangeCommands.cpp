@@ -20,7 +20,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -49,9 +48,10 @@ int PreferenceInt(kx_gen::CAppRegistry &settings, const char *name)
 // for its end.
 class CWordProgressBarDlg : public QDialog {
 public:
-    CWordProgressBarDlg(word::CWordProgressState &state, QWidget *parent)
+    CWordProgressBarDlg(word::CWordProgressState &state, CMessageSink &messages, QWidget *parent)
         : QDialog(parent)
         , m_State(state)
+        , m_Messages(messages)
         , m_pLabel(new QLabel(this))
         , m_Receiver(
               [this](std::function<void()> work) {
@@ -93,12 +93,13 @@ private:
             m_pLabel->repaint();
         }
         if (reaction.m_bShowError)
-            QMessageBox::warning(this, windowTitle(), ToQString(reaction.m_strError));
+            m_Messages.ShowMessage(reaction.m_strError);
         if (reaction.m_nEndDialog != 0)
             done(reaction.m_nEndDialog);
     }
 
     word::CWordProgressState &m_State;
+    CMessageSink &m_Messages;
     QLabel *m_pLabel;
     word::CWordProgressReceiver m_Receiver;
 };
@@ -172,9 +173,9 @@ public:
     }
 };
 
-int RunProgress(word::CWordProgressState &state, QWidget *parent)
+int RunProgress(word::CWordProgressState &state, CMessageSink &messages, QWidget *parent)
 {
-    CWordProgressBarDlg dialog(state, parent);
+    CWordProgressBarDlg dialog(state, messages, parent);
     return dialog.exec();
 }
 
@@ -257,13 +258,21 @@ void CExchangeCommands::ImportWord()
         QString::fromLatin1(word::kOpenTitle), folder, ToQString(word::ImportFileFilterForQt()));
     if (path.isEmpty())
         return;
+    ImportWordFrom(path);
+}
+
+COutlineDoc *CExchangeCommands::ImportWordFrom(const QString &path)
+{
     CImportDocuments documents(m_Context.Documents());
     word::CWordImportTarget *kept = word::ImportWordDocument(
         QFile::encodeName(path).toStdString(), *m_pBridge, documents,
-        [this](word::CWordProgressState &state) { return RunProgress(state, m_pParent); },
+        [this](word::CWordProgressState &state) {
+            return RunProgress(state, m_Context.Messages(), m_pParent);
+        },
         m_Context.Messages());
-    if (kept && documents.m_pTarget)
-        m_Context.Documents().Show(std::move(documents.m_pTarget->m_pDocument));
+    if (!kept || !documents.m_pTarget)
+        return nullptr;
+    return m_Context.Documents().Show(std::move(documents.m_pTarget->m_pDocument));
 }
 
 void CExchangeCommands::ExportWord(COutlineDoc *document)
@@ -279,13 +288,22 @@ void CExchangeCommands::ExportWord(COutlineDoc *document)
         m_pParent, AppText(appstr::kSaveAsCaption), proposed, AppText(appstr::kWordExportFilter));
     if (path.isEmpty())
         return;
+    ExportWordTo(document, path);
+}
+
+bool CExchangeCommands::ExportWordTo(COutlineDoc *document, const QString &path)
+{
+    if (!document || !document->GetOutline().GetDB())
+        return false;
     CExportSource source(*document, m_Context.Messages());
     CWaitCursor busy;
     kx_gen::CAppRegistry &settings = m_Context.Settings();
-    word::ExportWordDocument(
+    return word::ExportWordDocument(
         source, PreferenceInt(settings, "Word export"),
         PreferenceInt(settings, "Word export notes"), QFile::encodeName(path).toStdString(),
         *m_pBridge,
-        [this](word::CWordProgressState &state) { return RunProgress(state, m_pParent); }, &busy,
-        m_Context.Messages());
+        [this](word::CWordProgressState &state) {
+            return RunProgress(state, m_Context.Messages(), m_pParent);
+        },
+        &busy, m_Context.Messages());
 }

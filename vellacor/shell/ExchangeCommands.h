@@ -28,6 +28,12 @@ public:
     void ImportWord();
     void ExportWord(COutlineDoc *document);
 
+    // The steps after the file dialogs: the progress dialog runs the task.
+    // The imported outline opens in a window of its own (returned; null
+    // when nothing was imported).
+    COutlineDoc *ImportWordFrom(const QString &path);
+    bool ExportWordTo(COutlineDoc *document, const QString &path);
+
 private:
     // Saves a modified document before an export; false when the export
     // should not go on.
