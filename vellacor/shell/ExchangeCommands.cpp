@@ -215,12 +215,21 @@ void CExchangeCommands::ImportPdb()
         return;
     const QString path = QFileDialog::getOpenFileName(m_pParent, ToQString(setup.m_strCaption),
         PathToQString(setup.m_strFolder), FilterText(setup.m_Filters));
-    if (path.isEmpty()) {
-        exchange.Cancel();
-        return;
-    }
+    exchange.Cancel();
+    if (!path.isEmpty())
+        ImportPdbFrom(path);
+}
+
+bool CExchangeCommands::ImportPdbFrom(const QString &path)
+{
+    CUser *user = m_Context.ActiveUser();
+    if (!user)
+        return false;
+    CPdbExchange exchange(m_Context.Env(), user->BaseFolder());
+    SPdbDialogSetup setup;
     kx_gen::_String newPath;
-    exchange.ImportFromPdb(PathFromQString(path), &user->GetRoots(), newPath);
+    return exchange.BeginImport(setup)
+        && exchange.ImportFromPdb(PathFromQString(path), &user->GetRoots(), newPath);
 }
 
 void CExchangeCommands::ExportPdb(COutlineDoc *document)
@@ -232,22 +241,32 @@ void CExchangeCommands::ExportPdb(COutlineDoc *document)
     SPdbDialogSetup setup;
     if (!exchange.BeginExport(document->GetPathName(), setup))
         return;
+    exchange.Cancel();
     QString start
         = PathToQString(setup.m_strFolder) + QLatin1Char('/') + PathToQString(setup.m_strFileName);
     for (;;) {
         const QString path = QFileDialog::getSaveFileName(
             m_pParent, ToQString(setup.m_strCaption), start, FilterText(setup.m_Filters));
-        if (path.isEmpty()) {
-            exchange.Cancel();
+        if (path.isEmpty())
             return;
-        }
         // The handheld takes only short names: the dialog asks again.
         if (exchange::CheckPdbFileTitle(PathFromQString(path), &m_Context.Messages())) {
-            exchange.ExportToPdb(document->GetPathName(), PathFromQString(path));
+            ExportPdbTo(document, path);
             return;
         }
         start = path;
     }
+}
+
+bool CExchangeCommands::ExportPdbTo(COutlineDoc *document, const QString &path)
+{
+    CUser *user = m_Context.ActiveUser();
+    if (!user || !SaveBeforeExport(document))
+        return false;
+    CPdbExchange exchange(m_Context.Env(), user->BaseFolder());
+    SPdbDialogSetup setup;
+    return exchange.BeginExport(document->GetPathName(), setup)
+        && exchange.ExportToPdb(document->GetPathName(), PathFromQString(path));
 }
 
 void CExchangeCommands::ImportWord()

@@ -32,6 +32,8 @@ public:
     // The imported outline opens in a window of its own (returned; null
     // when nothing was imported).
     COutlineDoc *ImportWordFrom(const QString &path);
+    bool ImportPdbFrom(const QString &path);
+    bool ExportPdbTo(COutlineDoc *document, const QString &path);
     bool ExportWordTo(COutlineDoc *document, const QString &path);
 
 private:
