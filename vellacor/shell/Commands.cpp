@@ -26,6 +26,8 @@ constexpr Command kTable[] = {
         nullptr },
     { kExportWord, "&Export to MS Word...", "Export to MS Word", QKeySequence::UnknownKey,
         nullptr },
+    { kPreferences, "&Preferences...", "Change the program's preferences",
+        QKeySequence::Preferences, nullptr },
     { kEditCategories, "Edit &Categories...", "Add, rename and delete categories",
         QKeySequence::UnknownKey, nullptr },
 };

@@ -8,6 +8,7 @@
 #include "DocTitleBar.h"
 #include "ExchangeCommands.h"
 #include "OutlineDoc.h"
+#include "PreferencesDlg.h"
 #include "User.h"
 
 #include "kx_gen/PathUtils.h"
@@ -52,6 +53,7 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
     });
     if (m_pContext) {
         m_pExchange = new CExchangeCommands(*m_pContext, this);
+        connect(&m_AutoSave, &QTimer::timeout, this, &MainFrame::AutoSaveTick);
         m_pContext->m_onCategoryChanged
             = [this](const kx_gen::_String &, const kx_gen::_String &) { RefreshAllCategories(); };
     }
@@ -115,6 +117,8 @@ void MainFrame::createMenus()
     QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
     m_pEditCategories = make(cmd::kEditCategories, &MainFrame::EditCategories);
     editMenu->addAction(m_pEditCategories);
+    editMenu->addSeparator();
+    editMenu->addAction(make(cmd::kPreferences, &MainFrame::EditPreferences));
 }
 
 CChildFrame *MainFrame::activeFrame() const
@@ -313,6 +317,53 @@ void MainFrame::EditCategories()
     }
 }
 
+void MainFrame::EditPreferences()
+{
+    if (!m_pContext)
+        return;
+    m_AutoSave.stop();
+    CPreferences &preferences = m_pContext->Preferences();
+    const kx_gen::_String oldFolder = preferences.m_strPath;
+    CPreferencesDlg dialog(preferences, m_pContext->IsPalmMode(), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        const kx_gen::_String newFolder = dialog.preferences().m_strPath;
+        preferences = dialog.preferences();
+        preferences.m_strPath = oldFolder;
+        if (!(newFolder == oldFolder)) {
+            // The documents of the old folder close first; a cancel keeps
+            // everything where it was.
+            m_bDocumentLock = true;
+            m_pContext->ChangeDesktopFolder(newFolder);
+            m_bDocumentLock = false;
+        }
+        preferences.SavePreferences(m_pContext->Settings());
+    }
+    UpdateActions();
+    RestartAutoSave();
+}
+
+void MainFrame::RestartAutoSave()
+{
+    m_AutoSave.stop();
+    const int minutes = m_pContext ? m_pContext->Preferences().m_nAutoSave : 0;
+    if (minutes > 0)
+        m_AutoSave.start(minutes * 60000);
+}
+
+void MainFrame::AutoSaveTick()
+{
+    if (m_bDocumentLock || QApplication::activeModalWidget()) {
+        // Busy: try again shortly rather than saving under someone's feet.
+        QTimer::singleShot(1000, this, &MainFrame::AutoSaveTick);
+        return;
+    }
+    m_bDocumentLock = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pContext->Documents().SaveAll();
+    QApplication::restoreOverrideCursor();
+    m_bDocumentLock = false;
+}
+
 void MainFrame::RefreshAllCategories()
 {
     for (QMdiSubWindow *window : m_pMdiArea->subWindowList())
@@ -322,6 +373,7 @@ void MainFrame::RefreshAllCategories()
 
 void MainFrame::closeEvent(QCloseEvent *event)
 {
+    m_AutoSave.stop();
     if (m_pContext && !m_pContext->Documents().CloseAllDocuments(false)) {
         event->ignore();
         return;
