@@ -119,7 +119,7 @@ std::string DesktopEntryText(
 {
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Version=1.5\n"
+           "Version=1.4\n"
            "Name="
         + EscapeValue(name) + "\nExec=" + ExecLine(target, arguments)
         + "\nIcon=" + EscapeValue(IconName(target)) + "\nTerminal=false\n";
