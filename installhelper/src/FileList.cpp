@@ -27,6 +27,24 @@ bool IsUsableText(const char *text, std::size_t maxBytes)
     return length > 0 && length <= maxBytes;
 }
 
+std::vector<std::string> SplitListLines(std::string_view content)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos)
+            end = content.size();
+        std::string line(content.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::optional<std::vector<std::string>> ReadFileList(const std::string &path)
 {
     struct stat status {};
@@ -47,20 +65,7 @@ std::optional<std::vector<std::string>> ReadFileList(const std::string &path)
     if (content.size() > static_cast<std::size_t>(kTavishMaxListBytes))
         return std::nullopt;
 
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos)
-            end = content.size();
-        std::string line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
+    return SplitListLines(content);
 }
 
 std::vector<SPick> ParseSelection(const char *selection)

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavish {
@@ -11,6 +12,9 @@ std::string JoinFolder(const std::string &folder, const std::string &name);
 
 // True when `text` is not null, not empty and at most `maxBytes` long.
 bool IsUsableText(const char *text, std::size_t maxBytes);
+
+// The non-empty lines of a list's `content` (a final "\r" dropped), in order.
+std::vector<std::string> SplitListLines(std::string_view content);
 
 // The non-empty lines of the list file at `path` (a final "\r" dropped), in
 // file order; nothing when the file cannot be read or is too large.
