@@ -85,7 +85,7 @@ CCopyBatch::~CCopyBatch()
 bool CCopyBatch::Stage(const std::string &source, const std::string &target)
 {
     CDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status {};
+    struct stat status { };
     if (in.Get() < 0 || ::fstat(in.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
 
@@ -118,13 +118,13 @@ int CCopyBatch::Commit()
 
 bool IsPlainFile(const std::string &path)
 {
-    struct stat status {};
+    struct stat status { };
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool IsFolder(const std::string &path)
 {
-    struct stat status {};
+    struct stat status { };
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 

@@ -47,7 +47,7 @@ std::vector<std::string> SplitListLines(std::string_view content)
 
 std::optional<std::vector<std::string>> ReadFileList(const std::string &path)
 {
-    struct stat status {};
+    struct stat status { };
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)
         || status.st_size > kTavishMaxListBytes)
         return std::nullopt;

@@ -1,8 +1,8 @@
 // The exported functions of the install helper.
 
+#include "tavish/Tavish.h"
 #include "CopyBatch.h"
 #include "FileList.h"
-#include "tavish/Tavish.h"
 
 #include "kx_gen/MessageWindow.h"
 #include "palmdesktop/PalmDesktop.h"

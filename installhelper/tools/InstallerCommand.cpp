@@ -253,19 +253,19 @@ bool CInstallerCommand::Uninstall(const SInstallerOptions &options, const std::s
             m_out << "Palm Desktop is not set up: there is no HotSync notifier to unregister.\n";
         } else {
             std::string file = SplitPath(options.strNotifier).strName;
-            int result
-                = m_libraries.unregisterNotifier(kApplicationValueName, hotSync.c_str(), file.c_str());
+            int result = m_libraries.unregisterNotifier(
+                kApplicationValueName, hotSync.c_str(), file.c_str());
             if (result != kMirrickOk)
-                return Fail("the HotSync notifier " + file + " was not unregistered: "
-                    + MirrickFailure(result) + ".");
+                return Fail("the HotSync notifier " + file
+                    + " was not unregistered: " + MirrickFailure(result) + ".");
             m_out << "Vellacor no longer uses the HotSync notifier " << file << ".\n";
         }
     }
     if (options.bShortcut) {
         int result = m_libraries.unregisterShortCut(options.strShortcutName.c_str());
         if (result != kMirrickOk)
-            return Fail("the shortcut \"" + options.strShortcutName + "\" was not removed: "
-                + MirrickFailure(result) + ".");
+            return Fail("the shortcut \"" + options.strShortcutName
+                + "\" was not removed: " + MirrickFailure(result) + ".");
         m_out << "Removed the shortcut \"" << options.strShortcutName << "\".\n";
     }
     return true;
@@ -337,9 +337,9 @@ bool CInstallerCommand::RegisterNotifier(
     std::string line = notifier.strName + "\n";
     bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
     ::close(fd);
-    int copied = written ? m_libraries.copyFiles("A", listPath.c_str(), notifier.strFolder.c_str(),
-                     hotSync.c_str())
-                         : kTavishFailed;
+    int copied = written
+        ? m_libraries.copyFiles("A", listPath.c_str(), notifier.strFolder.c_str(), hotSync.c_str())
+        : kTavishFailed;
     ::unlink(listPath.c_str());
     if (copied != kTavishOk)
         return Fail("the HotSync notifier " + options.strNotifier
@@ -364,8 +364,8 @@ bool CInstallerCommand::MakeShortcut(const SInstallerOptions &options)
     int result = m_libraries.registerShortCut(
         options.strShortcutName.c_str(), flags, target.c_str(), kShortcutArguments);
     if (result != kMirrickOk)
-        return Fail("the shortcut \"" + options.strShortcutName + "\" was not made: "
-            + MirrickFailure(result) + ".");
+        return Fail("the shortcut \"" + options.strShortcutName
+            + "\" was not made: " + MirrickFailure(result) + ".");
     m_out << "Made the shortcut \"" << options.strShortcutName << "\" in the applications menu"
           << (options.bDesktop ? " and on the desktop" : "") << ".\n";
     return true;

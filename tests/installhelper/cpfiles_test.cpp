@@ -15,13 +15,16 @@ protected:
         WriteFile(Source() + "/first.kxt", "first");
         WriteFile(Source() + "/with blanks.kxt", "second");
         WriteFile(Source() + "/" + m_strLongName, "third");
-        WriteFile(Source() + "/files.lst",
-            "first.kxt\r\n\nwith blanks.kxt\n" + m_strLongName + "\n\n");
+        WriteFile(
+            Source() + "/files.lst", "first.kxt\r\n\nwith blanks.kxt\n" + m_strLongName + "\n\n");
     }
 
     std::string Source() const { return m_temp / "source"; }
     std::string Target() const { return m_temp / "target"; }
-    std::string TargetFile(const std::string &name) const { return ReadFile(Target() + "/" + name); }
+    std::string TargetFile(const std::string &name) const
+    {
+        return ReadFile(Target() + "/" + name);
+    }
 
     int Copy(const char *selection, const std::string &list = "files.lst")
     {
@@ -59,7 +62,7 @@ TEST_F(CpFilesTest, ReplacesExistingTargetsAndKeepsPermissions)
     ::chmod((Source() + "/first.kxt").c_str(), 0750);
     EXPECT_EQ(Copy("A"), kTavishOk);
     EXPECT_EQ(TargetFile("first.kxt"), "first");
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat((Target() + "/first.kxt").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0750u);
 }

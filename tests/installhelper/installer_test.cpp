@@ -6,10 +6,6 @@
 
 #include <filesystem>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 using namespace tavishtest;
 
 namespace {
@@ -30,7 +26,8 @@ protected:
         WriteFile(Package() + "/handheld.lst", "Welcome.kxo\r\n\r\nPacking list.kxo\r\n");
         WriteFile(Package() + "/Weekly.kxt", "weekly");
         WriteFile(Package() + "/templates.lst", "Weekly.kxt\n");
-        std::filesystem::copy_file(TEST_LIB_DIR "/libFixtureNotifier.so", Package() + "/libKXNotify.so");
+        std::filesystem::copy_file(
+            TEST_LIB_DIR "/libFixtureNotifier.so", Package() + "/libKXNotify.so");
     }
 
     void SetUpPalmDesktop()
@@ -51,8 +48,8 @@ protected:
     bool IsCountedAsNotifierUser() const
     {
         kx_gen::HKEY key = nullptr;
-        if (kx_gen::RegOpenKey(kx_gen::HKEY_CURRENT_USER, "Software\\Larkwell\\Notifier",
-                kx_gen::KEY_READ, &key)
+        if (kx_gen::RegOpenKey(
+                kx_gen::HKEY_CURRENT_USER, "Software\\Larkwell\\Notifier", kx_gen::KEY_READ, &key)
             != kx_gen::kRegSuccess)
             return false;
         std::uint32_t count = 1;
@@ -61,33 +58,9 @@ protected:
         return counted;
     }
 
-    SCommandResult RunInstaller(const std::vector<std::string> &args)
+    static SCommandResult RunInstaller(const std::vector<std::string> &args)
     {
-        CTempFolder outputs;
-        std::string outPath = outputs / "out";
-        std::string errPath = outputs / "err";
-        std::string program = std::string(TEST_BIN_DIR) + "/vellacor-installer";
-        std::vector<std::string> copies(args);
-        std::vector<char *> argv { program.data() };
-        for (std::string &arg : copies)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-        pid_t pid = 0;
-        SCommandResult result;
-        int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0)
-            return result;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.strOut = ReadFile(outPath);
-        result.strErr = ReadFile(errPath);
-        return result;
+        return vellacortest::RunBuiltCommand("vellacor-installer", args);
     }
 
     std::vector<std::string> FullInstall() const
@@ -162,8 +135,8 @@ TEST_F(InstallerTest, WithoutPalmDesktopOnlyTheDesktopSideIsInstalled)
     EXPECT_EQ(outlines.nExitCode, 3);
     EXPECT_NE(outlines.strErr.find("Palm Desktop is not set up"), std::string::npos);
 
-    SCommandResult install = RunInstaller(
-        { "install", "--notifier", Package() + "/libKXNotify.so", "--target", "/usr/bin/vellacor" });
+    SCommandResult install = RunInstaller({ "install", "--notifier", Package() + "/libKXNotify.so",
+        "--target", "/usr/bin/vellacor" });
     EXPECT_EQ(install.nExitCode, 0) << install.strErr;
     EXPECT_NE(install.strOut.find("the HotSync notifier is not registered"), std::string::npos);
     EXPECT_TRUE(Exists(MenuEntry()));
@@ -171,8 +144,8 @@ TEST_F(InstallerTest, WithoutPalmDesktopOnlyTheDesktopSideIsInstalled)
 
 TEST_F(InstallerTest, WrongUseIsExplained)
 {
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>> {
-             {}, { "reinstall" }, { "install", "--bogus" }, { "install", "--user" },
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>> { {},
+             { "reinstall" }, { "install", "--bogus" }, { "install", "--user" },
              { "install", "--files", "x.lst" }, { "install", "--handheld-files", "x.lst" } }) {
         SCommandResult run = RunInstaller(args);
         EXPECT_EQ(run.nExitCode, 1);

@@ -81,8 +81,8 @@ TEST_F(InstPDBTest, LibraryAndListFailures)
     std::string package = Package();
     const char *folder = package.c_str();
     EXPECT_EQ(instPdb("A", "files.lst", folder, "Ann", "libMissing.so"), kTavishNoInstallLibrary);
-    EXPECT_EQ(instPdb("A", "files.lst", folder, "Ann",
-                  (HotSync() + "/" + kCondMgrLibraryName).c_str()),
+    EXPECT_EQ(
+        instPdb("A", "files.lst", folder, "Ann", (HotSync() + "/" + kCondMgrLibraryName).c_str()),
         kTavishNoInstallFunction);
     EXPECT_EQ(instPdb("A", "missing.lst", folder, "Ann", Instaide().c_str()), kTavishNoFileList);
     EXPECT_EQ(instPdb("A", ".", folder, "Ann", Instaide().c_str()), kTavishNoFileList);
@@ -105,16 +105,16 @@ TEST_F(InstPDBTest, UnusableArgumentsAreRefused)
         kTavishBadArgument);
     EXPECT_EQ(instPdb("A", tooLong.c_str(), package.c_str(), "Ann", instaide.c_str()),
         kTavishBadArgument);
-    EXPECT_EQ(instPdb("A", "files.lst", tooLong.c_str(), "Ann", instaide.c_str()),
-        kTavishBadArgument);
+    EXPECT_EQ(
+        instPdb("A", "files.lst", tooLong.c_str(), "Ann", instaide.c_str()), kTavishBadArgument);
 }
 
 TEST_F(InstPDBTest, OversizedListIsRefused)
 {
-    WriteFile(Package() + "/huge.lst",
-        "Groceries.kxo\n" + std::string(kTavishMaxListBytes, 'x') + "\n");
-    EXPECT_EQ(instPdb("A", "huge.lst", Package().c_str(), "Ann", Instaide().c_str()),
-        kTavishNoFileList);
+    WriteFile(
+        Package() + "/huge.lst", "Groceries.kxo\n" + std::string(kTavishMaxListBytes, 'x') + "\n");
+    EXPECT_EQ(
+        instPdb("A", "huge.lst", Package().c_str(), "Ann", Instaide().c_str()), kTavishNoFileList);
 }
 
 } // namespace

@@ -42,7 +42,8 @@ protected:
             = reinterpret_cast<RegisterShortCutProc>(::dlsym(m_handle, "RegisterShortCut"));
         unregisterShortCut
             = reinterpret_cast<UnregisterShortCutProc>(::dlsym(m_handle, "UnregisterShortCut"));
-        ASSERT_TRUE(registerNotifier && unregisterNotifier && registerShortCut && unregisterShortCut);
+        ASSERT_TRUE(
+            registerNotifier && unregisterNotifier && registerShortCut && unregisterShortCut);
     }
     void TearDown() override
     {

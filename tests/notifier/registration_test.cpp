@@ -88,8 +88,8 @@ TEST_F(RegistrationTest, CountsApplicationsAndRemovesTheNotifierWithTheLast)
 TEST_F(RegistrationTest, OnlyDwordValuesCount)
 {
     kx_gen::HKEY key = nullptr;
-    ASSERT_EQ(kx_gen::RegCreateKey(kx_gen::HKEY_CURRENT_USER, kNotifierKey, kx_gen::KEY_ALL_ACCESS,
-                  &key),
+    ASSERT_EQ(
+        kx_gen::RegCreateKey(kx_gen::HKEY_CURRENT_USER, kNotifierKey, kx_gen::KEY_ALL_ACCESS, &key),
         kx_gen::kRegSuccess);
     kx_gen::RegSetString(key, "Note", "not an application");
     kx_gen::RegSetString(key, "Vellacor", "left by something else");

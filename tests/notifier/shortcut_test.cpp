@@ -32,7 +32,7 @@ protected:
             output += buffer;
         int status = pipe ? ::pclose(pipe) : -1;
         return status == 0 && output.find("error") == std::string::npos ? std::string()
-                                                                       : output + "(failed)";
+                                                                        : output + "(failed)";
     }
 };
 
@@ -68,25 +68,25 @@ TEST_F(ShortcutTest, ArgumentsAreQuotedForTheDesktop)
         "\"\"");
     EXPECT_EQ(Validate(MenuEntry()), "");
 
-    EXPECT_EQ(registerShortCut("Vellacor", 0, "/usr/bin/vellacor", "\"open quote"),
-        kMirrickBadArgument);
+    EXPECT_EQ(
+        registerShortCut("Vellacor", 0, "/usr/bin/vellacor", "\"open quote"), kMirrickBadArgument);
     EXPECT_NE(ReadFile(MenuEntry()).find("My Apps"), std::string::npos);
 }
 
 TEST_F(ShortcutTest, FlagsChooseMenuAndDesktopAndReplacingMovesTheShortcut)
 {
-    ASSERT_EQ(registerShortCut("Vellacor", kShortcutInMenu | kShortcutOnDesktop,
-                  "/usr/bin/vellacor", nullptr),
+    ASSERT_EQ(registerShortCut(
+                  "Vellacor", kShortcutInMenu | kShortcutOnDesktop, "/usr/bin/vellacor", nullptr),
         kMirrickOk);
     EXPECT_TRUE(Exists(MenuEntry()));
     ASSERT_TRUE(Exists(DesktopEntry()));
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(DesktopEntry().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0755u); // a launcher the desktop will start
     EXPECT_EQ(Validate(DesktopEntry()), "");
 
-    ASSERT_EQ(registerShortCut("Vellacor", kShortcutOnDesktop, "/usr/bin/other", nullptr),
-        kMirrickOk);
+    ASSERT_EQ(
+        registerShortCut("Vellacor", kShortcutOnDesktop, "/usr/bin/other", nullptr), kMirrickOk);
     EXPECT_FALSE(Exists(MenuEntry()));
     EXPECT_EQ(ExecOf(ReadFile(DesktopEntry())), "/usr/bin/other");
 
@@ -100,8 +100,8 @@ TEST_F(ShortcutTest, DesktopFolderFollowsTheUserDirectories)
     std::filesystem::create_directories(m_temp / "config");
     WriteFile(m_temp / "config/user-dirs.dirs",
         "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
-    ASSERT_EQ(registerShortCut("Vellacor", kShortcutOnDesktop, "/usr/bin/vellacor", nullptr),
-        kMirrickOk);
+    ASSERT_EQ(
+        registerShortCut("Vellacor", kShortcutOnDesktop, "/usr/bin/vellacor", nullptr), kMirrickOk);
     EXPECT_TRUE(Exists(m_temp / "Schreibtisch/Vellacor.desktop"));
     EXPECT_FALSE(Exists(DesktopEntry()));
 }
@@ -142,11 +142,12 @@ TEST_F(ShortcutTest, UnusableArgumentsAreRefused)
 
 TEST_F(ShortcutTest, AnUnwritableFolderChangesNothing)
 {
-    ASSERT_EQ(registerShortCut("Vellacor", kShortcutOnDesktop, "/usr/bin/old", nullptr), kMirrickOk);
+    ASSERT_EQ(
+        registerShortCut("Vellacor", kShortcutOnDesktop, "/usr/bin/old", nullptr), kMirrickOk);
     // The menu folder's place is taken by a file.
     WriteFile(m_temp / "data", "");
-    EXPECT_EQ(registerShortCut("Vellacor", kShortcutInMenu | kShortcutOnDesktop,
-                  "/usr/bin/new", nullptr),
+    EXPECT_EQ(
+        registerShortCut("Vellacor", kShortcutInMenu | kShortcutOnDesktop, "/usr/bin/new", nullptr),
         kMirrickShortcutFailed);
     EXPECT_EQ(ExecOf(ReadFile(DesktopEntry())), "/usr/bin/old");
     std::vector<std::string> names;

@@ -15,9 +15,9 @@
 //   0, "B" line 1, ...). Positions in the selection count from 1, and a
 //   positive result names the position whose file failed.
 //
-// File names are joined to their folder with one "/"; a list file or an
-// install library given as an absolute path is used as it is. Paths may be at
-// most kTavishMaxPathBytes bytes long.
+// File names are joined to their folder with one "/"; a list file, an install
+// library or a file queued by InstPDB given as an absolute path is used as it
+// is. Paths may be at most kTavishMaxPathBytes bytes long.
 
 #include <stddef.h>
 
@@ -75,8 +75,8 @@ TAVISH_API int InstPDB(const char *selection, const char *listFile, const char *
 // failed copy returns the letter's position.
 // Results: kTavishOk, kTavishNoFileList, kTavishBadArgument, kTavishFailed or
 // a position.
-TAVISH_API int cpFiles(
-    const char *selection, const char *listFile, const char *sourceFolder, const char *targetFolder);
+TAVISH_API int cpFiles(const char *selection, const char *listFile, const char *sourceFolder,
+    const char *targetFolder);
 
 typedef int (*KXIsRunningProc)(void);
 typedef int (*InstPDBProc)(const char *, const char *, const char *, const char *, const char *);
