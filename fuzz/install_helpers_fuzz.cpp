@@ -32,8 +32,8 @@ void CheckShortcutTexts(const std::string &text)
     if (!mirrick::IsCleanText(text.c_str(), 4095, true))
         return;
     for (char c : mirrick::DesktopFileName(text))
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-                || c == '-' || c == '_' || c == '.'))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-'
+                || c == '_' || c == '.'))
             std::abort();
     auto words = mirrick::SplitArguments(text);
     if (!words)

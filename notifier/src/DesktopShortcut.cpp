@@ -64,8 +64,8 @@ struct SStagedFile {
     std::string strTarget;
 };
 
-bool WriteTemporary(const std::string &folder, const std::string &content, mode_t mode,
-    std::string &temporary)
+bool WriteTemporary(
+    const std::string &folder, const std::string &content, mode_t mode, std::string &temporary)
 {
     temporary = JoinFolder(folder, ".mirrick-XXXXXX");
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);

@@ -1,10 +1,10 @@
 // The exported functions of the notifier and shortcut library.
 
+#include "mirrick/Mirrick.h"
 #include "DesktopEntry.h"
 #include "DesktopShortcut.h"
 #include "NotifierRegistration.h"
 #include "Text.h"
-#include "mirrick/Mirrick.h"
 
 using namespace mirrick;
 
@@ -45,8 +45,8 @@ int MakeShortcut(const char *name, int flags, const char *target, const char *ar
     const std::string desktop = DesktopFolder();
     std::vector<std::string> into;
     std::vector<std::string> removeFrom;
-    for (auto [flag, folder] : { std::pair { kShortcutInMenu, &menu },
-             std::pair { kShortcutOnDesktop, &desktop } }) {
+    for (auto [flag, folder] :
+        { std::pair { kShortcutInMenu, &menu }, std::pair { kShortcutOnDesktop, &desktop } }) {
         if (flags & flag) {
             if (folder->empty())
                 return kMirrickShortcutFailed;
@@ -55,8 +55,8 @@ int MakeShortcut(const char *name, int flags, const char *target, const char *ar
             removeFrom.push_back(*folder);
         }
     }
-    return PlaceShortcut(into, DesktopFileName(name),
-               DesktopEntryText(name, targetPath, *words), removeFrom)
+    return PlaceShortcut(
+               into, DesktopFileName(name), DesktopEntryText(name, targetPath, *words), removeFrom)
         ? kMirrickOk
         : kMirrickShortcutFailed;
 }
@@ -100,7 +100,8 @@ MIRRICK_API int UnregisterNotifier(
     }
 }
 
-MIRRICK_API int RegisterShortCut(const char *name, int flags, const char *target, const char *arguments)
+MIRRICK_API int RegisterShortCut(
+    const char *name, int flags, const char *target, const char *arguments)
 {
     try {
         return MakeShortcut(name, flags, target, arguments);

@@ -81,7 +81,8 @@ MIRRICK_API int UnregisterNotifier(
 // double quotes group words with blanks, and a word that is one of the field
 // codes %f %F %u %U stands for the files that the desktop passes. The icon is
 // the one named like the target's file. Nothing changes on failure.
-MIRRICK_API int RegisterShortCut(const char *name, int flags, const char *target, const char *arguments);
+MIRRICK_API int RegisterShortCut(
+    const char *name, int flags, const char *target, const char *arguments);
 
 // Removes the shortcut `name` from the menu and the desktop; a shortcut that
 // does not exist is not an error.
