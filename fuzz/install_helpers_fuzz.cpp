@@ -16,7 +16,7 @@ namespace {
 void CheckList(std::string_view text)
 {
     for (const std::string &line : tavish::SplitListLines(text)) {
-        if (line.empty() || line.find('\n') != std::string::npos || line.back() == '\r')
+        if (line.empty() || line.find('\n') != std::string::npos)
             std::abort();
         if (!tavish::IsContainedName(line))
             continue;
