@@ -89,6 +89,12 @@ bool CCopyBatch::Stage(const std::string &source, const std::string &target)
     if (in.Get() < 0 || ::fstat(in.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
 
+    // A folder in the target's place would make the rename fail only at
+    // Commit, after other targets were replaced.
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+        return false;
+
     std::string temporary = FolderOf(target) + "/.tavish-copy-XXXXXX";
     CDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.Get() < 0)

@@ -18,7 +18,8 @@ public:
 
     // Copies the plain file `source` into a temporary file in the folder of
     // `target`, with the source's permission bits. False when the source
-    // cannot be read or the copy cannot be written completely.
+    // cannot be read, a folder stands in the target's place or the copy
+    // cannot be written completely.
     bool Stage(const std::string &source, const std::string &target);
     // Renames every staged copy over its target, in staging order. Returns
     // the index of the first copy that could not be renamed (the ones before

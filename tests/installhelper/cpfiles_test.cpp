@@ -88,6 +88,13 @@ TEST_F(CpFilesTest, AFailedCopyLeavesEveryOldTarget)
     WriteFile(Source() + "/sub/inner.kxt", "inner");
     EXPECT_EQ(Copy("AB", "sub.lst"), 2);
     EXPECT_EQ(TargetFile("first.kxt"), "old first");
+    // A folder in the place of the second target.
+    MakeFolder(Target() + "/sub");
+    MakeFolder(Target() + "/sub/inner.kxt");
+    EXPECT_EQ(Copy("AB", "sub.lst"), 2);
+    EXPECT_EQ(TargetFile("first.kxt"), "old first");
+    std::filesystem::remove(Target() + "/sub/inner.kxt");
+    std::filesystem::remove(Target() + "/sub");
     EXPECT_EQ(TargetNames(), (std::vector<std::string> { "first.kxt", "with blanks.kxt" }));
 }
 
