@@ -124,6 +124,15 @@ void COutlineGeometry::MeasureLabels()
     }
 }
 
+void COutlineGeometry::LayoutColumns()
+{
+    std::fill(std::begin(m_bLevelDirty), std::end(m_bLevelDirty), true);
+    MeasureLabels();
+    m_Layout.ComputeColumns();
+    std::fill(std::begin(m_bLevelDirty), std::end(m_bLevelDirty), false);
+    m_bLayoutDirty = false;
+}
+
 int COutlineGeometry::RecalcLayout()
 {
     if (m_Layout.m_nWidth == 0) {

@@ -90,6 +90,10 @@ public:
     // that changed. Returns the content width.
     int RecalcLayout();
     int MinimumWidth() const;
+    // Measures the labels of dirty levels and places the columns at the
+    // content width as it stands, wrapping nothing: for a layout whose rows
+    // are copies of the items (printing), which wraps them itself.
+    void LayoutColumns();
     // Re-wraps one item to its available width: every paragraph with `all`,
     // else the stale ones.
     void WrapItem(COutlineNode *node, bool all);
