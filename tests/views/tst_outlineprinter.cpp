@@ -95,6 +95,7 @@ private slots:
     void marginsWithoutRoomAreRefused();
     void pageSettingsRoundTrip();
     void pdfHoldsTitleItemsAndFooters();
+    void outlineFilePrintsWithoutAWindow();
 };
 
 void tst_OutlinePrinter::rowsSplitAndPicturesStayWhole()
@@ -392,6 +393,44 @@ void tst_OutlinePrinter::pdfHoldsTitleItemsAndFooters()
     QVERIFY(last.contains(QStringLiteral("Page %1/%1").arg(pages)));
     QVERIFY(last.contains(QStringLiteral("row80")));
     QVERIFY(!last.contains(QStringLiteral("Garden")));
+}
+
+void tst_OutlinePrinter::outlineFilePrintsWithoutAWindow()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QTemporaryDir dir;
+    const QString kxo = QDir(dir.path()).filePath(QStringLiteral("trip.kxo"));
+    {
+        COutlineMan man;
+        MakeOutline(man, "Tickets Hotel+ (x:Booked Paid) Packing");
+        man.GetDB()->SetOutlineTitle(kx_gen::_String("Summer trip"));
+        // Checked items hidden: they stay off the page unless hidden items
+        // are printed.
+        man.GetDB()->GetPrivateOutlineHeaderPtr()->GetTags().setUInt8(
+            kx_gen::CPrivateOutlineHeader::kShowCheckedTag, 2);
+        QVERIFY(man.Save(kxo.toLocal8Bit().constData()));
+    }
+    const QString pdf = QDir(dir.path()).filePath(QStringLiteral("trip.pdf"));
+    QString error;
+    QVERIFY2(PrintOutlineFile(kxo, pdf, QString(), nullptr, CPrintPreferences(), &error),
+        qPrintable(error));
+    if (const char *keep = std::getenv("VELLACOR_KEEP_PDF"))
+        QFile::copy(pdf, QString::fromLocal8Bit(keep));
+    QString text = PdfText(pdf);
+    QVERIFY2(text.contains(QStringLiteral("Summer trip")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Page 1/1")));
+    QVERIFY(text.indexOf(QStringLiteral("Tickets")) < text.indexOf(QStringLiteral("Packing")));
+    QVERIFY(!text.contains(QStringLiteral("Booked")));
+    CPrintPreferences hidden;
+    hidden.m_bPrintHidden = true;
+    QVERIFY(PrintOutlineFile(kxo, pdf, QString(), nullptr, hidden, &error));
+    text = PdfText(pdf);
+    QVERIFY(text.indexOf(QStringLiteral("Booked")) > text.indexOf(QStringLiteral("Hotel")));
+
+    QVERIFY(!PrintOutlineFile(QDir(dir.path()).filePath(QStringLiteral("none.kxo")), pdf,
+        QString(), nullptr, CPrintPreferences(), &error));
+    QVERIFY(error.contains(QStringLiteral("none.kxo")));
 }
 
 QTEST_MAIN(tst_OutlinePrinter)

@@ -46,6 +46,12 @@ COutlinePrinter::COutlinePrinter(COutlineMan &man, const QFont &font, const CPri
     , m_Geometry(&man)
 {
     m_Font.setKerning(false);
+    // A size in points would be resolved at the printer's resolution and
+    // then scaled once more by the painter: sizes are pixels of the layout.
+    if (m_Font.pixelSize() <= 0) {
+        const qreal points = m_Font.pointSizeF() > 0 ? m_Font.pointSizeF() : 10.0;
+        m_Font.setPixelSize(std::max(1, qRound(points * kLayoutDpi / 72.0)));
+    }
     m_HeaderFont = m_Font;
     m_HeaderFont.setBold(true);
     m_pDC = std::make_unique<CQtMeasureDC>(m_Font);

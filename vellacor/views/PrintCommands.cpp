@@ -21,6 +21,10 @@
 
 namespace {
 
+// The check box modes as outlines store them.
+constexpr std::uint8_t kStoredHideBoxes = 1;
+constexpr std::uint8_t kStoredHideChecked = 2;
+
 QString AppText(unsigned id)
 {
     return ToQString(appstr::Get(id));
@@ -64,6 +68,58 @@ CPrintOptions PrintOptionsOf(const CZumraView &view, const CAppPrinterSettings &
         options.m_pLast = view.GetSelItems().back();
     }
     return options;
+}
+
+CPrintOptions PrintOptionsOfOutline(
+    COutlineMan &man, const CAppPrinterSettings &page, const CPrintPreferences &prefs)
+{
+    CPrintOptions options;
+    options.m_bPrintHidden = prefs.m_bPrintHidden;
+    options.m_bPrintNotes = prefs.m_bPrintNotes;
+    options.m_nMargins[0] = page.m_nLeftMargin;
+    options.m_nMargins[1] = page.m_nTopMargin;
+    options.m_nMargins[2] = page.m_nRightMargin;
+    options.m_nMargins[3] = page.m_nBottomMargin;
+    std::uint8_t mode = 0;
+    if (man.IsOpen()
+        && man.GetDB()->GetPrivateOutlineHeaderPtr()->GetTags().getUInt8(
+               kx_gen::CPrivateOutlineHeader::kShowCheckedTag, mode)
+            != 0)
+        mode = 0;
+    if (mode > kStoredHideChecked)
+        mode = kStoredHideChecked;
+    options.m_bShowCheckBoxes = mode != kStoredHideBoxes;
+    man.SetShowChecked(mode != kStoredHideChecked);
+    man.Renumber();
+    return options;
+}
+
+bool PrintOutlineFile(const QString &file, const QString &pdf, const QString &printerName,
+    kx_gen::CAppRegistry *settings, const CPrintPreferences &prefs, QString *error)
+{
+    COutlineMan man;
+    if (!man.Load(PathFromQString(file).c_str())) {
+        if (error)
+            *error = FormatPath(appstr::kCannotOpenFile, file);
+        return false;
+    }
+    CAppPrinterSettings page;
+    if (settings)
+        page.Load(*settings);
+    const CPrintOptions options = PrintOptionsOfOutline(man, page, prefs);
+    const QFont font = COutlinePrinter::OutlineFont(man);
+    if (!pdf.isEmpty())
+        return PrintOutlineToPdf(man, font, options, page, pdf, error);
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printerName.isEmpty())
+        printer.setPrinterName(printerName);
+    if (!printer.isValid()) {
+        if (error)
+            *error = AppText(appstr::kNoDefaultPrinter);
+        return false;
+    }
+    printer.setDocName(ToQString(man.GetDB()->GetOutlineTitle()));
+    return PrintOutline(man, font, options, page, printer, error);
 }
 
 bool PrintOutline(COutlineMan &man, const QFont &font, const CPrintOptions &options,

@@ -45,6 +45,20 @@ void RunPrintPreview(CZumraView &view, kx_gen::CAppRegistry &settings,
 // it. True when the file was written.
 bool RunExportPdf(CZumraView &view, kx_gen::CAppRegistry &settings, const CPrintPreferences &prefs);
 
+// The print options of an outline without a window: the check box mode
+// and the hidden checked items as the outline stores them (the manager's
+// show-checked state is set to match).
+CPrintOptions PrintOptionsOfOutline(
+    COutlineMan &man, const CAppPrinterSettings &page, const CPrintPreferences &prefs);
+
+// The command line's printing: opens the outline file, prints it to
+// `pdf` (a PDF file) or, when `pdf` is empty, on the printer named
+// `printer` (the default printer when that is empty too), with the page
+// settings of `settings` when given. False with `error` set when the file
+// cannot be opened or nothing could be printed.
+bool PrintOutlineFile(const QString &file, const QString &pdf, const QString &printer,
+    kx_gen::CAppRegistry *settings, const CPrintPreferences &prefs, QString *error);
+
 // Lays out and prints `man` on `printer` (page settings applied first).
 // False with `error` set when the margins leave no room or nothing could
 // be printed.
