@@ -7,7 +7,8 @@
 #include "BmpDoc.h"
 #include "BmpView.h"
 #include "QtImages.h"
-#include "OutlineTestSupport.h"
+#include "DrawingCommands.h"
+#include "ViewFixture.h"
 
 #include "kx_gen/DibTypes.h"
 
@@ -23,13 +24,6 @@
 #include <QApplication>
 
 namespace {
-
-void MakeOutline(COutlineMan &man, const std::string &line)
-{
-    man.NewOutline(false);
-    BuildTree(man, line);
-    man.Renumber();
-}
 
 // A manager that counts what the editor marks.
 class CCountingMan : public COutlineMan {
@@ -158,6 +152,7 @@ private slots:
     void deleteAsksAndRemovesTheDrawing();
     void oversizedDrawingIsShrunkBeforeClosing();
     void oneEditorAtATime();
+    void outlineViewShowsTheNewDrawing();
 
 private:
     QTemporaryDir m_Dir;
@@ -401,6 +396,32 @@ void tst_DrawingEditor::oneEditorAtATime()
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!CBmpDoc::IsDrawingEditorOpen());
+}
+
+void tst_DrawingEditor::outlineViewShowsTheNewDrawing()
+{
+    CViewFixture f;
+    f.Open("first second third");
+    CZumraView &view = f.View();
+    COutlineNode *second = f.Node("second");
+    view.SetCaret(COutlinePos(0, 0, second));
+    QVERIFY(view.Geometry().SymbolRect(second, COutlineHit::kDrawing).isEmpty());
+    const QString file = QDir(m_Dir.path()).filePath(QStringLiteral("sketch.png"));
+    QVERIFY(TwoColours(90, 70).save(file, "PNG"));
+
+    CBmpChildFrame *frame = RunEditDrawing(view, nullptr);
+    QVERIFY(frame);
+    QVERIFY(frame->View()->OpenFile(file));
+    // To look at the window: VELLACOR_KEEP_GRAB=editor.png
+    if (const char *keep = std::getenv("VELLACOR_KEEP_GRAB"))
+        frame->grab().save(QString::fromLocal8Bit(keep));
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!CBmpDoc::IsDrawingEditorOpen());
+    QVERIFY(second->m_Item.HasDrawing());
+    QCOMPARE(DrawingOf(second), TwoColours(90, 70));
+    // The row now carries the drawing symbol.
+    QVERIFY(!view.Geometry().SymbolRect(second, COutlineHit::kDrawing).isEmpty());
 }
 
 QTEST_MAIN(tst_DrawingEditor)
