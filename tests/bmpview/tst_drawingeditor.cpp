@@ -6,13 +6,14 @@
 #include "BmpChildFrame.h"
 #include "BmpDoc.h"
 #include "BmpView.h"
-#include "QtImages.h"
 #include "DrawingCommands.h"
+#include "QtImages.h"
 #include "ViewFixture.h"
 
 #include "kx_gen/DibTypes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -21,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QApplication>
 
 namespace {
 

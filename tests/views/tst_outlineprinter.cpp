@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -96,14 +97,15 @@ private slots:
     void pageSettingsRoundTrip();
     void pdfHoldsTitleItemsAndFooters();
     void outlineFilePrintsWithoutAWindow();
+    void previewShowsThePagesOfThePdf();
 };
 
 void tst_OutlinePrinter::rowsSplitAndPicturesStayWhole()
 {
     // Pages of 10 rows of 10.
     CPrintPages pages;
-    QVERIFY(PaginateEntries({ { false, 7 }, { false, 6 }, { true, 35 }, { false, 1 } }, 10, 100,
-        pages));
+    QVERIFY(PaginateEntries(
+        { { false, 7 }, { false, 6 }, { true, 35 }, { false, 1 } }, 10, 100, pages));
     QCOMPARE(pages.size(), std::size_t(2));
     // The second entry continues on the next page after three rows...
     QCOMPARE(pages[0].size(), std::size_t(2));
@@ -225,8 +227,7 @@ void tst_OutlinePrinter::entriesFollowNotesDrawingsAndHiddenItems()
         QString s;
         for (const auto &entry : printer.Entries())
             s += QString::fromStdString(TextOf(entry.m_pItem))
-                + (entry.m_nKind == COutlinePrinter::kNote
-                        ? QStringLiteral("/note ")
+                + (entry.m_nKind == COutlinePrinter::kNote           ? QStringLiteral("/note ")
                         : entry.m_nKind == COutlinePrinter::kDrawing ? QStringLiteral("/drawing ")
                                                                      : QStringLiteral(" "));
         return s.trimmed();
@@ -376,9 +377,9 @@ void tst_OutlinePrinter::pdfHoldsTitleItemsAndFooters()
         QVERIFY2(text.contains(QStringLiteral("Page %1/%2").arg(p).arg(pages)), qPrintable(text));
     // Items in order, with their legal numbers; the note below its item.
     const QStringList expected { QStringLiteral("1. Garden"), QStringLiteral("1.1. Seeds"),
-        QStringLiteral("1.2. Soil"), QStringLiteral("Ask about clay"),
-        QStringLiteral("1.3. Fence"), QStringLiteral("2. Kitchen"), QStringLiteral("2.1. Tiles"),
-        QStringLiteral("3. row1"), QStringLiteral("82. row80") };
+        QStringLiteral("1.2. Soil"), QStringLiteral("Ask about clay"), QStringLiteral("1.3. Fence"),
+        QStringLiteral("2. Kitchen"), QStringLiteral("2.1. Tiles"), QStringLiteral("3. row1"),
+        QStringLiteral("82. row80") };
     qsizetype at = 0;
     for (const QString &piece : expected) {
         const QRegularExpression re(QRegularExpression::escape(piece).replace(
@@ -388,8 +389,7 @@ void tst_OutlinePrinter::pdfHoldsTitleItemsAndFooters()
         at = m.capturedEnd();
     }
     // The last page's text is its own: the footer and the last rows.
-    const QString last = PdfText(pdf,
-        QStringLiteral("-f %1 -l %1").arg(pages));
+    const QString last = PdfText(pdf, QStringLiteral("-f %1 -l %1").arg(pages));
     QVERIFY(last.contains(QStringLiteral("Page %1/%1").arg(pages)));
     QVERIFY(last.contains(QStringLiteral("row80")));
     QVERIFY(!last.contains(QStringLiteral("Garden")));
@@ -428,9 +428,37 @@ void tst_OutlinePrinter::outlineFilePrintsWithoutAWindow()
     text = PdfText(pdf);
     QVERIFY(text.indexOf(QStringLiteral("Booked")) > text.indexOf(QStringLiteral("Hotel")));
 
-    QVERIFY(!PrintOutlineFile(QDir(dir.path()).filePath(QStringLiteral("none.kxo")), pdf,
-        QString(), nullptr, CPrintPreferences(), &error));
+    QVERIFY(!PrintOutlineFile(QDir(dir.path()).filePath(QStringLiteral("none.kxo")), pdf, QString(),
+        nullptr, CPrintPreferences(), &error));
     QVERIFY(error.contains(QStringLiteral("none.kxo")));
+}
+
+void tst_OutlinePrinter::previewShowsThePagesOfThePdf()
+{
+    COutlineMan man;
+    MakeOutline(man, "Garden+ (Seeds Soil) " + Items(90, "row"));
+    man.GetDB()->SetOutlineTitle(kx_gen::_String("Preview"));
+    CAppPrinterSettings page;
+    page.m_nPaperSize = 1; // Letter
+    CPrintOptions options;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QPrintPreviewWidget preview(&printer);
+    int printed = 0;
+    connect(&preview, &QPrintPreviewWidget::paintRequested, this, [&](QPrinter *target) {
+        QString error;
+        printed += PrintOutline(man, TestFont(), options, page, *target, &error) ? 1 : 0;
+    });
+    preview.resize(700, 900);
+    preview.show();
+    preview.updatePreview();
+    QVERIFY(printed >= 1);
+    COutlinePrinter pages(man, TestFont(), options);
+    QVERIFY(pages.Layout(kLetter96, 96));
+    QCOMPARE(preview.pageCount(), pages.PageCount());
+    // To look at the preview: VELLACOR_KEEP_GRAB=preview.png
+    if (const char *keep = std::getenv("VELLACOR_KEEP_GRAB"))
+        preview.grab().save(QString::fromLocal8Bit(keep));
 }
 
 QTEST_MAIN(tst_OutlinePrinter)

@@ -16,8 +16,8 @@ CBmpAskDlg::CBmpAskDlg(QWidget *parent)
     setWindowTitle(ToQString(appstr::Get(appstr::kPictureViewer)));
     auto *text = new QLabel(ToQString(appstr::Get(appstr::kClipboardTooBig)), this);
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *clip
-        = buttons->addButton(ToQString(appstr::Get(appstr::kClipButton)), QDialogButtonBox::AcceptRole);
+    QPushButton *clip = buttons->addButton(
+        ToQString(appstr::Get(appstr::kClipButton)), QDialogButtonBox::AcceptRole);
     QPushButton *shrink = buttons->addButton(
         ToQString(appstr::Get(appstr::kShrinkButton)), QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);

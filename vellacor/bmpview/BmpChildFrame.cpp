@@ -114,8 +114,8 @@ CBmpChildFrame::CBmpChildFrame(
     UpdateActions();
     resize(360, 320);
     const QWidget *anchor = mainWindow ? mainWindow->window() : nullptr;
-    const QRect area = anchor ? anchor->geometry()
-                              : (screen() ? screen()->availableGeometry() : QRect());
+    const QRect area
+        = anchor ? anchor->geometry() : (screen() ? screen()->availableGeometry() : QRect());
     if (area.isValid())
         move(area.center() - rect().center());
 }
@@ -170,8 +170,8 @@ void CBmpChildFrame::closeEvent(QCloseEvent *event)
     }
     m_bWroteBack = m_pView->Picture().WriteBack(m_Man, m_pNode);
     if (!m_bWroteBack)
-        QMessageBox::warning(this, AppText(appstr::kPictureErrorCaption),
-            AppText(appstr::kPictureConversionFailed));
+        QMessageBox::warning(
+            this, AppText(appstr::kPictureErrorCaption), AppText(appstr::kPictureConversionFailed));
     emit DrawingClosed(m_pNode);
     event->accept();
 }

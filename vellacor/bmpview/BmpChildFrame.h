@@ -20,8 +20,8 @@ class CBmpChildFrame : public QMainWindow {
 public:
     // `man` and `node` stay the caller's and must outlive the window; the
     // window deletes itself when closed.
-    CBmpChildFrame(COutlineMan &man, COutlineNode *node, QWidget *mainWindow,
-        CBmpView *view = nullptr);
+    CBmpChildFrame(
+        COutlineMan &man, COutlineNode *node, QWidget *mainWindow, CBmpView *view = nullptr);
     ~CBmpChildFrame() override;
 
     CBmpView *View() const { return m_pView; }

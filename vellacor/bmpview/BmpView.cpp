@@ -10,8 +10,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStandardPaths>
 
@@ -28,8 +28,8 @@ CBmpView::CBmpView(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
-        &CBmpView::PictureChanged);
+    connect(
+        QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CBmpView::PictureChanged);
 }
 
 bool CBmpView::LoadItem(const COutlineItem &item)
@@ -47,8 +47,8 @@ bool CBmpView::CanPaste() const
 
 bool CBmpView::Confirm(const QString &question)
 {
-    return QMessageBox::question(this, AppText(appstr::kPictureViewer), question,
-               QMessageBox::Yes | QMessageBox::No)
+    return QMessageBox::question(
+               this, AppText(appstr::kPictureViewer), question, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }
 

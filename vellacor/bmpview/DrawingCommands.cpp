@@ -18,14 +18,15 @@ CBmpChildFrame *RunEditDrawing(CZumraView &view, QWidget *mainWindow, COutlineNo
     CBmpChildFrame *frame = CBmpDoc::OpenDrawingEditor(*view.GetMan(), node, mainWindow);
     if (frame && fresh) {
         QPointer<CZumraView> target(&view);
-        QObject::connect(frame, &CBmpChildFrame::DrawingClosed, &view, [target](COutlineNode *item) {
-            if (!target)
-                return;
-            // A changed picture of an item that keeps its drawing sends no
-            // notification; its row is painted again all the same.
-            target->WrapItem(item, true);
-            target->viewport()->update();
-        });
+        QObject::connect(
+            frame, &CBmpChildFrame::DrawingClosed, &view, [target](COutlineNode *item) {
+                if (!target)
+                    return;
+                // A changed picture of an item that keeps its drawing sends no
+                // notification; its row is painted again all the same.
+                target->WrapItem(item, true);
+                target->viewport()->update();
+            });
     }
     return frame;
 }

@@ -86,8 +86,8 @@ HMEM ToPalmFormat(HMEM dib, const TPalmTarget &target)
             MemFree(result);
             return nullptr;
         }
-        CPalmBmp::SetPalette(reinterpret_cast<RGBQUAD *>(reinterpret_cast<std::uint8_t *>(out)
-                                 + out->biSize),
+        CPalmBmp::SetPalette(
+            reinterpret_cast<RGBQUAD *>(reinterpret_cast<std::uint8_t *>(out) + out->biSize),
             target.m_nBits, true);
         MemReleasePtr(result);
     }
@@ -118,7 +118,8 @@ QSize CDrawingPicture::ProportionalFit(QSize size)
 {
     if (!IsOversized(size))
         return size;
-    const double factor = std::min(double(kMaxWidth) / size.width(), double(kMaxHeight) / size.height());
+    const double factor
+        = std::min(double(kMaxWidth) / size.width(), double(kMaxHeight) / size.height());
     return QSize(std::max(1, static_cast<int>(size.width() * factor)),
         std::max(1, static_cast<int>(size.height() * factor)));
 }

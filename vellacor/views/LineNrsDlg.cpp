@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr unsigned kSchemeTexts[] = { appstr::kSchemeNone, appstr::kSchemeNumeric,
-    appstr::kSchemeAlphabetic, appstr::kSchemeLegal, appstr::kSchemeRoman, appstr::kSchemeMixed,
-    appstr::kSchemeCustom };
+constexpr unsigned kSchemeTexts[]
+    = { appstr::kSchemeNone, appstr::kSchemeNumeric, appstr::kSchemeAlphabetic,
+          appstr::kSchemeLegal, appstr::kSchemeRoman, appstr::kSchemeMixed, appstr::kSchemeCustom };
 
 // The divider box's entries and the characters they stand for.
 constexpr char kDividers[] = { 0, '.', ')' };
@@ -64,7 +64,8 @@ CLineNrsDlg::CLineNrsDlg(const CNumbering &numbering, QWidget *parent)
 
     m_bFilling = true;
     m_pScheme->setCurrentIndex(DetectScheme(m_Numbering.m_Numbering));
-    const char *found = std::find(std::begin(kDividers), std::end(kDividers), m_Numbering.m_chDivider);
+    const char *found
+        = std::find(std::begin(kDividers), std::end(kDividers), m_Numbering.m_chDivider);
     m_pDivider->setCurrentIndex(found == std::end(kDividers) ? 0 : int(found - kDividers));
     m_bFilling = false;
     SchemeChanged();

@@ -21,8 +21,8 @@ namespace {
 
 int TwipsToLayout(int twips)
 {
-    return static_cast<int>(static_cast<long long>(std::max(twips, 0))
-        * COutlinePrinter::kLayoutDpi / 1440);
+    return static_cast<int>(
+        static_cast<long long>(std::max(twips, 0)) * COutlinePrinter::kLayoutDpi / 1440);
 }
 
 QPalette PrintPalette()
@@ -104,8 +104,8 @@ void COutlinePrinter::BuildEntries()
     COutlineNode *node = m_Options.m_pFirst ? m_Options.m_pFirst : m_Man.GetFirstVisible();
     if (m_Options.m_bPrintHidden && !m_Options.m_pFirst)
         node = m_Man.GetTree().GetFirstChild(nullptr);
-    for (; node; node = m_Options.m_bPrintHidden ? m_Man.GetNextInDocument(node)
-                                                 : m_Man.GetNextVisible(node)) {
+    for (; node; node
+         = m_Options.m_bPrintHidden ? m_Man.GetNextInDocument(node) : m_Man.GetNextVisible(node)) {
         m_Entries.push_back({ node, kText, MakeCopy(node, node->m_Item.m_Text.GetString()) });
         if (m_Options.m_bPrintNotes && node->m_Item.HasNote()) {
             COutlineNode *note = MakeCopy(node, node->m_Item.m_strNote);
@@ -166,8 +166,7 @@ bool COutlinePrinter::Layout(QSize paper, int dpi)
         std::end(numbering.m_Numbering), [](std::uint8_t s) { return s == kNumberNone; });
     layout.m_nWidth = std::max(page.width(), 1);
     m_Geometry.LayoutColumns();
-    if (page.width() <= layout.m_xText[0] + layout.m_nRightMargin
-        || page.height() < RowHeight())
+    if (page.width() <= layout.m_xText[0] + layout.m_nRightMargin || page.height() < RowHeight())
         return false;
 
     std::vector<CPrintExtent> extents;
@@ -199,14 +198,15 @@ void COutlinePrinter::PaintBlock(QPainter &painter, const CPrintBlock &block, in
             return;
         const int x = layout.m_xText[COutlineLayout::ClampLevel(item.m_nLevel)];
         QSize size = image.size();
-        size.scale(std::min(size.width(), m_rcPage.width() - x), block.m_nCount,
-            Qt::KeepAspectRatio);
+        size.scale(
+            std::min(size.width(), m_rcPage.width() - x), block.m_nCount, Qt::KeepAspectRatio);
         painter.drawImage(QRect(QPoint(x, top), size), image);
         return;
     }
     std::vector<COutlineRowSlot> rows;
     for (int r = 0; r < block.m_nCount; ++r)
-        rows.push_back({ COutlinePos(0, block.m_nFirst + r, entry.m_pCopy), top + r * RowHeight() });
+        rows.push_back(
+            { COutlinePos(0, block.m_nFirst + r, entry.m_pCopy), top + r * RowHeight() });
     COutlinePaintOptions options;
     options.m_Font = m_Font;
     options.m_Palette = PrintPalette();
@@ -231,10 +231,10 @@ void COutlinePrinter::PaintPage(QPainter &painter, int page) const
     painter.setPen(Qt::black);
     if (m_Options.m_bHeader) {
         painter.setFont(m_HeaderFont);
-        const QRect band(m_rcPage.left(), m_rcPage.top() - m_nHeaderHeight, m_rcPage.width(),
-            m_nHeaderHeight);
-        const QString title = QFontMetrics(m_HeaderFont).elidedText(Title(), Qt::ElideRight,
-            band.width());
+        const QRect band(
+            m_rcPage.left(), m_rcPage.top() - m_nHeaderHeight, m_rcPage.width(), m_nHeaderHeight);
+        const QString title
+            = QFontMetrics(m_HeaderFont).elidedText(Title(), Qt::ElideRight, band.width());
         painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
     }
     if (m_Options.m_bFooter) {

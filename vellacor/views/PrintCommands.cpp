@@ -134,9 +134,9 @@ bool PrintOutline(COutlineMan &man, const QFont &font, const CPrintOptions &opti
     }
     if (!outline.Print(printer)) {
         if (error)
-            *error = FormatPath(appstr::kPrintFailed, printer.outputFileName().isEmpty()
-                    ? printer.printerName()
-                    : printer.outputFileName());
+            *error = FormatPath(appstr::kPrintFailed,
+                printer.outputFileName().isEmpty() ? printer.printerName()
+                                                   : printer.outputFileName());
         return false;
     }
     return true;
@@ -148,7 +148,8 @@ bool PrintOutlineToPdf(COutlineMan &man, const QFont &font, const CPrintOptions 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    printer.setDocName(ToQString(man.IsOpen() ? man.GetDB()->GetOutlineTitle() : kx_gen::_String()));
+    printer.setDocName(
+        ToQString(man.IsOpen() ? man.GetDB()->GetOutlineTitle() : kx_gen::_String()));
     printer.setCreator(AppText(appstr::kAppName));
     return PrintOutline(man, font, options, page, printer, error);
 }
@@ -178,8 +179,8 @@ bool RunPrint(CZumraView &view, kx_gen::CAppRegistry &settings, CPrintPreference
     page.ApplyTo(printer);
 
     QPrintDialog dialog(&printer, &view);
-    QAbstractPrintDialog::PrintDialogOptions flags = QAbstractPrintDialog::PrintPageRange
-        | QAbstractPrintDialog::PrintShowPageSize;
+    QAbstractPrintDialog::PrintDialogOptions flags
+        = QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintShowPageSize;
     if (view.IsBlockSelection())
         flags |= QAbstractPrintDialog::PrintSelection;
     dialog.setOptions(flags);
@@ -201,8 +202,8 @@ bool RunPrint(CZumraView &view, kx_gen::CAppRegistry &settings, CPrintPreference
     prefs.m_bPrintHidden = hidden->isChecked();
     prefs.m_bPrintNotes = notes->isChecked();
 
-    CPrintOptions options = PrintOptionsOf(
-        view, page, prefs, dialog.printRange() == QAbstractPrintDialog::Selection);
+    CPrintOptions options
+        = PrintOptionsOf(view, page, prefs, dialog.printRange() == QAbstractPrintDialog::Selection);
     if (dialog.printRange() == QAbstractPrintDialog::PageRange) {
         options.m_nFromPage = printer.fromPage();
         options.m_nToPage = printer.toPage();
@@ -217,8 +218,8 @@ bool RunPrint(CZumraView &view, kx_gen::CAppRegistry &settings, CPrintPreference
     return printed;
 }
 
-void RunPrintPreview(CZumraView &view, kx_gen::CAppRegistry &settings,
-    const CPrintPreferences &prefs)
+void RunPrintPreview(
+    CZumraView &view, kx_gen::CAppRegistry &settings, const CPrintPreferences &prefs)
 {
     if (!view.IsReady())
         return;
@@ -230,11 +231,10 @@ void RunPrintPreview(CZumraView &view, kx_gen::CAppRegistry &settings,
     QPrintPreviewDialog preview(&printer, &view);
     preview.setWindowTitle(AppText(appstr::kPrintPreviewCaption));
     bool reported = false;
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-        [&](QPrinter *target) {
+    QObject::connect(
+        &preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter *target) {
             QString error;
-            if (!PrintOutline(*view.GetMan(), view.GetOutlineFont(), options, page, *target,
-                    &error)
+            if (!PrintOutline(*view.GetMan(), view.GetOutlineFont(), options, page, *target, &error)
                 && !reported && !error.isEmpty()) {
                 reported = true;
                 ReportError(&view, error);

@@ -39,8 +39,8 @@ bool RunPageSetup(QWidget *parent, kx_gen::CAppRegistry &settings);
 // values when the user confirmed the dialog.
 bool RunPrint(CZumraView &view, kx_gen::CAppRegistry &settings, CPrintPreferences &prefs);
 // 57609: the preview window over the same pages.
-void RunPrintPreview(CZumraView &view, kx_gen::CAppRegistry &settings,
-    const CPrintPreferences &prefs);
+void RunPrintPreview(
+    CZumraView &view, kx_gen::CAppRegistry &settings, const CPrintPreferences &prefs);
 // File > Export to PDF: asks for a file and prints the whole outline into
 // it. True when the file was written.
 bool RunExportPdf(CZumraView &view, kx_gen::CAppRegistry &settings, const CPrintPreferences &prefs);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-bool PaginateEntries(const std::vector<CPrintExtent> &entries, int rowHeight, int pageHeight,
-    CPrintPages &pages)
+bool PaginateEntries(
+    const std::vector<CPrintExtent> &entries, int rowHeight, int pageHeight, CPrintPages &pages)
 {
     pages.clear();
     if (rowHeight <= 0 || pageHeight < rowHeight)

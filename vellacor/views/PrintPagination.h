@@ -27,8 +27,8 @@ using CPrintPages = std::vector<std::vector<CPrintBlock>>;
 // one taller than a page gets the page's height (it is scaled down when
 // printed). False, with `pages` empty, when not even one row fits on a
 // page: the margins leave no room.
-bool PaginateEntries(const std::vector<CPrintExtent> &entries, int rowHeight, int pageHeight,
-    CPrintPages &pages);
+bool PaginateEntries(
+    const std::vector<CPrintExtent> &entries, int rowHeight, int pageHeight, CPrintPages &pages);
 
 // The pages to print, from 1: with both 0 every page; otherwise the range
 // chosen (swapped when `to` < `from`; a `to` of 0 or less prints page 1)

@@ -80,8 +80,8 @@ void CAppPrinterSettings::ApplyTo(QPrinter &printer) const
             printer.setPrinterName(name);
     }
     if (m_nPaperSize == kUserPaper && m_nPaperLength > 0 && m_nPaperWidth > 0) {
-        printer.setPageSize(QPageSize(QSizeF(m_nPaperWidth / 10.0, m_nPaperLength / 10.0),
-            QPageSize::Millimeter));
+        printer.setPageSize(
+            QPageSize(QSizeF(m_nPaperWidth / 10.0, m_nPaperLength / 10.0), QPageSize::Millimeter));
     } else if (m_nPaperSize > 0) {
         const QPageSize::PageSizeId id = QPageSize::id(m_nPaperSize);
         if (id != QPageSize::Custom)
