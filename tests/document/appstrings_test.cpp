@@ -15,11 +15,11 @@ const unsigned kIds[] = { appstr::kDocTemplate, appstr::kNoDefaultPrinter, appst
     appstr::kUnfiled, appstr::kPageFooter, appstr::kSchemeNumeric, appstr::kSchemeMixed,
     appstr::kReallyDeleteNote, appstr::kSchemeCustom, appstr::kSelectNumberingScheme,
     appstr::kStyleNumeric, appstr::kStyleNone, appstr::kSchemeNone, appstr::kImageFilter,
-    appstr::kPictureViewer, appstr::kToolbarTitle, appstr::kSaveAsCaption,
-    appstr::kSaveChangesTo, appstr::kUnknownException, appstr::kCannotOpenFile,
-    appstr::kLineNumbersCaption, appstr::kLevelLabel, appstr::kPrintNotes,
-    appstr::kPageMarginsNoRoom, appstr::kDeleteDrawingQuestion, appstr::kPictureErrorCaption,
-    appstr::kFormatPalm2, appstr::kFormatWindows };
+    appstr::kPictureViewer, appstr::kToolbarTitle, appstr::kSaveAsCaption, appstr::kSaveChangesTo,
+    appstr::kUnknownException, appstr::kCannotOpenFile, appstr::kLineNumbersCaption,
+    appstr::kLevelLabel, appstr::kPrintNotes, appstr::kPageMarginsNoRoom,
+    appstr::kDeleteDrawingQuestion, appstr::kPictureErrorCaption, appstr::kFormatPalm2,
+    appstr::kFormatWindows };
 
 } // namespace
 

@@ -93,6 +93,7 @@ private slots:
     void knownOutlineFillsKnownPages();
     void entriesFollowNotesDrawingsAndHiddenItems();
     void numberedOutlinesPrintWithoutExpanders();
+    void hiddenItemsAreNumberedAsPrinted();
     void marginsWithoutRoomAreRefused();
     void pageSettingsRoundTrip();
     void pdfHoldsTitleItemsAndFooters();
@@ -268,6 +269,35 @@ void tst_OutlinePrinter::numberedOutlinesPrintWithoutExpanders()
     QVERIFY(printer.Layout(kLetter96, 96));
     QVERIFY(!printer.Geometry().Layout().m_bShowExpanders);
     QVERIFY(printer.Geometry().Layout().m_nLabelWidth[1] > 0);
+}
+
+void tst_OutlinePrinter::hiddenItemsAreNumberedAsPrinted()
+{
+    COutlineMan man;
+    MakeOutline(man, "a+ (x:b c (d e)) x:f g");
+    const std::uint8_t legal[10] = { 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 };
+    man.SetNumbering(legal);
+    man.SetShowChecked(false);
+    man.Renumber();
+    auto labels = [&man](bool hidden, COutlineNode *first = nullptr) {
+        CPrintOptions options;
+        options.m_bPrintHidden = hidden;
+        options.m_pFirst = first;
+        COutlinePrinter printer(man, TestFont(), options);
+        QStringList list;
+        for (int e = 0; e < static_cast<int>(printer.Entries().size()); ++e)
+            list << QString::fromStdString(
+                TextOf(printer.Entries()[e].m_pItem) + "=" + printer.EntryLabel(e));
+        return list.join(QLatin1Char(' '));
+    };
+    // The shown items keep the outline's numbers...
+    QCOMPARE(labels(false), QStringLiteral("a=1 c=1.1 g=2"));
+    // ...and printing the hidden ones numbers every printed item, so no
+    // two items share a number.
+    QCOMPARE(labels(true), QStringLiteral("a=1 b=1.1 c=1.2 d=1.2.1 e=1.2.2 f=2 g=3"));
+    QCOMPARE(labels(true, NodeOf(man, "d")), QStringLiteral("d=1.2.1 e=1.2.2 f=2 g=3"));
+    // The outline's own numbering is left as it was.
+    QCOMPARE(NodeOf(man, "g")->m_Item.m_nIndex, 1);
 }
 
 void tst_OutlinePrinter::marginsWithoutRoomAreRefused()

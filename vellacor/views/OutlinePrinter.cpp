@@ -66,6 +66,7 @@ COutlinePrinter::COutlinePrinter(COutlineMan &man, const QFont &font, const CPri
         m_Geometry.SetNumbering(numbering);
     }
     BuildEntries();
+    NumberEntries();
 }
 
 COutlinePrinter::~COutlinePrinter() = default;
@@ -93,7 +94,6 @@ COutlineNode *COutlinePrinter::MakeCopy(const COutlineNode *item, const kx_gen::
     copy.m_Item.m_bChecked = item->m_Item.m_bChecked;
     copy.m_Item.m_nIndex = item->m_Item.m_nIndex;
     copy.m_Item.m_Text.SetString(text);
-    m_CopyOf[&copy] = item;
     return &copy;
 }
 
@@ -119,16 +119,57 @@ void COutlinePrinter::BuildEntries()
     }
 }
 
+void COutlinePrinter::NumberEntries()
+{
+    std::unordered_map<const COutlineNode *, int> index;
+    auto indexOf = [&](const COutlineNode *node) {
+        if (!m_Options.m_bPrintHidden)
+            return static_cast<int>(node->m_Item.m_nIndex);
+        const auto found = index.find(node);
+        if (found != index.end())
+            return found->second;
+        // Siblings come before in document order, so the walk has seen
+        // them; an ancestor outside a printed selection counts afresh.
+        int n = 0;
+        for (const COutlineNode *prev = node->m_pPrev; prev; prev = prev->m_pPrev) {
+            const auto seen = index.find(prev);
+            if (seen != index.end()) {
+                n += seen->second + 1;
+                break;
+            }
+            ++n;
+        }
+        index.emplace(node, n);
+        return n;
+    };
+    const COutlineTree &tree = m_Man.GetTree();
+    int extents[COutlineLayout::kLevels] = {};
+    for (const CEntry &entry : m_Entries) {
+        if (entry.m_nKind != kText)
+            continue;
+        int indices[COutlineItem::kLevelCount];
+        int count = 0;
+        for (const COutlineNode *n = entry.m_pItem;
+             n && !tree.IsRoot(n) && count < COutlineItem::kLevelCount; n = n->m_pParent)
+            indices[count++] = indexOf(n);
+        const int level = COutlineLayout::ClampLevel(entry.m_pItem->m_Item.m_nLevel);
+        extents[level] = std::max(extents[level], indices[0]);
+        m_Labels[entry.m_pCopy] = FormatLabel(m_Geometry.Numbering(), level, indices, count);
+    }
+    m_Geometry.SetLevelExtents(extents);
+}
+
 std::string COutlinePrinter::LabelOf(const COutlineNode *copy) const
 {
-    const auto found = m_CopyOf.find(copy);
-    if (found == m_CopyOf.end())
+    const auto found = m_Labels.find(copy);
+    return found == m_Labels.end() ? std::string() : found->second;
+}
+
+std::string COutlinePrinter::EntryLabel(int entry) const
+{
+    if (entry < 0 || entry >= static_cast<int>(m_Entries.size()))
         return std::string();
-    int indices[COutlineItem::kLevelCount];
-    int count = 0;
-    m_Man.GetIndexPath(found->second, indices, count);
-    return FormatLabel(m_Geometry.Numbering(),
-        COutlineLayout::ClampLevel(found->second->m_Item.m_nLevel), indices, count);
+    return LabelOf(m_Entries[static_cast<std::size_t>(entry)].m_pCopy);
 }
 
 bool COutlinePrinter::Layout(QPrinter &printer)

@@ -82,6 +82,9 @@ public:
     int RowHeight() const { return m_Geometry.RowHeight(); }
     const COutlineGeometry &Geometry() const { return m_Geometry; }
     QString Title() const;
+    // The numbering label printed for an entry (empty for notes and
+    // drawings, and without numbering).
+    std::string EntryLabel(int entry) const;
 
     // Paints page `page` (from 1) onto a painter whose device has the dpi
     // given to Layout, its origin at the paper's top-left corner.
@@ -97,6 +100,10 @@ private:
     void BuildEntries();
     COutlineNode *MakeCopy(const COutlineNode *item, const kx_gen::_String &text);
     std::string LabelOf(const COutlineNode *copy) const;
+    // Numbers the printed items: among all their siblings when hidden items
+    // are printed (the outline numbers only the shown ones), else as the
+    // outline does; labels and the largest index of each level follow.
+    void NumberEntries();
     void PaintBlock(QPainter &painter, const CPrintBlock &block, int top) const;
 
     COutlineMan &m_Man;
@@ -106,8 +113,8 @@ private:
     std::unique_ptr<CQtMeasureDC> m_pDC;
     COutlineGeometry m_Geometry;
     std::deque<COutlineNode> m_Copies;
-    // The item each copy was made from, by copy.
-    std::unordered_map<const COutlineNode *, const COutlineNode *> m_CopyOf;
+    // The label of each text copy.
+    std::unordered_map<const COutlineNode *, std::string> m_Labels;
     std::unordered_set<const COutlineNode *> m_Notes;
     std::vector<CEntry> m_Entries;
     CPrintPages m_Pages;
