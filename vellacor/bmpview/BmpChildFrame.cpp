@@ -8,8 +8,10 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cstdio>
@@ -120,13 +122,7 @@ CBmpChildFrame::CBmpChildFrame(
         move(area.center() - rect().center());
 }
 
-CBmpChildFrame::~CBmpChildFrame()
-{
-    if (m_pMainWindow) {
-        m_pMainWindow->activateWindow();
-        m_pMainWindow->setFocus();
-    }
-}
+CBmpChildFrame::~CBmpChildFrame() = default;
 
 QAction *CBmpChildFrame::AddAction(int id, unsigned text, QKeySequence key)
 {
@@ -174,4 +170,15 @@ void CBmpChildFrame::closeEvent(QCloseEvent *event)
             this, AppText(appstr::kPictureErrorCaption), AppText(appstr::kPictureConversionFailed));
     emit DrawingClosed(m_pNode);
     event->accept();
+    // The main window takes the focus back once this window is gone and
+    // no longer blocks it.
+    if (m_pMainWindow) {
+        QPointer<QWidget> main(m_pMainWindow);
+        QTimer::singleShot(0, m_pMainWindow, [main] {
+            if (main) {
+                main->activateWindow();
+                main->setFocus();
+            }
+        });
+    }
 }

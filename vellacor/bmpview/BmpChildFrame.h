@@ -19,7 +19,9 @@ class CBmpChildFrame : public QMainWindow {
 
 public:
     // `man` and `node` stay the caller's and must outlive the window; the
-    // window deletes itself when closed.
+    // window deletes itself when closed. Only closing writes the result
+    // back: whoever ends the program with an editor open closes it first
+    // (CBmpDoc::Current()).
     CBmpChildFrame(
         COutlineMan &man, COutlineNode *node, QWidget *mainWindow, CBmpView *view = nullptr);
     ~CBmpChildFrame() override;
