@@ -6,7 +6,7 @@
 #include "PrintCommands.h"
 #include "PrinterSettings.h"
 #include "QtImages.h"
-#include "ViewTestSupport.h"
+#include "ViewFixture.h"
 
 #include "kx_gen/AppRegistry.h"
 #include "kx_gen/OutlineDB.h"
@@ -99,6 +99,7 @@ private slots:
     void pdfHoldsTitleItemsAndFooters();
     void outlineFilePrintsWithoutAWindow();
     void previewShowsThePagesOfThePdf();
+    void viewSelectionAndCheckBoxModeReachThePrinter();
 };
 
 void tst_OutlinePrinter::rowsSplitAndPicturesStayWhole()
@@ -489,6 +490,37 @@ void tst_OutlinePrinter::previewShowsThePagesOfThePdf()
     // To look at the preview: VELLACOR_KEEP_GRAB=preview.png
     if (const char *keep = std::getenv("VELLACOR_KEEP_GRAB"))
         preview.grab().save(QString::fromLocal8Bit(keep));
+}
+
+void tst_OutlinePrinter::viewSelectionAndCheckBoxModeReachThePrinter()
+{
+    CViewFixture f;
+    f.Open("one two three four");
+    CZumraView &view = f.View();
+    view.SetSelection(COutlinePos(0, 0, f.Node("two")), COutlinePos(2, 0, f.Node("three")));
+    QVERIFY(view.IsBlockSelection());
+    CAppPrinterSettings page;
+    page.m_nLeftMargin = 1000;
+    CPrintPreferences prefs;
+    prefs.m_bPrintNotes = true;
+    CPrintOptions options = PrintOptionsOf(view, page, prefs, true);
+    QCOMPARE(options.m_pFirst, f.Node("two"));
+    QCOMPARE(options.m_pLast, f.Node("three"));
+    QCOMPARE(options.m_nMargins[0], 1000);
+    QVERIFY(options.m_bPrintNotes);
+    QVERIFY(options.m_bShowCheckBoxes);
+    COutlinePrinter printer(f.m_Man, view.GetOutlineFont(), options);
+    QCOMPARE(printer.Entries().size(), std::size_t(2));
+    // Without "Selection" chosen the whole outline prints; hidden check
+    // boxes stay hidden on paper.
+    view.ApplyCheckMode(CZumraView::kHideCheckBoxes);
+    options = PrintOptionsOf(view, page, prefs, false);
+    QVERIFY(!options.m_pFirst);
+    QVERIFY(!options.m_bShowCheckBoxes);
+    COutlinePrinter all(f.m_Man, view.GetOutlineFont(), options);
+    QCOMPARE(all.Entries().size(), std::size_t(4));
+    QVERIFY(all.Layout(kLetter96, 96));
+    QVERIFY(!all.Geometry().Layout().m_bShowCheckBoxes);
 }
 
 QTEST_MAIN(tst_OutlinePrinter)
