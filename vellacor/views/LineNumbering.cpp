@@ -2,6 +2,36 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+
+namespace {
+
+constexpr std::uint8_t kSchemes[kSchemeCustom][10] = {
+    { 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 },
+    { 4, 4, 4, 4, 4, 4, 4, 4, 4, 0 },
+    { 3, 2, 3, 2, 3, 2, 3, 2, 3, 0 },
+    { 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 },
+    { 6, 5, 6, 5, 6, 5, 6, 5, 6, 0 },
+    { 6, 3, 4, 2, 5, 3, 4, 2, 5, 0 },
+};
+
+} // namespace
+
+bool SchemeStyles(int scheme, std::uint8_t *styles)
+{
+    if (scheme < 0 || scheme >= kSchemeCustom || !styles)
+        return false;
+    std::copy(std::begin(kSchemes[scheme]), std::end(kSchemes[scheme]), styles);
+    return true;
+}
+
+int DetectScheme(const std::uint8_t *styles)
+{
+    for (int scheme = 0; scheme < kSchemeCustom; ++scheme)
+        if (std::equal(styles, styles + 4, kSchemes[scheme]))
+            return scheme;
+    return kSchemeCustom;
+}
 
 std::string AlphaLabel(int index, bool upper)
 {

@@ -31,6 +31,26 @@ struct CNumbering {
     }
 };
 
+// The predefined schemes of the Line numbers dialog, in its order; the
+// last stands for styles chosen level by level.
+enum ENumberingScheme : int {
+    kSchemeNone = 0,
+    kSchemeNumeric = 1,
+    kSchemeAlphabetic = 2,
+    kSchemeLegal = 3,
+    kSchemeRoman = 4,
+    kSchemeMixed = 5,
+    kSchemeCustom = 6,
+};
+
+// The ten styles of a predefined scheme (0 to 5) into `styles`; false, and
+// `styles` untouched, for any other scheme. The tenth level is never
+// numbered by a predefined scheme.
+bool SchemeStyles(int scheme, std::uint8_t *styles);
+// The first predefined scheme whose first four levels match; kSchemeCustom
+// when none does. The deeper levels do not decide.
+int DetectScheme(const std::uint8_t *styles);
+
 // Bijective base 26 of index + 1: a..z, aa, ab, ...
 std::string AlphaLabel(int index, bool upper);
 // Subtractive Roman numerals; empty for 0 or less.

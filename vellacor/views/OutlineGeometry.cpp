@@ -100,7 +100,7 @@ void COutlineGeometry::MeasureLabels()
 {
     int extents[COutlineLayout::kLevels];
     for (int l = 0; l < COutlineLayout::kLevels; ++l)
-        extents[l] = m_pMan ? m_pMan->GetLevelExtent(l) : 0;
+        extents[l] = m_bOwnExtents ? m_nExtents[l] : (m_pMan ? m_pMan->GetLevelExtent(l) : 0);
     for (int l = 0; l < COutlineLayout::kLevels; ++l) {
         if (!m_bLevelDirty[l])
             continue;
@@ -122,6 +122,24 @@ void COutlineGeometry::MeasureLabels()
         else
             width = measured;
     }
+}
+
+void COutlineGeometry::SetLevelExtents(const int *extents)
+{
+    m_bOwnExtents = extents != nullptr;
+    if (extents)
+        std::copy(extents, extents + COutlineLayout::kLevels, m_nExtents);
+    std::fill(std::begin(m_bLevelDirty), std::end(m_bLevelDirty), true);
+    m_bLayoutDirty = true;
+}
+
+void COutlineGeometry::LayoutColumns()
+{
+    std::fill(std::begin(m_bLevelDirty), std::end(m_bLevelDirty), true);
+    MeasureLabels();
+    m_Layout.ComputeColumns();
+    std::fill(std::begin(m_bLevelDirty), std::end(m_bLevelDirty), false);
+    m_bLayoutDirty = false;
 }
 
 int COutlineGeometry::RecalcLayout()

@@ -90,6 +90,14 @@ public:
     // that changed. Returns the content width.
     int RecalcLayout();
     int MinimumWidth() const;
+    // Measures the labels of dirty levels and places the columns at the
+    // content width as it stands, wrapping nothing: for a layout whose rows
+    // are copies of the items (printing), which wraps them itself.
+    void LayoutColumns();
+    // The largest index of each level that labels are measured for, in
+    // place of the outline's own (printed copies are numbered by what is
+    // printed); null goes back to the outline's.
+    void SetLevelExtents(const int *extents);
     // Re-wraps one item to its available width: every paragraph with `all`,
     // else the stale ones.
     void WrapItem(COutlineNode *node, bool all);
@@ -179,6 +187,8 @@ private:
     CTextFont m_Font;
     const CMeasureDC *m_pDC = nullptr;
     CNumbering m_Numbering;
+    int m_nExtents[COutlineLayout::kLevels] = {};
+    bool m_bOwnExtents = false;
     bool m_bLevelDirty[COutlineLayout::kLevels];
     bool m_bLayoutDirty = true;
     int m_nRowHeight = 19;

@@ -57,7 +57,7 @@ void DrawRun(QPainter &painter, const COutlineGeometry &g, const char *text, int
 }
 
 void PaintSymbols(QPainter &painter, const COutlineGeometry &g, const COutlineNode *node, int top,
-    const QPalette &palette)
+    const QPalette &palette, bool bulletsOnly)
 {
     const COutlineItem &item = node->m_Item;
     const CDrawTools &tools = CDrawTools::Get();
@@ -66,10 +66,13 @@ void PaintSymbols(QPainter &painter, const COutlineGeometry &g, const COutlineNo
             item.m_bChecked ? CDrawTools::kCheckTicked : CDrawTools::kCheckEmpty,
             g.SymbolBoxAt(node, COutlineHit::kCheckBox, top), palette);
     }
-    int expander = CDrawTools::kBullet;
-    if (g.Man()->HasVisibleChildren(node))
-        expander = item.m_bExpanded ? CDrawTools::kExpanded : CDrawTools::kCollapsed;
-    tools.DrawImage(painter, expander, g.SymbolBoxAt(node, COutlineHit::kExpander, top), palette);
+    if (g.Layout().m_bShowExpanders) {
+        int expander = CDrawTools::kBullet;
+        if (!bulletsOnly && g.Man()->HasVisibleChildren(node))
+            expander = item.m_bExpanded ? CDrawTools::kExpanded : CDrawTools::kCollapsed;
+        tools.DrawImage(
+            painter, expander, g.SymbolBoxAt(node, COutlineHit::kExpander, top), palette);
+    }
     if (item.HasNote())
         tools.DrawImage(
             painter, CDrawTools::kNote, g.SymbolBoxAt(node, COutlineHit::kNote, top), palette);
@@ -101,13 +104,19 @@ void PaintOutlineRows(QPainter &painter, const COutlineGeometry &g,
         bottom = top + rowHeight;
         painter.fillRect(QRect(0, top, width, rowHeight), o.m_crBack);
 
-        if (row.m_nRow == 0) {
-            PaintSymbols(painter, g, node, top, o.m_Palette);
+        const bool bare = o.m_pBareItems && o.m_pBareItems->count(node);
+        if (row.m_nRow == 0 && !bare) {
+            PaintSymbols(painter, g, node, top, o.m_Palette, bool(o.m_LabelOf));
             if (g.Numbering().Style(level) != kNumberNone) {
-                int indices[COutlineItem::kLevelCount];
-                int count = 0;
-                g.Man()->GetIndexPath(node, indices, count);
-                const std::string label = FormatLabel(g.Numbering(), level, indices, count);
+                std::string label;
+                if (o.m_LabelOf) {
+                    label = o.m_LabelOf(node);
+                } else {
+                    int indices[COutlineItem::kLevelCount];
+                    int count = 0;
+                    g.Man()->GetIndexPath(node, indices, count);
+                    label = FormatLabel(g.Numbering(), level, indices, count);
+                }
                 painter.setPen(o.m_crText);
                 painter.drawText(
                     QPoint(layout.m_xLabel[level], baseline), ToQString(label.c_str()));

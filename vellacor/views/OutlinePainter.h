@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QPalette>
 
+#include <functional>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -29,6 +31,12 @@ struct COutlinePaintOptions {
     bool m_bPaintSelection = true;
     COutlinePos m_Caret;
     bool m_bShowCaret = false;
+    // Printed rows are copies of the items: their labels come from here
+    // instead of the tree, and every item gets the round bullet whatever
+    // its children. Unset on the screen.
+    std::function<std::string(const COutlineNode *)> m_LabelOf;
+    // Items whose rows carry neither symbols nor a label (printed notes).
+    const std::unordered_set<const COutlineNode *> *m_pBareItems = nullptr;
     // Width of the rows and height to fill, in content pixels.
     int m_nWidth = 0;
     int m_nHeight = 0;
