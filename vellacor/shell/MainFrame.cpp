@@ -7,9 +7,12 @@
 #include "Commands.h"
 #include "DocTitleBar.h"
 #include "ExchangeCommands.h"
+#include "LineNrsDlg.h"
 #include "OutlineDoc.h"
 #include "PreferencesDlg.h"
+#include "PrintCommands.h"
 #include "User.h"
+#include "ZumraView.h"
 
 #include "kx_gen/PathUtils.h"
 
@@ -112,6 +115,16 @@ void MainFrame::createMenus()
     });
     exportMenu->addActions({ m_pExportPdb, m_pExportWord });
     fileMenu->addSeparator();
+    fileMenu->addAction(make(cmd::kPageSetup, [this] {
+        if (m_pContext)
+            RunPageSetup(this, m_pContext->Settings());
+    }));
+    for (int command : { cmd::kPrintPreview, cmd::kPrint, cmd::kExportPdf }) {
+        QAction *action = make(command, [this, command] { Print(command); });
+        m_ViewActions << action;
+        fileMenu->addAction(action);
+    }
+    fileMenu->addSeparator();
     fileMenu->addAction(make(cmd::kAppExit, &QWidget::close));
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
@@ -119,12 +132,48 @@ void MainFrame::createMenus()
     editMenu->addAction(m_pEditCategories);
     editMenu->addSeparator();
     editMenu->addAction(make(cmd::kPreferences, &MainFrame::EditPreferences));
+
+    QMenu *outlineMenu = menuBar()->addMenu(tr("&Outline"));
+    QAction *numbers = make(cmd::kLineNumbers, [this] {
+        if (CZumraView *view = activeView())
+            RunLineNumbersCommand(*view);
+    });
+    m_ViewActions << numbers;
+    outlineMenu->addAction(numbers);
 }
 
 CChildFrame *MainFrame::activeFrame() const
 {
     QMdiSubWindow *window = m_pMdiArea->activeSubWindow();
     return window ? qobject_cast<CChildFrame *>(window->widget()) : nullptr;
+}
+
+CZumraView *MainFrame::activeView() const
+{
+    CChildFrame *frame = activeFrame();
+    return frame ? frame->view() : nullptr;
+}
+
+void MainFrame::Print(int command)
+{
+    CZumraView *view = activeView();
+    if (!view || !m_pContext)
+        return;
+    CPreferences &preferences = m_pContext->Preferences();
+    CPrintPreferences print;
+    print.m_bPrintHidden = preferences.m_bPrintHiddenItems;
+    print.m_bPrintNotes = preferences.m_bPrintNotes;
+    kx_gen::CAppRegistry &settings = m_pContext->Settings();
+    if (command == cmd::kPrintPreview) {
+        RunPrintPreview(*view, settings, print);
+    } else if (command == cmd::kExportPdf) {
+        RunExportPdf(*view, settings, print);
+    } else if (RunPrint(*view, settings, print)) {
+        // The print dialog's own choices become the preferences' next time.
+        preferences.m_bPrintHiddenItems = print.m_bPrintHidden;
+        preferences.m_bPrintNotes = print.m_bPrintNotes;
+        preferences.SavePreferences(settings);
+    }
 }
 
 COutlineDoc *MainFrame::activeDocument() const
@@ -159,6 +208,8 @@ void MainFrame::UpdateActions()
         = document && (document->IsModified() || !document->GetPathName().IsEmpty());
     m_pExportPdb->setEnabled(exportable && haveContext && m_pContext->IsPalmMode());
     m_pExportWord->setEnabled(exportable);
+    for (QAction *action : m_ViewActions)
+        action->setEnabled(activeFrame() != nullptr);
     m_pSaveAll->setEnabled(haveContext);
     CUser *user = haveContext ? m_pContext->ActiveUser() : nullptr;
     m_pEditCategories->setEnabled(user && user->GetCategories());

@@ -67,6 +67,9 @@ private:
     QAction *m_pEditCategories = nullptr;
     QAction *m_pExportPdb = nullptr;
     QAction *m_pExportWord = nullptr;
+    QList<QAction *> m_ViewActions;
+    class CZumraView *activeView() const;
+    void Print(int command);
     CExchangeCommands *m_pExchange = nullptr;
     QTimer m_AutoSave;
     // Held while documents are being saved; an auto-save tick waits for it.

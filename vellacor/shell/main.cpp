@@ -1,6 +1,7 @@
 #include "AppContext.h"
 #include "MainFrame.h"
 #include "PalmLibrary.h"
+#include "PrintCommands.h"
 #include "QtPrompter.h"
 #include "ScreenshotOption.h"
 
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -23,12 +26,48 @@ int main(int argc, char *argv[])
         QStringLiteral("Render the main window to the PNG file <file> after start-up and exit."),
         QStringLiteral("file"));
     parser.addOption(screenshotOption);
+    QCommandLineOption pdfOption(QStringLiteral("print-to-pdf"),
+        QStringLiteral("Print the outline <file> to the PDF document <pdf> and exit."),
+        QStringLiteral("pdf"));
+    parser.addOption(pdfOption);
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("An outline to open."), QStringLiteral("[file]"));
-    parser.process(app);
+    // The desktop's print commands: "/p FILE" prints on the default
+    // printer, "/pt FILE PRINTER ..." on the named one, without a window.
+    QStringList arguments = QApplication::arguments();
+    QString printFile;
+    QString printer;
+    const qsizetype print = arguments.indexOf(QStringLiteral("/p"));
+    const qsizetype printTo = arguments.indexOf(QStringLiteral("/pt"));
+    if (print > 0 && print + 1 < arguments.size()) {
+        printFile = arguments.at(print + 1);
+        arguments.remove(print, 2);
+    } else if (printTo > 0 && printTo + 2 < arguments.size()) {
+        printFile = arguments.at(printTo + 1);
+        printer = arguments.at(printTo + 2);
+        arguments.remove(printTo, std::min<qsizetype>(5, arguments.size() - printTo));
+    }
+    parser.process(arguments);
 
     kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
     kx_gen::CAppRegistry settings("Larkwell", "Idealoom");
+    const QString pdf = parser.value(pdfOption);
+    if (!printFile.isEmpty() || !pdf.isEmpty()) {
+        const QString file = printFile.isEmpty() && !parser.positionalArguments().isEmpty()
+            ? parser.positionalArguments().first()
+            : printFile;
+        CPreferences preferences;
+        preferences.LoadPreferences(settings);
+        CPrintPreferences options;
+        options.m_bPrintHidden = preferences.m_bPrintHiddenItems;
+        options.m_bPrintNotes = preferences.m_bPrintNotes;
+        QString error;
+        if (!PrintOutlineFile(file, pdf, printer, &settings, options, &error)) {
+            std::fprintf(stderr, "vellacor: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
     CQtPrompter prompter;
     CAppContext context(prompter, settings);
     MainFrame frame(&context);
