@@ -65,6 +65,9 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
 
 MainFrame::~MainFrame()
 {
+    // The document area outlives our members while Qt destroys the children:
+    // it must not call back into them.
+    disconnect(m_pMdiArea, nullptr, this, nullptr);
     if (m_pContext)
         m_pContext->m_onCategoryChanged = nullptr;
 }
