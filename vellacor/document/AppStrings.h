@@ -19,16 +19,20 @@ enum Id : unsigned {
     kCategoryNameInvalid = 160,
     kCannotRenameUnfiled = 161,
     kCategoryRenamedInfo = 171,
+    kConflictsReadOnly = 172,
     kEnterValidFileName = 173,
     kEditCategoriesItem = 175,
     kMaxCategoriesOnSave = 177,
+    kDeleteCheckedQuestion = 178,
     kTemplateDocTemplate = 180,
     kDeleteCategoryQuestion = 191,
     kUnknownDatabaseError = 192,
     kTemplateTitleLabel = 207,
     kNoteFor = 215,
     kUnfiled = 234,
+    kDeleteSelectedItems = 247,
     kReallyDeleteNote = 254,
+    // 32777 to 57644: the outline view's menu texts, keyed by command id.
     kSaveAsCaption = 61441,
     kOutlineExtension = 61455,
     kTemplateExtension = 61456,
@@ -63,6 +67,8 @@ enum Id : unsigned {
     kCannotOpenFile,
     kDeleteFileCaption,
     kArchiveLabel,
+    kNoteMenu,
+    kDrawingMenu,
 };
 
 // The text of `id`; an empty string for an id the table lacks.
