@@ -91,8 +91,10 @@ public:
                 Character(static_cast<unsigned char>(c));
             }
         }
+        // A last paragraph without its end keeps the indent it was written
+        // with, not that of the groups closed after it.
         if (!m_Current.m_strText.empty())
-            EndParagraph();
+            m_Result.m_Paragraphs.push_back(std::move(m_Current));
         return std::move(m_Result);
     }
 

@@ -301,8 +301,26 @@ bool COutlineEditView::PastePlainText(const QString &text, COutlinePos *caret)
     const CTextPos to = ParaOf(m_SelEnd.m_pItem == node ? m_SelEnd : m_Caret);
     COutlineNode *endNode = node;
     CTextPos end = from;
-    if (!m_pMan->PasteTextLines(node, from, to, bytes, &endNode, &end))
+    if (m_pHost && m_pHost->PasteInSingleNode()) {
+        // One item: every line break becomes a paragraph break.
+        std::string joined;
+        joined.reserve(bytes.size() + 16);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const char c = bytes[i];
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                continue;
+            if (c == '\n' || c == '\r')
+                joined += "\r\n";
+            else
+                joined += c;
+        }
+        if (!(from == to))
+            m_pMan->DeleteText(node, from, to);
+        if (!m_pMan->InsertText(node, from, kx_gen::_String(std::move(joined)), &end))
+            return false;
+    } else if (!m_pMan->PasteTextLines(node, from, to, bytes, &endNode, &end)) {
         return false;
+    }
     m_Geometry.InvalidateRows();
     if (endNode) {
         WrapItem(endNode, false);
