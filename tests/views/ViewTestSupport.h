@@ -71,7 +71,7 @@ public:
         m_Questions << text;
         return m_bAnswerYes;
     }
-    void ShowStatusMessage(const QString &text) override { m_StatusMessages << text; }
+    void CharacterRefused(const QString &character) override { m_StatusMessages << character; }
     bool EditNote(const QString &, QString *note) override
     {
         if (!m_bNoteOk)

@@ -356,7 +356,7 @@ void COutlineEditView::RefuseCharacter(const QString &character)
 {
     QApplication::beep();
     if (m_pHost)
-        m_pHost->ShowStatusMessage(AppText(appstr::kUnsupportedCharacter).arg(character));
+        m_pHost->CharacterRefused(character);
 }
 
 void COutlineEditView::TypeChar(unsigned char ch)

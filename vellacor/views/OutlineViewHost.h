@@ -49,9 +49,9 @@ public:
     // Asks a question with Yes and No; true for Yes. The default asks in a
     // message box.
     virtual bool AskYesNo(const QString &text);
-    // A passing message for the status bar (a refused character). The
-    // default ignores it.
-    virtual void ShowStatusMessage(const QString &text) { (void)text; }
+    // A typed or pasted character cannot be stored in the outline (the view
+    // has beeped): the status bar says which. The default ignores it.
+    virtual void CharacterRefused(const QString &character) { (void)character; }
     // The note dialog for an item whose text is `itemText`: true after OK
     // with a change, the new note in `*note` (empty: delete it).
     virtual bool EditNote(const QString &itemText, QString *note)
