@@ -43,6 +43,7 @@ private slots:
     void conflictsRefuseEditing();
     void statusShowsRowAndColumn();
     void undoTextNamesTheCommand();
+    void rowTotalsFollowInsertsAndRemovals();
 };
 
 void tst_OutlineEditView::enterSplitsAtTheCaret()
@@ -366,6 +367,49 @@ void tst_OutlineEditView::undoTextNamesTheCommand()
     QVERIFY(f.View().RunCommand(kUndo));
     f.View().UpdateCommandStates();
     QCOMPARE(f.View().Action(kRedo)->text(), QStringLiteral("&Redo ") + ToQString(label));
+}
+
+void tst_OutlineEditView::rowTotalsFollowInsertsAndRemovals()
+{
+    // Items come and go without counting every row again; the totals and
+    // the top row's number must stay what a count gives.
+    std::string line;
+    for (int i = 0; i < 30; ++i)
+        line += "i" + std::to_string(i) + (i == 3 ? "+ (c1 c2) " : " ");
+    CViewFixture f;
+    f.Open(line);
+    COutlineGeometry &g = f.View().Geometry();
+    f.View().ScrollToRow(12);
+    const auto check = [&] {
+        const int total = g.TotalRows();
+        const int top = g.TopRow();
+        const COutlinePos topPos = g.Top();
+        g.InvalidateRows();
+        QCOMPARE(g.TotalRows(), total);
+        QCOMPARE(g.TopRow(), top);
+        QCOMPARE(g.Top(), topPos);
+    };
+    // Above the top row.
+    f.View().SetCaret(COutlinePos(0, 0, f.Node("i1")));
+    f.View().RunCommand(kNewItem);
+    check();
+    f.View().ScrollToRow(12);
+    check();
+    f.m_Man.DeleteItem(f.Node("i2"));
+    check();
+    f.m_Man.DeleteItem(f.Node("c1"));
+    check();
+    // At the caret, below the top.
+    f.View().SetCaret(COutlinePos(1, 0, f.Node("i20")));
+    QTest::keyClick(&f.View(), Qt::Key_Return);
+    check();
+    QTest::keyClick(&f.View(), Qt::Key_Backspace);
+    check();
+    while (f.m_Man.GetUndo()->CanUndo()) {
+        f.View().RunCommand(kUndo);
+        check();
+    }
+    QCOMPARE(g.TotalRows(), 32);
 }
 
 QTEST_MAIN(tst_OutlineEditView)

@@ -156,18 +156,33 @@ void COutlineEditView::CutItem(COutlineNode *node)
 
 // ---- In --------------------------------------------------------------------------------
 
-bool COutlineEditView::CanPaste() const
+void COutlineEditView::ReadClipboardKinds() const
 {
+    m_bClipboardKnown = true;
+    m_bClipboardPaste = m_bClipboardItems = false;
     const QMimeData *mime = ClipboardData();
     if (!mime)
-        return false;
-    if (mime->hasFormat(CKXClipboard::OutlineFormat()) || mime->hasText())
-        return true;
+        return;
+    m_bClipboardItems = mime->hasFormat(CKXClipboard::OutlineFormat());
+    m_bClipboardPaste = m_bClipboardItems || mime->hasText();
     for (const QString &format : RichTextFormats()) {
         if (mime->hasFormat(format))
-            return true;
+            m_bClipboardPaste = true;
     }
-    return false;
+}
+
+bool COutlineEditView::CanPaste() const
+{
+    if (!m_bClipboardKnown)
+        ReadClipboardKinds();
+    return m_bClipboardPaste;
+}
+
+bool COutlineEditView::ClipboardHoldsItems() const
+{
+    if (!m_bClipboardKnown)
+        ReadClipboardKinds();
+    return m_bClipboardItems;
 }
 
 void COutlineEditView::PasteCommand(COutlineNode *after, bool itemsOnly)

@@ -19,10 +19,8 @@ void COutlineEditView::NewItemCommand()
     if (IsBlockSelection() || !BeginEdit(Label::kLabelCreateNode, false, false))
         return;
     COutlineNode *fresh = m_pMan->NewItem(m_Caret.m_pItem);
-    if (fresh) {
-        WrapItem(fresh, true);
-        m_Geometry.InvalidateRows();
-    }
+    if (fresh)
+        m_Geometry.ItemInserted(fresh);
     EndEdit(fresh ? COutlinePos(0, 0, fresh) : m_Caret);
     m_bTypingRun = false;
 }

@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -35,6 +37,14 @@ COutlineEditView::COutlineEditView(COutlineMan *man, COutlineViewHost *host, QWi
     , m_pHost(host)
 {
     MakeActions();
+    // What the clipboard holds is asked once per change: asking another
+    // program's clipboard at every caret move would cost a round trip.
+    if (QClipboard *clipboard = QGuiApplication::clipboard()) {
+        connect(clipboard, &QClipboard::dataChanged, this, [this] {
+            m_bClipboardKnown = false;
+            ScheduleStates();
+        });
+    }
 }
 
 COutlineEditView::~COutlineEditView() = default;
@@ -154,8 +164,7 @@ bool COutlineEditView::IsCommandEnabled(int id) const
     case kCutItem:
         return IsEditable() && !block && (item || m_pContextItem);
     case kPasteItem:
-        return IsEditable() && !block
-            && CKXClipboard::IsFormatAvailable(CKXClipboard::OutlineFormat());
+        return IsEditable() && !block && ClipboardHoldsItems();
     case kSelectAll:
         return item && !block;
     case kUndo: {
@@ -361,6 +370,9 @@ void COutlineEditView::RefuseCharacter(const QString &character)
 
 void COutlineEditView::TypeChar(unsigned char ch)
 {
+    // Typing while the mouse selects would change what is being selected.
+    if (m_bSelecting)
+        return;
     if (ch == 13) {
         if (m_bOverwrite) {
             const COutlinePos next = m_Geometry.NextRow(m_Caret);
@@ -409,10 +421,15 @@ bool COutlineEditView::BeginEdit(int label, bool merge, bool replacesBlock)
 
 void COutlineEditView::EndEdit(const COutlinePos &caret)
 {
-    if (CUndoOutlineMan *undo = m_pMan->GetUndo())
+    // A command that changed nothing leaves no undo step and does not make
+    // the document modified.
+    bool changed = true;
+    if (CUndoOutlineMan *undo = m_pMan->GetUndo()) {
         undo->EndGroup();
+        changed = undo->GetLastEndedGroup() != nullptr;
+    }
     m_pMan->AfterEdit(false);
-    if (m_pHost)
+    if (changed && m_pHost)
         m_pHost->SetModified(true);
     UpdateScrollBars();
     if (caret.IsSet() && m_pMan->IsVisible(caret.m_pItem))
@@ -507,10 +524,18 @@ void COutlineEditView::Enter()
     if (!BeginEdit(Label::kLabelTyping, false, true))
         return;
     const COutlinePos caret = DeleteSelectionInGroup();
-    COutlineNode *fresh = caret.IsSet() ? m_pMan->SplitItem(caret.m_pItem, ParaOf(caret)) : nullptr;
-    if (fresh)
-        WrapItem(fresh, true);
-    m_Geometry.InvalidateRows();
+    COutlineNode *fresh = nullptr;
+    if (caret.IsSet()) {
+        // The split tells of its parts one by one, the new item's text
+        // before the item itself; taken as a whole it is one new item for
+        // the row totals and one shorter text, with no count of all rows.
+        m_pMan->EnableNotify(false);
+        fresh = m_pMan->SplitItem(caret.m_pItem, ParaOf(caret));
+        m_pMan->EnableNotify(true);
+        WrapItem(caret.m_pItem, false);
+        if (fresh)
+            m_Geometry.ItemInserted(fresh);
+    }
     EndEdit(fresh ? COutlinePos(0, 0, fresh) : caret);
     // The next character begins a word of its own.
     m_bTypingRun = false;
@@ -563,8 +588,6 @@ void COutlineEditView::Backspace()
     // Join refuses an item with children and tells the user itself.
     const CTextPos joint = prev->m_Item.m_Text.GetEndPos();
     if (m_pMan->Join(prev, node)) {
-        m_Geometry.InvalidateRows();
-        WrapItem(prev, true);
         EndEdit(RowPosOf(prev, joint));
     } else {
         EndEdit(m_Caret);

@@ -148,7 +148,10 @@ protected:
     bool PastePlainText(const QString &text, COutlinePos *caret);
     // Inserts a scratch outline's items after `after` inside an open group.
     bool InsertScratch(const COutlineMan &scratch, COutlineNode *after, COutlineNode **ppFirst);
+    // Whether the clipboard holds something Paste takes / outline items
+    // (cached until the clipboard changes).
     bool CanPaste() const;
+    bool ClipboardHoldsItems() const;
 
     COutlineViewHost *m_pHost;
     bool m_bOverwrite = false;
@@ -167,4 +170,8 @@ private:
     QHash<int, QAction *> m_Actions;
     QList<QAction *> m_ActionList;
     bool m_bStatesPending = false;
+    mutable bool m_bClipboardKnown = false;
+    mutable bool m_bClipboardPaste = false;
+    mutable bool m_bClipboardItems = false;
+    void ReadClipboardKinds() const;
 };

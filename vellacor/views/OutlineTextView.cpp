@@ -639,7 +639,7 @@ void COutlineTextView::OnNotify(int code, COutlineNode *node, int value)
             m_Geometry.UnsetTop();
         }
         MoveCaretOff(node);
-        m_Geometry.InvalidateRows();
+        m_Geometry.ItemRemoving(node);
         break;
     case COutlineMan::kNotifyTextDeleted:
     case COutlineMan::kNotifyTextInserted:
@@ -656,8 +656,7 @@ void COutlineTextView::OnNotify(int code, COutlineNode *node, int value)
         viewport()->update();
         break;
     case COutlineMan::kNotifyInserted:
-        WrapItem(node, true);
-        m_Geometry.InvalidateRows();
+        m_Geometry.ItemInserted(node);
         break;
     case COutlineMan::kNotifyLevelExtent:
         m_Geometry.MarkLevelDirty(value);

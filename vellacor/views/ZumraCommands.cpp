@@ -150,7 +150,6 @@ void CZumraView::ShowHeading(int level)
         m_SelItems.clear();
         m_SelSet.clear();
     }
-    WrapSubtree(nullptr, false);
     OutlineChanged();
     SetCaret(m_Caret);
     EnsureVisible(m_Caret);
