@@ -247,7 +247,8 @@ int ReportGoals()
     std::printf("editing: keystroke, worst size: %.3f ms (goal under 5)\n", worst.key);
     std::printf("editing: Enter, worst size: %.3f ms (goal under 5)\n", worst.enter);
     std::printf("editing: Backspace join, worst size: %.3f ms (goal under 5)\n", worst.backspace);
-    std::printf("editing: paste of 1,000 items, worst size: %.2f ms (goal under 50)\n", worst.paste);
+    std::printf(
+        "editing: paste of 1,000 items, worst size: %.2f ms (goal under 50)\n", worst.paste);
     std::printf("editing: undo of that paste, worst size: %.2f ms (goal under 20)\n", worst.undo);
     std::fflush(stdout);
     return 0;

@@ -67,10 +67,9 @@ TEST(RtfParagraphs, NamesTheFirstCharacterOutsideTheCodePage)
 
 TEST(RtfParagraphs, DamagedInputGivesSomething)
 {
-    for (const std::string &bad :
-        { std::string(), std::string("}}}}"), std::string("{\\"), std::string("{\\'4"),
-            std::string("{\\li99999999999999999 x"), std::string(5000, '{') + "deep",
-            std::string("\\bin999999 x") }) {
+    for (const std::string &bad : { std::string(), std::string("}}}}"), std::string("{\\"),
+             std::string("{\\'4"), std::string("{\\li99999999999999999 x"),
+             std::string(5000, '{') + "deep", std::string("\\bin999999 x") }) {
         const CRtfContent c = Read(bad);
         for (const CRtfParagraph &p : c.m_Paragraphs)
             EXPECT_LE(p.m_strText.size(), bad.size());
@@ -80,13 +79,11 @@ TEST(RtfParagraphs, DamagedInputGivesSomething)
 
 TEST(RtfParagraphs, LevelsFromIndents)
 {
-    EXPECT_EQ(LevelsFromIndents({ 0, 720, 1440, 720, 360 }),
-        (std::vector<int> { 0, 1, 2, 1, 0 }));
+    EXPECT_EQ(LevelsFromIndents({ 0, 720, 1440, 720, 360 }), (std::vector<int> { 0, 1, 2, 1, 0 }));
     // A first paragraph indented is still the top level; a jump deeper by
     // two new indents after a shallow one stays one level deeper.
     EXPECT_EQ(LevelsFromIndents({ 360, 0, 1440, 2880 }), (std::vector<int> { 0, 0, 1, 2 }));
-    EXPECT_EQ(LevelsFromIndents({ 0, 720, 1440, 0, 1440 }),
-        (std::vector<int> { 0, 1, 2, 0, 1 }));
+    EXPECT_EQ(LevelsFromIndents({ 0, 720, 1440, 0, 1440 }), (std::vector<int> { 0, 1, 2, 0, 1 }));
     std::vector<int> deep;
     for (int i = 0; i < 14; ++i)
         deep.push_back(i * 100);

@@ -250,8 +250,8 @@ void tst_OutlineEditView::expanderClickAndDragThreshold()
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, press);
     QVERIFY(f.View().IsDragPending());
     QTest::mouseMove(viewport, press + QPoint(CZumraView::kDragThreshold, 0));
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier,
-        press + QPoint(CZumraView::kDragThreshold, 0));
+    QTest::mouseRelease(
+        viewport, Qt::LeftButton, Qt::NoModifier, press + QPoint(CZumraView::kDragThreshold, 0));
     QVERIFY(!a->m_Item.m_bExpanded);
     QCOMPARE(drags.count(), 0);
     QVERIFY(f.View().IsCustomExpansion());
@@ -319,8 +319,8 @@ void tst_OutlineEditView::refusesCharactersOutsideTheCodePage()
     QVERIFY(f.m_Host.m_StatusMessages.isEmpty());
 
     // A Greek letter it does not: refused and said, nothing lost quietly.
-    QTest::sendKeyEvent(QTest::Press, &f.View(), Qt::Key_unknown, QStringLiteral("\u03A9"),
-        Qt::NoModifier);
+    QTest::sendKeyEvent(
+        QTest::Press, &f.View(), Qt::Key_unknown, QStringLiteral("\u03A9"), Qt::NoModifier);
     QCOMPARE(TextOf(x), std::string("x\x80\xE9"));
     QCOMPARE(f.m_Host.m_StatusMessages.size(), 1);
     QVERIFY(f.m_Host.m_StatusMessages.front().contains(QStringLiteral("\u03A9")));

@@ -3,11 +3,11 @@
 #include "AppContext.h"
 #include "DocTitleBar.h"
 #include "ItemDialogs.h"
-#include "OutlineServices.h"
-#include "User.h"
 #include "OutlineDoc.h"
+#include "OutlineServices.h"
 #include "QtStrings.h"
 #include "RecoveryCopy.h"
+#include "User.h"
 #include "ZumraView.h"
 
 #include <QMdiArea>

@@ -28,9 +28,9 @@ bool IsSkippedDestination(const std::string &word)
         "object", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
         "footerf", "footnote", "fldinst", "themedata", "colorschememapping", "datastore",
         "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator", "xmlnstbl",
-        "mmathPr", "pgdsctbl", "filetbl", "revtbl", "listtext", "pntext", "bkmkstart",
-        "bkmkend", "annotation", "atnid", "atnauthor", "comment", "private", "userprops",
-        "wgrffmtfilter", "shpinst", "nonshppict", "falt", "panose", "fname", "objdata" };
+        "mmathPr", "pgdsctbl", "filetbl", "revtbl", "listtext", "pntext", "bkmkstart", "bkmkend",
+        "annotation", "atnid", "atnauthor", "comment", "private", "userprops", "wgrffmtfilter",
+        "shpinst", "nonshppict", "falt", "panose", "fname", "objdata" };
     for (const char *s : kSkipped) {
         if (word == s)
             return true;
@@ -45,10 +45,10 @@ int SymbolOf(const std::string &word)
         const char *m_pszWord;
         int m_nByte;
     };
-    static const TSymbol kSymbols[] = { { "tab", '\t' }, { "emdash", 0x97 }, { "endash", 0x96 },
-        { "lquote", 0x91 }, { "rquote", 0x92 }, { "ldblquote", 0x93 }, { "rdblquote", 0x94 },
-        { "bullet", 0x95 }, { "emspace", ' ' }, { "enspace", ' ' }, { "qmspace", ' ' },
-        { "line", ' ' } };
+    static const TSymbol kSymbols[]
+        = { { "tab", '\t' }, { "emdash", 0x97 }, { "endash", 0x96 }, { "lquote", 0x91 },
+              { "rquote", 0x92 }, { "ldblquote", 0x93 }, { "rdblquote", 0x94 }, { "bullet", 0x95 },
+              { "emspace", ' ' }, { "enspace", ' ' }, { "qmspace", ' ' }, { "line", ' ' } };
     for (const TSymbol &s : kSymbols) {
         if (word == s.m_pszWord)
             return s.m_nByte;
@@ -278,10 +278,9 @@ int ToWindows1252(char32_t code)
 {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
         return static_cast<int>(code);
-    static const char16_t kHigh[32] = { 0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020,
-        0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C,
-        0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E,
-        0x0178 };
+    static const char16_t kHigh[32] = { 0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D,
+        0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178 };
     for (int i = 0; i < 32; ++i) {
         if (kHigh[i] != 0 && kHigh[i] == code)
             return 0x80 + i;

@@ -220,8 +220,8 @@ bool COutlineTextView::MoveCaretCommand(int id)
         const COutlinePos from = collapse ? m_SelStart : to;
         const COutlinePos prev = m_Geometry.PrevRow(from);
         if (prev.IsSet())
-            to = COutlinePos(std::min(from.m_nChar,
-                                 COutlineGeometry::RowLength(prev.m_pItem, prev.m_nRow)),
+            to = COutlinePos(
+                std::min(from.m_nChar, COutlineGeometry::RowLength(prev.m_pItem, prev.m_nRow)),
                 prev.m_nRow, prev.m_pItem);
         else
             to = from;
@@ -232,8 +232,8 @@ bool COutlineTextView::MoveCaretCommand(int id)
         const COutlinePos from = collapse ? m_SelEnd : to;
         const COutlinePos next = m_Geometry.NextRow(from);
         if (next.IsSet())
-            to = COutlinePos(std::min(from.m_nChar,
-                                 COutlineGeometry::RowLength(next.m_pItem, next.m_nRow)),
+            to = COutlinePos(
+                std::min(from.m_nChar, COutlineGeometry::RowLength(next.m_pItem, next.m_nRow)),
                 next.m_nRow, next.m_pItem);
         else
             to = from;

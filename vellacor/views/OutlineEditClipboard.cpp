@@ -226,7 +226,8 @@ void COutlineEditView::PasteCommand(COutlineNode *after, bool itemsOnly)
         PastePlainText(text, &caret);
         EndEdit(caret);
     } else {
-        const CRtfContent content = ReadRtfParagraphs(rtf.constData(), static_cast<std::size_t>(rtf.size()));
+        const CRtfContent content
+            = ReadRtfParagraphs(rtf.constData(), static_cast<std::size_t>(rtf.size()));
         if (content.m_nUnsupported) {
             const char32_t code = content.m_nUnsupported;
             RefuseCharacter(QString::fromUcs4(&code, 1));

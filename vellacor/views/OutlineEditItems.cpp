@@ -143,8 +143,8 @@ void COutlineEditView::EditNoteOf(COutlineNode *node)
     if (stored == node->m_Item.m_strNote)
         return;
     const COutlinePos caret = m_Caret;
-    if (!BeginEdit(stored.IsEmpty() ? Label::kLabelDeleteNote : Label::kLabelCreateNote, false,
-            false))
+    if (!BeginEdit(
+            stored.IsEmpty() ? Label::kLabelDeleteNote : Label::kLabelCreateNote, false, false))
         return;
     m_pMan->SetNote(node, stored);
     EndEdit(caret);

@@ -555,8 +555,8 @@ void COutlineEditView::DeleteForward()
     // Items are never joined forwards: at the end nothing happens.
     if (!(at == text.GetEndPos())) {
         const int length = text.GetPara(at.m_nLine).GetLength();
-        const CTextPos next
-            = at.m_nChar < length ? CTextPos { at.m_nChar + 1, at.m_nLine } : CTextPos { 0, at.m_nLine + 1 };
+        const CTextPos next = at.m_nChar < length ? CTextPos { at.m_nChar + 1, at.m_nLine }
+                                                  : CTextPos { 0, at.m_nLine + 1 };
         m_pMan->DeleteText(node, at, next);
     }
     EndEdit(RowPosOf(node, at));

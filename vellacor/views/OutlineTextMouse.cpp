@@ -33,7 +33,8 @@ void COutlineTextView::TextPress(QMouseEvent *event)
     const COutlineHit hit = m_Geometry.HitTest(point);
     if (hit.m_nKind == COutlineHit::kText) {
         const COutlinePos at(hit.m_nChar, hit.m_nRow, hit.m_pItem);
-        if (HasSelection() && !IsBlockSelection() && hit.m_bInText && at.m_pItem == m_SelStart.m_pItem) {
+        if (HasSelection() && !IsBlockSelection() && hit.m_bInText
+            && at.m_pItem == m_SelStart.m_pItem) {
             const CTextPos p = at.m_pItem->m_Item.m_Text.RowToPara({ at.m_nChar, at.m_nRow });
             const CTextPos from
                 = at.m_pItem->m_Item.m_Text.RowToPara({ m_SelStart.m_nChar, m_SelStart.m_nRow });
