@@ -10,6 +10,7 @@
 #include "UndoOutlineMan.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QStandardPaths>
 
@@ -44,6 +45,9 @@ private slots:
     void statusShowsRowAndColumn();
     void undoTextNamesTheCommand();
     void rowTotalsFollowInsertsAndRemovals();
+    void hidingCheckedItemsMovesTheCaret();
+    void contextMenusOfferTheirCommands();
+    void deleteCheckedAsksFirst();
 };
 
 void tst_OutlineEditView::enterSplitsAtTheCaret()
@@ -410,6 +414,64 @@ void tst_OutlineEditView::rowTotalsFollowInsertsAndRemovals()
         check();
     }
     QCOMPARE(g.TotalRows(), 32);
+}
+
+void tst_OutlineEditView::hidingCheckedItemsMovesTheCaret()
+{
+    CViewFixture f;
+    f.Open("ab x:cd");
+    f.View().SetCaret(COutlinePos(1, 0, f.Node("cd")));
+    QVERIFY(f.View().RunCommand(kHideCheckedItems));
+    QCOMPARE(f.Caret(), QStringLiteral("ab@0:2"));
+    f.View().UpdateCommandStates();
+    QVERIFY(f.View().Action(kHideCheckedItems)->isChecked());
+    QVERIFY(!f.View().Action(kShowCheckBoxes)->isChecked());
+
+    // Nothing left to show: a new empty item takes the caret.
+    CViewFixture all;
+    all.Open("x:a x:b");
+    all.View().SetCaret(COutlinePos(0, 0, all.Node("b")));
+    QVERIFY(all.View().RunCommand(kHideCheckedItems));
+    QCOMPARE(all.Caret(), QStringLiteral("@0:0"));
+    QCOMPARE(all.m_Man.DebugDump(COutlineMan::kDumpChecked).str(), std::string("x:a x:b "));
+}
+
+void tst_OutlineEditView::contextMenusOfferTheirCommands()
+{
+    CViewFixture f;
+    f.Open("a");
+    const auto ids = [&](int menu) {
+        std::unique_ptr<QMenu> popup(f.View().MakeContextMenu(menu));
+        QStringList names;
+        for (QAction *action : popup->actions()) {
+            if (!action->isSeparator())
+                names << action->objectName();
+        }
+        return names.join(QLatin1Char(' '));
+    };
+    QCOMPARE(ids(CZumraView::kNoteMenu), QStringLiteral("32953 32954"));
+    QCOMPARE(ids(CZumraView::kDrawingMenu), QStringLiteral("32955 32956"));
+    QCOMPARE(ids(CZumraView::kItemMenu),
+        QStringLiteral("57635 57634 57637 57642 32961 32963 32964 32786 32785 32806 32787 32839 "
+                       "32807 32808"));
+    // Without an item under a menu its note commands do nothing.
+    QVERIFY(!f.View().IsCommandEnabled(kDeleteNote));
+}
+
+void tst_OutlineEditView::deleteCheckedAsksFirst()
+{
+    CViewFixture f;
+    f.Open("a x:b+ (c) d");
+    f.m_Host.m_bAnswerYes = false;
+    f.View().RunCommand(kDeleteChecked);
+    QCOMPARE(f.m_Host.m_Questions.size(), 1);
+    QCOMPARE(Dump(f.m_Man), std::string("a:0 b:0 (c:1) d:0"));
+    f.m_Host.m_bAnswerYes = true;
+    f.View().RunCommand(kDeleteChecked);
+    QCOMPARE(Dump(f.m_Man), std::string("a:0 d:0"));
+    QCOMPARE(f.Caret(), QStringLiteral("a@0:1"));
+    QVERIFY(f.View().RunCommand(kUndo));
+    QCOMPARE(Dump(f.m_Man), std::string("a:0 b:0 (c:1) d:0"));
 }
 
 QTEST_MAIN(tst_OutlineEditView)
