@@ -34,6 +34,7 @@ CChildFrame::CChildFrame(COutlineDoc &document, CAppContext &context, QWidget *p
     connect(m_pTitleBar, &CDocTitleBar::editCategoriesRequested, this,
         &CChildFrame::editCategoriesRequested);
     connect(m_pTitleBar, &CDocTitleBar::characterRefused, this, &CChildFrame::characterRefused);
+    connect(m_pView, &CZumraView::overwriteChanged, this, &CChildFrame::overwriteChanged);
     document.SetFrame(this);
 }
 

@@ -66,6 +66,8 @@ signals:
     void titleChanged();
     void editCategoriesRequested();
     void characterRefused(const QString &character);
+    // Overwrite mode went on or off (the status bar's "OVR").
+    void overwriteChanged(bool on);
 
 private:
     COutlineDoc &m_Doc;
