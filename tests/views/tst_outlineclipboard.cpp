@@ -53,6 +53,7 @@ private slots:
     void pastedItemsKeepTheirDepthBelowTheFirst();
     void richTextIndentsBecomeLevels();
     void singleNodePreferencePastesText();
+    void htmlListsBecomeLevels();
     void plainTextLinesBecomeItems();
     void textSelectionCopyAndCut();
     void failedCopyKeepsTheItems();
@@ -133,6 +134,20 @@ void tst_OutlineClipboard::singleNodePreferencePastesText()
     // One item: the lines become its paragraphs.
     QCOMPARE(Dump(f.m_Man), std::string("xZero|One:0"));
     QCOMPARE(f.Caret(), QStringLiteral("xZero\r\nOne@1:3"));
+}
+
+void tst_OutlineClipboard::htmlListsBecomeLevels()
+{
+    CViewFixture f;
+    f.Open("x");
+    f.View().SetCaret(COutlinePos(0, 0, f.Node("x")));
+    auto *mime = new QMimeData;
+    mime->setHtml(QStringLiteral("<p>Title</p><ul><li>One<ul><li>Deeper</li></ul></li>"
+                                 "<li>Two</li></ul><p>After</p>"));
+    mime->setText(QStringLiteral("Title One Deeper Two After"));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    QVERIFY(f.View().RunCommand(kPaste));
+    QCOMPARE(Dump(f.m_Man), std::string("x:0 Title:0 (One:1 (Deeper:2) Two:1) After:0"));
 }
 
 void tst_OutlineClipboard::plainTextLinesBecomeItems()

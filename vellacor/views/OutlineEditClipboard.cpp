@@ -11,6 +11,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
 
 namespace {
 
@@ -63,6 +66,33 @@ QString SubtreeText(const COutlineMan &man, COutlineNode *node)
         text += QLatin1Char('\n');
     }
     return text;
+}
+
+// The paragraphs of an HTML text with their indents in twips: list levels
+// and block indents count 720 each, margins by their pixels. False when the
+// text holds no paragraph.
+bool ReadHtmlParagraphs(const QString &html, CRtfContent *content)
+{
+    QTextDocument document;
+    document.setHtml(html);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        const QString refused = FirstUnsupportedCharacter(text);
+        if (!refused.isEmpty() && !content->m_nUnsupported)
+            content->m_nUnsupported = refused.toUcs4().value(0);
+        kx_gen::_String bytes;
+        if (!refused.isEmpty() || !FromQString(text, bytes))
+            continue;
+        const QTextBlockFormat format = block.blockFormat();
+        int indent = format.indent() * 720 + static_cast<int>(format.leftMargin() * 15);
+        if (const QTextList *list = block.textList())
+            indent += list->format().indent() * 720;
+        CRtfParagraph paragraph;
+        paragraph.m_strText = bytes.str();
+        paragraph.m_nIndent = indent;
+        content->m_Paragraphs.push_back(std::move(paragraph));
+    }
+    return !content->m_Paragraphs.empty();
 }
 
 // Puts a transfer block (taken) and a text on the clipboard; true only
@@ -211,7 +241,23 @@ void COutlineEditView::PasteCommand(COutlineNode *after, bool itemsOnly)
         }
     }
     const bool single = m_pHost && m_pHost->PasteInSingleNode();
-    if (single || rtf.isEmpty()) {
+    // Web pages and many programs here offer HTML rather than RTF: its
+    // paragraphs and list levels are read the same way.
+    CRtfContent html;
+    const bool useHtml = !single && rtf.isEmpty() && mime->hasHtml()
+        && ReadHtmlParagraphs(mime->html(), &html) && html.m_Paragraphs.size() > 1;
+    if (useHtml) {
+        if (html.m_nUnsupported) {
+            const char32_t code = html.m_nUnsupported;
+            RefuseCharacter(QString::fromUcs4(&code, 1));
+            return;
+        }
+        if (!BeginEdit(Label::kLabelPasteNodes, false, false))
+            return;
+        COutlinePos caret = m_Caret;
+        PasteRichTextContent(html, &caret);
+        EndEdit(caret);
+    } else if (single || rtf.isEmpty()) {
         const QString text = mime->text();
         if (text.isEmpty())
             return;
