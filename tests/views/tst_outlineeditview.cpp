@@ -48,6 +48,7 @@ private slots:
     void hidingCheckedItemsMovesTheCaret();
     void contextMenusOfferTheirCommands();
     void deleteCheckedAsksFirst();
+    void everyCommandHasItsText();
 };
 
 void tst_OutlineEditView::enterSplitsAtTheCaret()
@@ -472,6 +473,19 @@ void tst_OutlineEditView::deleteCheckedAsksFirst()
     QCOMPARE(f.Caret(), QStringLiteral("a@0:1"));
     QVERIFY(f.View().RunCommand(kUndo));
     QCOMPARE(Dump(f.m_Man), std::string("a:0 b:0 (c:1) d:0"));
+}
+
+void tst_OutlineEditView::everyCommandHasItsText()
+{
+    CViewFixture f;
+    f.Open("a");
+    for (const CCommandInfo &info : OutlineCommands()) {
+        QAction *action = f.View().Action(info.m_nId);
+        QVERIFY(action);
+        QVERIFY2(!action->text().isEmpty(), qPrintable(action->objectName()));
+        QCOMPARE(CommandForKey(info.m_Keys.value(0)), info.m_Keys.isEmpty() ? 0 : info.m_nId);
+    }
+    QCOMPARE(f.View().Action(kNewItem)->text(), QStringLiteral("&New Item"));
 }
 
 QTEST_MAIN(tst_OutlineEditView)
