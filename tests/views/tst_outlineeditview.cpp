@@ -49,6 +49,7 @@ private slots:
     void contextMenusOfferTheirCommands();
     void deleteCheckedAsksFirst();
     void everyCommandHasItsText();
+    void pagesKeepTheCaretsPlaceOnTheScreen();
 };
 
 void tst_OutlineEditView::enterSplitsAtTheCaret()
@@ -486,6 +487,34 @@ void tst_OutlineEditView::everyCommandHasItsText()
         QCOMPARE(CommandForKey(info.m_Keys.value(0)), info.m_Keys.isEmpty() ? 0 : info.m_nId);
     }
     QCOMPARE(f.View().Action(kNewItem)->text(), QStringLiteral("&New Item"));
+}
+
+void tst_OutlineEditView::pagesKeepTheCaretsPlaceOnTheScreen()
+{
+    std::string line;
+    for (int i = 0; i < 40; ++i)
+        line += "i" + std::to_string(i) + " ";
+    CViewFixture f;
+    f.Open(line, 8);
+    const COutlineGeometry &g = f.View().Geometry();
+    f.View().SetCaret(COutlinePos(1, 0, f.Node("i2")));
+    QTest::keyClick(&f.View(), Qt::Key_PageDown);
+    const int top = g.TopRow();
+    QVERIFY(top > 0);
+    QCOMPARE(g.RowNumber(f.View().GetCaret()), top + 2);
+    QCOMPARE(f.View().GetCaret().m_nChar, 1);
+    // Page Up puts the caret on the new top row.
+    QTest::keyClick(&f.View(), Qt::Key_PageUp);
+    QCOMPARE(g.RowNumber(f.View().GetCaret()), g.TopRow());
+    // Past the end: the end of the last row.
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(&f.View(), Qt::Key_PageDown);
+    QCOMPARE(f.Caret(), QStringLiteral("i39@0:3"));
+    // Ctrl+Home and Shift+Ctrl+End: a block of every item.
+    QTest::keyClick(&f.View(), Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(f.Caret(), QStringLiteral("i0@0:0"));
+    QTest::keyClick(&f.View(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(int(f.View().GetSelItems().size()), 40);
 }
 
 QTEST_MAIN(tst_OutlineEditView)
