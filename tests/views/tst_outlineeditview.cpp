@@ -10,6 +10,8 @@
 #include "UndoOutlineMan.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -50,6 +52,9 @@ private slots:
     void deleteCheckedAsksFirst();
     void everyCommandHasItsText();
     void pagesKeepTheCaretsPlaceOnTheScreen();
+    void itemCommandsAndTheirUndo();
+    void mouseSelectsTextAndBlocks();
+    void pasteItemGoesAfterTheCaretsItem();
 };
 
 void tst_OutlineEditView::enterSplitsAtTheCaret()
@@ -515,6 +520,88 @@ void tst_OutlineEditView::pagesKeepTheCaretsPlaceOnTheScreen()
     QCOMPARE(f.Caret(), QStringLiteral("i0@0:0"));
     QTest::keyClick(&f.View(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(int(f.View().GetSelItems().size()), 40);
+}
+
+void tst_OutlineEditView::itemCommandsAndTheirUndo()
+{
+    CViewFixture f;
+    f.Open("a b+ (c) d");
+    f.View().SetCaret(COutlinePos(0, 0, f.Node("b")));
+    QTest::keyClick(&f.View(), Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(Dump(f.m_Man), std::string("a:0 d:0 b:0 (c:1)"));
+    QTest::keyClick(&f.View(), Qt::Key_Up, Qt::AltModifier);
+    QTest::keyClick(&f.View(), Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(Dump(f.m_Man), std::string("b:0 (c:1) a:0 d:0"));
+    // The first item cannot go up: nothing happens, and no step is kept.
+    const int steps = f.m_Man.GetUndo()->GetGroupCount();
+    QTest::keyClick(&f.View(), Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(f.m_Man.GetUndo()->GetGroupCount(), steps);
+
+    QVERIFY(f.View().RunCommand(kDuplicateItem));
+    QCOMPARE(Dump(f.m_Man), std::string("b:0 (c:1) b:0 (c:1) a:0 d:0"));
+    QCOMPARE(f.Caret(), QStringLiteral("b@0:0"));
+    QVERIFY(f.View().RunCommand(kDeleteItem));
+    QCOMPARE(Dump(f.m_Man), std::string("b:0 (c:1) a:0 d:0"));
+
+    // Keypad minus and plus collapse and expand without an undo step.
+    const int before = f.m_Man.GetUndo()->GetGroupCount();
+    QTest::keyClick(&f.View(), Qt::Key_Minus, Qt::KeypadModifier);
+    QVERIFY(!f.Node("b")->m_Item.m_bExpanded);
+    QTest::keyClick(&f.View(), Qt::Key_Plus, Qt::KeypadModifier);
+    QVERIFY(f.Node("b")->m_Item.m_bExpanded);
+    QCOMPARE(f.m_Man.GetUndo()->GetGroupCount(), before);
+
+    while (f.m_Man.GetUndo()->CanUndo())
+        QVERIFY(f.View().RunCommand(kUndo));
+    QCOMPARE(Dump(f.m_Man), std::string("a:0 b:0 (c:1) d:0"));
+}
+
+void tst_OutlineEditView::mouseSelectsTextAndBlocks()
+{
+    CViewFixture f;
+    f.Open("alpha beta gamma");
+    QWidget *viewport = f.View().viewport();
+    const auto pointAt = [&](const char *item, int ch) {
+        QPoint p;
+        f.View().PointFromPos(COutlinePos(ch, 0, f.Node(item)), &p);
+        return p + QPoint(1, f.View().Geometry().RowHeight() / 2);
+    };
+    // Dragging within an item selects text.
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, pointAt("alpha", 1));
+    QTest::mouseMove(viewport, pointAt("alpha", 4));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, pointAt("alpha", 4));
+    QCOMPARE(f.View().GetSelStart().m_nChar, 1);
+    QCOMPARE(f.View().GetSelEnd().m_nChar, 4);
+    QVERIFY(!f.View().IsSelecting());
+
+    // Across items it becomes a block of whole items (a press inside the
+    // text selection would keep it for dragging).
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, pointAt("alpha", 0));
+    QTest::mouseMove(viewport, pointAt("gamma", 1));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, pointAt("gamma", 1));
+    QVERIFY(f.View().IsBlockSelection());
+    QCOMPARE(int(f.View().GetSelItems().size()), 3);
+
+    // Shift+click extends from the anchor.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, pointAt("beta", 1));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, pointAt("beta", 3));
+    QCOMPARE(f.View().GetSelStart().m_nChar, 1);
+    QCOMPARE(f.View().GetSelEnd().m_nChar, 3);
+    // Ctrl+click selects the word.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, pointAt("gamma", 2));
+    QCOMPARE(f.View().GetSelStart(), COutlinePos(0, 0, f.Node("gamma")));
+    QCOMPARE(f.View().GetSelEnd(), COutlinePos(5, 0, f.Node("gamma")));
+}
+
+void tst_OutlineEditView::pasteItemGoesAfterTheCaretsItem()
+{
+    CViewFixture f;
+    f.Open("a b c");
+    f.View().SetCaret(COutlinePos(0, 0, f.Node("a")));
+    QVERIFY(f.View().RunCommand(kCopyItem));
+    f.View().SetCaret(COutlinePos(0, 0, f.Node("b")));
+    QVERIFY(f.View().RunCommand(kPasteItem));
+    QCOMPARE(Dump(f.m_Man), std::string("a:0 b:0 a:0 c:0"));
 }
 
 QTEST_MAIN(tst_OutlineEditView)
