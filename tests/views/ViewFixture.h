@@ -12,7 +12,10 @@
 #include <memory>
 
 struct CViewFixture {
-    COutlineMan m_Man;
+    // What the outline reports goes here (declared first: it outlives the
+    // outline).
+    CRecordingSink m_Sink;
+    COutlineMan m_Man { nullptr, &m_Sink };
     CRecordingHost m_Host;
     std::unique_ptr<CZumraView> m_pView;
 

@@ -44,7 +44,6 @@ class CRecordingHost : public COutlineViewHost {
 public:
     bool IsFilingCabinet() const override { return m_bCabinet; }
     bool IsTemplate() const override { return false; }
-    bool IsConflict() const override { return false; }
     bool IsJustCreated() const override { return m_bJustCreated; }
     void SetModified(bool modified) override
     {
@@ -66,8 +65,34 @@ public:
     }
     void CloseWindow() override { m_Calls << QStringLiteral("CloseWindow"); }
     void CaretMoved() override { ++m_nCaretMoves; }
+    bool IsConflict() const override { return m_bConflict; }
+    bool AskYesNo(const QString &text) override
+    {
+        m_Questions << text;
+        return m_bAnswerYes;
+    }
+    void CharacterRefused(const QString &character) override { m_StatusMessages << character; }
+    bool EditNote(const QString &, QString *note) override
+    {
+        if (!m_bNoteOk)
+            return false;
+        *note = m_strNote;
+        return true;
+    }
+    bool PasteInSingleNode() const override { return m_bSingleNode; }
+    COutlineMan *FilingCabinet() override { return m_pCabinet; }
+    void FilingCabinetChanged() override { ++m_nCabinetChanges; }
 
     bool m_bCabinet = false;
+    bool m_bConflict = false;
+    bool m_bAnswerYes = true;
+    bool m_bNoteOk = false;
+    QString m_strNote;
+    bool m_bSingleNode = false;
+    COutlineMan *m_pCabinet = nullptr;
+    int m_nCabinetChanges = 0;
+    QStringList m_Questions;
+    QStringList m_StatusMessages;
     bool m_bJustCreated = false;
     bool m_bModified = true;
     int m_nCaretMoves = 0;

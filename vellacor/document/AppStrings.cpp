@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace appstr {
 namespace {
@@ -11,7 +12,6 @@ struct Entry {
     const char *text;
 };
 
-// Sorted by id.
 constexpr Entry kTable[] = {
     { kDocTemplate,
         "\nUntitled\nUntitled\nPalm Outlines (*.kxo)\n.kxo\nIdealoom.Document\nIdealoom Document" },
@@ -33,11 +33,17 @@ constexpr Entry kTable[] = {
     { kClearPictureQuestion, "Are you sure you want to clear this picture?" },
     { kCategoryRenamedInfo,
         "All outlines with the renamed category will receive the new category name!" },
+    { kConflictsReadOnly,
+        "The conflicts folder holds outlines that were changed on both the desktop and Palm. "
+        "Outlines in the Conflicts folder do not synchronize, and might be over-written the next "
+        "time you HotSync. Before making changes, please drag this outline to a different "
+        "folder.\n\n" },
     { kEnterValidFileName, "Please enter a valid file name" },
     { kEditCategoriesItem, "Edit Categories ..." },
     { kMaxCategoriesOnSave,
         "Maximum count of categories is reached! Please change the outline category before to "
         "save it as handheld outlne!" },
+    { kDeleteCheckedQuestion, "Are you sure you want to delete the checked items?" },
     { kTemplateDocTemplate,
         "\nUntitled\nUntitled\nPalm Templates(*.kxt)\n.kxt\nIdealoom.DocumentTemplate\nIdealoom "
         "Document Template" },
@@ -72,6 +78,7 @@ constexpr Entry kTable[] = {
         "(*.gif);;BMP (*.bmp);;DIB (*.dib)" },
     { kPictureViewer, "Picture Viewer" },
     { kToolbarTitle, "Toolbar" },
+    { kDeleteSelectedItems, "All selected items will be deleted. Are you sure?" },
     { kSaveAsCaption, "Save As" },
     { kOutlineExtension, "kxo" },
     { kTemplateExtension, "kxt" },
@@ -142,15 +149,24 @@ constexpr Entry kTable[] = {
     { kFormatPalm16, "Palm 16 color palette" },
     { kFormatPalm256, "Palm 256 color sytem palette" },
     { kFormatWindows, "Windows bitmap" },
+    { kNoteMenu, "Note" },
+    { kDrawingMenu, "Drawing" },
 };
 
 } // namespace
 
 const char *Get(unsigned id)
 {
-    const auto *entry = std::lower_bound(std::begin(kTable), std::end(kTable), id,
+    // Sorted once, so that the table may be written in any order.
+    static const std::vector<Entry> sorted = [] {
+        std::vector<Entry> entries(std::begin(kTable), std::end(kTable));
+        std::stable_sort(entries.begin(), entries.end(),
+            [](const Entry &a, const Entry &b) { return a.id < b.id; });
+        return entries;
+    }();
+    const auto entry = std::lower_bound(sorted.begin(), sorted.end(), id,
         [](const Entry &e, unsigned key) { return e.id < key; });
-    return entry != std::end(kTable) && entry->id == id ? entry->text : "";
+    return entry != sorted.end() && entry->id == id ? entry->text : "";
 }
 
 } // namespace appstr

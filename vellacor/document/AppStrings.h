@@ -19,11 +19,13 @@ enum Id : unsigned {
     kCategoryNameInvalid = 160,
     kCannotRenameUnfiled = 161,
     kCategoryRenamedInfo = 171,
+    kConflictsReadOnly = 172,
     kEnterValidFileName = 173,
     kEditCategoriesItem = 175,
     kNoDefaultPrinter = 132,
     kClearPictureQuestion = 165,
     kMaxCategoriesOnSave = 177,
+    kDeleteCheckedQuestion = 178,
     kTemplateDocTemplate = 180,
     kDeleteCategoryQuestion = 191,
     kUnknownDatabaseError = 192,
@@ -52,6 +54,8 @@ enum Id : unsigned {
     kImageFilter = 270,
     kPictureViewer = 37904,
     kToolbarTitle = 37905,
+    kDeleteSelectedItems = 247,
+    // 32777 to 57644: the outline view's menu texts, keyed by command id.
     kSaveAsCaption = 61441,
     kOutlineExtension = 61455,
     kTemplateExtension = 61456,
@@ -142,6 +146,8 @@ enum Id : unsigned {
     kFormatPalm16,
     kFormatPalm256,
     kFormatWindows,
+    kNoteMenu,
+    kDrawingMenu,
 };
 
 // The text of `id`; an empty string for an id the table lacks.

@@ -2,9 +2,12 @@
 
 #include "AppContext.h"
 #include "DocTitleBar.h"
+#include "ItemDialogs.h"
 #include "OutlineDoc.h"
+#include "OutlineServices.h"
 #include "QtStrings.h"
 #include "RecoveryCopy.h"
+#include "User.h"
 #include "ZumraView.h"
 
 #include <QMdiArea>
@@ -31,6 +34,7 @@ CChildFrame::CChildFrame(COutlineDoc &document, CAppContext &context, QWidget *p
     connect(m_pTitleBar, &CDocTitleBar::editCategoriesRequested, this,
         &CChildFrame::editCategoriesRequested);
     connect(m_pTitleBar, &CDocTitleBar::characterRefused, this, &CChildFrame::characterRefused);
+    connect(m_pView, &CZumraView::overwriteChanged, this, &CChildFrame::overwriteChanged);
     document.SetFrame(this);
 }
 
@@ -150,4 +154,59 @@ void CChildFrame::CloseWindow()
 void CChildFrame::CaretMoved()
 {
     emit caretMoved(m_pView->GetStatusText());
+}
+
+void CChildFrame::CharacterRefused(const QString &character)
+{
+    emit characterRefused(character);
+}
+
+bool CChildFrame::EditNote(const QString &itemText, QString *note)
+{
+    CNoteDlg dialog(itemText, *note, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.isChanged())
+        return false;
+    *note = dialog.note();
+    return true;
+}
+
+bool CChildFrame::PickDate(QString *text)
+{
+    CDateDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    *text = dialog.chosen();
+    return true;
+}
+
+bool CChildFrame::PickTime(QString *text)
+{
+    CTimeDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    *text = dialog.chosen();
+    return true;
+}
+
+bool CChildFrame::PasteInSingleNode() const
+{
+    const COutlineSettings *settings = m_Context.OutlineSettings();
+    return settings && settings->GetPasteInSingleNode();
+}
+
+COutlineMan *CChildFrame::FilingCabinet()
+{
+    CUser *user = m_Context.Users().GetActiveUser();
+    COutlineDoc *cabinet = user ? user->GetFilingCabinet() : nullptr;
+    return cabinet && cabinet != &m_Doc ? &cabinet->GetOutline() : nullptr;
+}
+
+void CChildFrame::FilingCabinetChanged()
+{
+    CUser *user = m_Context.Users().GetActiveUser();
+    COutlineDoc *cabinet = user ? user->GetFilingCabinet() : nullptr;
+    if (!cabinet)
+        return;
+    cabinet->SetModifiedFlag(true);
+    cabinet->UpdateAllViews(COutlineDoc::kHintAppended);
 }

@@ -52,6 +52,13 @@ public:
     void ShowMessage(const QString &text) override;
     void CloseWindow() override;
     void CaretMoved() override;
+    void CharacterRefused(const QString &character) override;
+    bool EditNote(const QString &itemText, QString *note) override;
+    bool PickDate(QString *text) override;
+    bool PickTime(QString *text) override;
+    bool PasteInSingleNode() const override;
+    COutlineMan *FilingCabinet() override;
+    void FilingCabinetChanged() override;
 
 signals:
     // The caret moved: the status bar shows where it is.
@@ -59,6 +66,8 @@ signals:
     void titleChanged();
     void editCategoriesRequested();
     void characterRefused(const QString &character);
+    // Overwrite mode went on or off (the status bar's "OVR").
+    void overwriteChanged(bool on);
 
 private:
     COutlineDoc &m_Doc;

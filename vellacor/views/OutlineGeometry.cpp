@@ -300,6 +300,39 @@ void COutlineGeometry::InvalidateRows()
         m_bTopRowKnown = false;
 }
 
+void COutlineGeometry::AddRowsAt(const COutlineNode *node, int delta)
+{
+    ++m_nRowsGeneration;
+    if (m_nTotalRows >= 0)
+        m_nTotalRows += delta;
+    if (!m_Top.IsSet())
+        return;
+    if (m_Top.m_pItem == node)
+        m_bTopRowKnown = false;
+    else if (m_bTopRowKnown && m_pMan->IsBefore(node, m_Top.m_pItem))
+        m_nTopRow += delta;
+}
+
+void COutlineGeometry::ItemInserted(COutlineNode *node)
+{
+    if (!node || node->m_pFirstChild || !m_pMan || !m_pMan->IsVisible(node)) {
+        WrapItem(node, true);
+        InvalidateRows();
+        return;
+    }
+    WrapOne(node, true);
+    AddRowsAt(node, ItemRows(node));
+}
+
+void COutlineGeometry::ItemRemoving(const COutlineNode *node)
+{
+    if (!node || node->m_pFirstChild || !m_pMan || !m_pMan->IsVisible(node)) {
+        InvalidateRows();
+        return;
+    }
+    AddRowsAt(node, -ItemRows(node));
+}
+
 COutlinePos COutlineGeometry::RowAt(int row) const
 {
     if (!m_pMan)

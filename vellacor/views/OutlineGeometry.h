@@ -119,6 +119,12 @@ public:
     // Forgets the row count and the top row's number after items appeared,
     // vanished, or were shown or hidden.
     void InvalidateRows();
+    // One visible item without children was just inserted: wraps it and
+    // adds its rows to the totals, instead of counting them all again.
+    void ItemInserted(COutlineNode *node);
+    // One visible item without children is about to leave: its rows leave
+    // the totals.
+    void ItemRemoving(const COutlineNode *node);
     // Changes whenever row numbers may have changed, for caches of them.
     unsigned RowsGeneration() const { return m_nRowsGeneration; }
     // The row with number `row` among all rows (clamped), at offset 0.
@@ -181,6 +187,7 @@ private:
     // items, which count the rows again afterwards.
     int WrapOne(COutlineNode *node, bool all);
     int TopRowUncached() const;
+    void AddRowsAt(const COutlineNode *node, int delta);
 
     COutlineMan *m_pMan;
     COutlineLayout m_Layout;

@@ -26,6 +26,7 @@ COutlineTextView::COutlineTextView(COutlineMan *man, QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, true);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SetOutlineFont(kx_gen::LOGFONT(), 0);
@@ -532,6 +533,8 @@ void COutlineTextView::focusInEvent(QFocusEvent *event)
 void COutlineTextView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    if (m_bSelecting)
+        EndSelecting();
     m_bHasFocus = false;
     UpdateCaret();
     if (HasSelection())
@@ -547,30 +550,16 @@ void COutlineTextView::changeEvent(QEvent *event)
 
 void COutlineTextView::timerEvent(QTimerEvent *event)
 {
+    if (event->timerId() == m_SelectTimer.timerId()) {
+        SelectTimerTick();
+        return;
+    }
     if (event->timerId() != m_BlinkTimer.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
     }
     m_bCaretBlinkOn = !m_bCaretBlinkOn;
     RepaintCaret();
-}
-
-void COutlineTextView::mousePressEvent(QMouseEvent *event)
-{
-    if (!m_bReady || event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
-        return;
-    }
-    const COutlineHit hit = HitTest(event->position().toPoint());
-    if (hit.m_nKind == COutlineHit::kText) {
-        SetCaret(COutlinePos(hit.m_nChar, hit.m_nRow, hit.m_pItem),
-            event->modifiers() & Qt::ShiftModifier);
-    } else if (hit.m_nKind == COutlineHit::kBelow && hit.m_pItem) {
-        const int last = COutlineGeometry::ItemRows(hit.m_pItem) - 1;
-        SetCaret(COutlinePos(COutlineGeometry::RowLength(hit.m_pItem, last), last, hit.m_pItem),
-            event->modifiers() & Qt::ShiftModifier);
-    }
-    event->accept();
 }
 
 // ---- Notifications ------------------------------------------------------------------
@@ -650,7 +639,7 @@ void COutlineTextView::OnNotify(int code, COutlineNode *node, int value)
             m_Geometry.UnsetTop();
         }
         MoveCaretOff(node);
-        m_Geometry.InvalidateRows();
+        m_Geometry.ItemRemoving(node);
         break;
     case COutlineMan::kNotifyTextDeleted:
     case COutlineMan::kNotifyTextInserted:
@@ -667,8 +656,7 @@ void COutlineTextView::OnNotify(int code, COutlineNode *node, int value)
         viewport()->update();
         break;
     case COutlineMan::kNotifyInserted:
-        WrapItem(node, true);
-        m_Geometry.InvalidateRows();
+        m_Geometry.ItemInserted(node);
         break;
     case COutlineMan::kNotifyLevelExtent:
         m_Geometry.MarkLevelDirty(value);

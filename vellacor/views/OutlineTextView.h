@@ -106,6 +106,27 @@ public:
     // Tells the view's host that the caret moved (for the status bar).
     virtual void CaretMoved() { }
 
+    // ---- Caret movement (OutlineCaretMoves.cpp) -------------------------------
+
+    // Carries out a caret movement command of the key map (character, word,
+    // row, page, row start and end, outline start and end, with or without
+    // extending, and the two scroll commands); false for any other id.
+    bool MoveCaretCommand(int id);
+    // The position one word to the left / right, in paragraph terms: a word
+    // is a run of letters, digits and '_', or a run of other characters
+    // that are not white space. Crosses into the neighbouring item.
+    COutlinePos WordLeft(const COutlinePos &pos) const;
+    COutlinePos WordRight(const COutlinePos &pos) const;
+    // Selects the word around a position.
+    void SelectWordAt(const COutlinePos &pos);
+    // The position at the end of an item's last row.
+    static COutlinePos ItemEnd(COutlineNode *node);
+
+    // ---- Mouse selection (OutlineTextMouse.cpp) -----------------------------------
+
+    // Whether the left button is held down in the text.
+    bool IsSelecting() const { return m_bSelecting; }
+
     // ---- Scrolling -----------------------------------------------------------
 
     COutlinePos GetTop() const { return m_Geometry.Top(); }
@@ -146,6 +167,16 @@ protected:
     void changeEvent(QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // The text part of a left button press, release and move.
+    void TextPress(QMouseEvent *event);
+    void TextRelease(QMouseEvent *event);
+    void EndSelecting();
+    void SelectTimerTick();
+    // The position for a point: the character hit, else the nearest one.
+    COutlinePos PosAt(QPoint point) const;
 
     COutlineMan *m_pMan;
     COutlineGeometry m_Geometry;
@@ -167,6 +198,20 @@ protected:
     bool m_bShowSelectionAlways = false;
     // The show-checked flag taken when printing began; false before any.
     bool m_bPrintShowChecked = false;
+
+    // Mouse selection: the button is down in the text and the selection
+    // follows the mouse; it extends by whole words; the press fell inside
+    // the selection (the release places the caret there).
+    bool m_bSelecting = false;
+    bool m_bWordSelect = false;
+    bool m_bClickInSelection = false;
+    QPoint m_ptClick;
+    // The word that a word selection started from.
+    COutlinePos m_WordStart;
+    COutlinePos m_WordEnd;
+    // Scrolls while the mouse is past the edge during a selection.
+    QBasicTimer m_SelectTimer;
+    static constexpr int kSelectTimerPeriod = 300;
 
 private:
     static void NotifyThunk(void *param, int code, COutlineNode *node, int value);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OutlineMan.h"
+
 #include <QString>
 
 // What an outline view needs from the document and the window around it.
@@ -41,4 +43,42 @@ public:
     // The caret moved or the view's position text changed (the status bar
     // shows GetStatusText). The default ignores it.
     virtual void CaretMoved() { }
+
+    // ---- Editing -------------------------------------------------------------
+
+    // Asks a question with Yes and No; true for Yes. The default asks in a
+    // message box.
+    virtual bool AskYesNo(const QString &text);
+    // A typed or pasted character cannot be stored in the outline (the view
+    // has beeped): the status bar says which. The default ignores it.
+    virtual void CharacterRefused(const QString &character) { (void)character; }
+    // The note dialog for an item whose text is `itemText`: true after OK
+    // with a change, the new note in `*note` (empty: delete it).
+    virtual bool EditNote(const QString &itemText, QString *note)
+    {
+        (void)itemText;
+        (void)note;
+        return false;
+    }
+    // The date / time dialog: true after OK, the chosen text in `*text`.
+    virtual bool PickDate(QString *text)
+    {
+        (void)text;
+        return false;
+    }
+    virtual bool PickTime(QString *text)
+    {
+        (void)text;
+        return false;
+    }
+    // Opens the drawing editor for an item of this outline.
+    virtual void OpenDrawing(COutlineNode *node) { (void)node; }
+    // The preference "Paste all text lines in a single node".
+    virtual bool PasteInSingleNode() const { return false; }
+    // The user's Filing Cabinet outline, opened when needed; null when it
+    // cannot be had.
+    virtual COutlineMan *FilingCabinet() { return nullptr; }
+    // Items were added to the Filing Cabinet: it is modified and its views
+    // show them.
+    virtual void FilingCabinetChanged() { }
 };

@@ -63,8 +63,7 @@ private:
 } // namespace
 
 CZumraView::CZumraView(COutlineMan *man, COutlineViewHost *host, QWidget *parent)
-    : COutlineEditView(man, parent)
-    , m_pHost(host)
+    : COutlineEditView(man, host, parent)
 {
 }
 
