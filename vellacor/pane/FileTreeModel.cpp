@@ -72,7 +72,8 @@ void CFileTreeModel::Reload()
         for (int e = 0; e < root->GetCount(); ++e) {
             CTreeData *entry = root->GetDataAt(e);
             if (entry && Passes(root->m_nKind, *entry))
-                rows.m_Files.push_back(entry);
+                rows.m_Files.push_back({ entry->m_strPath, ToQString(entry->m_strTitle),
+                    ToQString(entry->m_strCategory), entry->IsTemplate() });
         }
         m_Rows.push_back(std::move(rows));
     }
@@ -92,20 +93,31 @@ int CFileTreeModel::RootKind(const QModelIndex &index) const
     return root < m_Rows.size() ? m_Rows[root].m_nKind : 0;
 }
 
-CTreeData *CFileTreeModel::Entry(const QModelIndex &index) const
+const CFileTreeModel::SFileRow *CFileTreeModel::FileRow(const QModelIndex &index) const
 {
     if (!index.isValid() || IsRoot(index))
         return nullptr;
     const std::size_t root = index.internalId() - 1;
     if (root >= m_Rows.size() || std::size_t(index.row()) >= m_Rows[root].m_Files.size())
         return nullptr;
-    return m_Rows[root].m_Files[std::size_t(index.row())];
+    return &m_Rows[root].m_Files[std::size_t(index.row())];
+}
+
+bool CFileTreeModel::IsFile(const QModelIndex &index) const
+{
+    return FileRow(index) != nullptr;
+}
+
+CTreeData *CFileTreeModel::Entry(const QModelIndex &index) const
+{
+    const SFileRow *row = FileRow(index);
+    return row && m_pRoots ? m_pRoots->FindEntry(row->m_strPath) : nullptr;
 }
 
 kx_gen::_String CFileTreeModel::PathOf(const QModelIndex &index) const
 {
-    const CTreeData *entry = Entry(index);
-    return entry ? entry->m_strPath : kx_gen::_String();
+    const SFileRow *row = FileRow(index);
+    return row ? row->m_strPath : kx_gen::_String();
 }
 
 QModelIndex CFileTreeModel::IndexOfRoot(int kind) const
@@ -120,7 +132,7 @@ QModelIndex CFileTreeModel::IndexOfPath(const kx_gen::_String &path) const
 {
     for (std::size_t i = 0; i < m_Rows.size(); ++i)
         for (std::size_t f = 0; f < m_Rows[i].m_Files.size(); ++f)
-            if (m_Rows[i].m_Files[f]->m_strPath == path)
+            if (m_Rows[i].m_Files[f].m_strPath == path)
                 return createIndex(int(f), 0, quintptr(i + 1));
     return {};
 }
@@ -190,18 +202,18 @@ int CFileTreeModel::columnCount(const QModelIndex &) const
 
 QString CFileTreeModel::CellText(const SRootRows &root, int row, int column) const
 {
-    const CTreeData &entry = *root.m_Files[std::size_t(row)];
+    const SFileRow &file = root.m_Files[std::size_t(row)];
     QString text;
     switch (ColumnCode(column)) {
     case CFileListColumns::kTitle:
-        text = ToQString(entry.m_strTitle);
+        text = file.m_strTitle;
         break;
     case CFileListColumns::kFileName:
-        text = QFileInfo(PathToQString(entry.m_strPath)).completeBaseName();
+        text = QFileInfo(PathToQString(file.m_strPath)).completeBaseName();
         break;
     case CFileListColumns::kCategory:
-        if (!entry.IsTemplate())
-            text = ToQString(entry.m_strCategory);
+        if (!file.m_bTemplate)
+            text = file.m_strCategory;
         break;
     }
     if (column == 0)
@@ -223,16 +235,16 @@ QVariant CFileTreeModel::data(const QModelIndex &index, int role) const
             return m_Icons[m_ExpandedKinds.contains(root.m_nKind) ? kExpandedRoot : kCollapsedRoot];
         return {};
     }
-    const CTreeData *entry = Entry(index);
-    if (!entry)
+    const SFileRow *file = FileRow(index);
+    if (!file)
         return {};
     const SRootRows &root = m_Rows[index.internalId() - 1];
     if (role == Qt::DisplayRole)
         return CellText(root, index.row(), index.column());
     if (role == Qt::DecorationRole && index.column() == 0)
-        return m_Icons[entry->IsTemplate() ? kTemplateImage : kOutlineImage];
+        return m_Icons[file->m_bTemplate ? kTemplateImage : kOutlineImage];
     if (role == Qt::ToolTipRole)
-        return PathToQString(entry->m_strPath);
+        return PathToQString(file->m_strPath);
     return {};
 }
 
@@ -270,9 +282,9 @@ QMimeData *CFileTreeModel::mimeData(const QModelIndexList &indexes) const
 {
     QStringList paths;
     for (const QModelIndex &index : indexes) {
-        const CTreeData *entry = index.column() == 0 ? Entry(index) : nullptr;
-        if (entry)
-            paths.append(PathToQString(entry->m_strPath));
+        const SFileRow *file = index.column() == 0 ? FileRow(index) : nullptr;
+        if (file)
+            paths.append(PathToQString(file->m_strPath));
     }
     if (paths.isEmpty())
         return nullptr;

@@ -2,8 +2,9 @@
 
 // The rows of the file pane: one parent row per outline list of the active
 // user, one child row per file that passes the category filter, in the
-// columns of the column table. The model only points at the lists' entries;
-// Reload() must follow every change of the lists.
+// columns of the column table. The rows are a copy of what the lists held at
+// the last Reload(), so that lists read again in between leave nothing
+// dangling; Reload() shows their changes.
 
 #include "FileListColumns.h"
 
@@ -49,7 +50,10 @@ public:
     // Questions about a row.
     bool IsRoot(const QModelIndex &index) const;
     int RootKind(const QModelIndex &index) const; // 0 for an invalid index
-    CTreeData *Entry(const QModelIndex &index) const; // null for root rows
+    // The list entry of a file row as the lists hold it now (null for root
+    // rows and for files the lists no longer hold).
+    CTreeData *Entry(const QModelIndex &index) const;
+    bool IsFile(const QModelIndex &index) const;
     kx_gen::_String PathOf(const QModelIndex &index) const;
     QModelIndex IndexOfRoot(int kind) const;
     QModelIndex IndexOfPath(const kx_gen::_String &path) const;
@@ -88,11 +92,18 @@ signals:
     void filesDropped(const QStringList &paths, int targetKind);
 
 private:
+    struct SFileRow {
+        kx_gen::_String m_strPath;
+        QString m_strTitle;
+        QString m_strCategory;
+        bool m_bTemplate = false;
+    };
     struct SRootRows {
         int m_nKind = 0;
         QString m_strTitle;
-        std::vector<CTreeData *> m_Files;
+        std::vector<SFileRow> m_Files;
     };
+    const SFileRow *FileRow(const QModelIndex &index) const;
 
     QString CellText(const SRootRows &root, int row, int column) const;
 

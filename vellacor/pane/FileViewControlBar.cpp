@@ -107,7 +107,6 @@ CFileViewControlBar::CFileViewControlBar(CAppContext *context, QWidget *parent)
     m_pTree->header()->setSectionsClickable(true);
     m_pTree->header()->setSectionsMovable(false);
     m_pTree->header()->setStretchLastSection(false);
-    m_pTree->setSortingEnabled(false);
     for (int i = 0; i < m_Columns.VisibleCount(); ++i)
         for (int r = 0; r < CFileListColumns::kCount; ++r)
             if (m_Columns.At(r).m_nCode == m_Columns.VisibleCode(i))
@@ -336,8 +335,8 @@ std::vector<kx_gen::_String> CFileViewControlBar::SelectedPaths() const
 {
     std::vector<kx_gen::_String> paths;
     for (const QModelIndex &row : m_pTree->selectionModel()->selectedRows())
-        if (const CTreeData *entry = m_pModel->Entry(row))
-            paths.push_back(entry->m_strPath);
+        if (m_pModel->IsFile(row))
+            paths.push_back(m_pModel->PathOf(row));
     return paths;
 }
 
@@ -350,7 +349,7 @@ int CFileViewControlBar::SelectedKind() const
 kx_gen::_String CFileViewControlBar::SelectedPath() const
 {
     const QModelIndex current = m_pTree->currentIndex();
-    if (m_pModel->Entry(current) && m_pTree->selectionModel()->isRowSelected(
+    if (m_pModel->IsFile(current) && m_pTree->selectionModel()->isRowSelected(
             current.row(), current.parent()))
         return m_pModel->PathOf(current);
     const std::vector<kx_gen::_String> paths = SelectedPaths();
@@ -443,7 +442,7 @@ bool CFileViewControlBar::CanMoveToHandheld() const
 void CFileViewControlBar::OnDoubleClicked(const QModelIndex &index)
 {
     // Root rows toggle through the tree's own double click.
-    if (m_pModel->Entry(index)) {
+    if (m_pModel->IsFile(index)) {
         SelectOnly(index);
         OpenSelected();
     }
@@ -463,7 +462,7 @@ void CFileViewControlBar::OnContextMenu(const QPoint &pos)
     if (visual == 0)
         ShowContextMenu(index, global);
     else if (m_pModel->ColumnCode(index.column()) == CFileListColumns::kCategory
-        && m_pModel->Entry(index)
+        && m_pModel->IsFile(index)
         && (kind == cabinet::kRootDesktopOutlines || kind == cabinet::kRootHandheldOutlines))
         ShowCategoriesMenu(global);
 }
