@@ -1,6 +1,7 @@
 // What start-up reads back from the settings store: the main window's
 // placement with its off-screen rule, and the recent files.
 
+#include "FrameState.h"
 #include "RecentFiles.h"
 #include "WindowPlacement.h"
 
@@ -8,6 +9,7 @@
 
 #include "kx_gen/AppRegistry.h"
 
+#include <QDockWidget>
 #include <QMainWindow>
 #include <QTest>
 
@@ -22,6 +24,8 @@ private slots:
     void placementOffTheScreenIsIgnored();
     void aWindowComesBackWhereItWas();
     void recentFilesKeepFourAndNeverTheFilingCabinet();
+    void barStateComesBackAndBadOnesAreRefused();
+    void onlyOutlinesAreOpenedFromADrop();
 };
 
 void tst_StartupSettings::placementIsTenNumbersInItsOrder()
@@ -120,6 +124,40 @@ void tst_StartupSettings::recentFilesKeepFourAndNeverTheFilingCabinet()
     run.m_settings->CloseSection();
     loaded.Load(*run.m_settings);
     QCOMPARE(int(loaded.Paths().size()), 3);
+}
+
+void tst_StartupSettings::barStateComesBackAndBadOnesAreRefused()
+{
+    CFrameTestRun run;
+    QMainWindow window;
+    auto *pane = new QDockWidget(&window);
+    pane->setObjectName(QStringLiteral("107"));
+    window.addDockWidget(Qt::LeftDockWidgetArea, pane);
+    window.show();
+    pane->hide();
+    QVERIFY(shell::SaveBarState(window, *run.m_settings));
+    pane->show();
+    QVERIFY(shell::RestoreBarState(window, *run.m_settings));
+    QVERIFY(pane->isHidden());
+    QVERIFY(!shell::RestoreBarState(window, *run.m_settings, shell::kSafeBarStateName));
+    run.m_settings->OpenSection(shell::kSafeBarStateName);
+    run.m_settings->WriteBinary("State", "junk", 4);
+    run.m_settings->CloseSection();
+    QVERIFY(!shell::RestoreBarState(window, *run.m_settings, shell::kSafeBarStateName));
+
+    QVERIFY(!shell::ReadMaxState(*run.m_settings));
+    shell::WriteMaxState(*run.m_settings, true);
+    QVERIFY(shell::ReadMaxState(*run.m_settings));
+}
+
+void tst_StartupSettings::onlyOutlinesAreOpenedFromADrop()
+{
+    const QUrl outline = QUrl::fromLocalFile(QStringLiteral("/d/Week.KXO"));
+    const QUrl text = QUrl::fromLocalFile(QStringLiteral("/d/notes.txt"));
+    QCOMPARE(shell::DroppedOutline({ outline, text }), QStringLiteral("/d/Week.KXO"));
+    QCOMPARE(shell::DroppedOutline({ text, outline }), QString());
+    QCOMPARE(shell::DroppedOutline({ QUrl(QStringLiteral("https://x/a.kxo")) }), QString());
+    QCOMPARE(shell::DroppedOutline({}), QString());
 }
 
 QTEST_MAIN(tst_StartupSettings)
