@@ -13,6 +13,8 @@
 #include "FrameTestSupport.h"
 
 #include <QHeaderView>
+#include <QImage>
+#include <QPalette>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -35,6 +37,7 @@ private slots:
     void droppingATemplateOnOutlinesCopiesIt();
     void settingACategoryRewritesTheSelectedOutlines();
     void columnWidthsAreStoredOnDestruction();
+    void paintsReadablyInADarkPalette();
 
 private:
     QString Cell(int root, int row, int column = 0) const;
@@ -226,6 +229,32 @@ void tst_FileViewControlBar::columnWidthsAreStoredOnDestruction()
     const CFileListColumns stored = CFileListColumns::Load(*m_run->m_settings);
     QCOMPARE(stored.At(0).m_nCode, CFileListColumns::kTitle);
     QCOMPARE(stored.At(0).m_nWidth, 123);
+}
+
+void tst_FileViewControlBar::paintsReadablyInADarkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(32, 32, 32));
+    dark.setColor(QPalette::Base, QColor(20, 20, 20));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(45, 45, 45));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    m_pane->setPalette(dark);
+    m_pane->SelectFile(QString::fromStdString(DesktopFile("Week.kxo")));
+    const QImage image = m_pane->grab().toImage();
+    // A bright pixel inside the list: the rows' text follows the palette.
+    const QRect list = QRect(m_pane->tree()->viewport()->mapTo(m_pane.get(), QPoint()),
+        m_pane->tree()->viewport()->size());
+    bool brightText = false;
+    for (int y = list.top(); y < list.bottom() && !brightText; y += 2)
+        for (int x = list.left(); x < list.right() && !brightText; x += 2)
+            brightText = qGray(image.pixel(x, y)) > 200;
+    QVERIFY(brightText);
+    QCOMPARE(qGray(image.pixel(list.right() - 2, list.bottom() - 2)) < 60, true);
+    const QByteArray dir = qgetenv("VELLACOR_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        image.save(QDir(QFile::decodeName(dir)).filePath(QStringLiteral("file-pane-dark.png")));
 }
 
 QTEST_MAIN(tst_FileViewControlBar)
