@@ -162,6 +162,16 @@ void tst_FileViewControlBar::rebuildKeepsSelectionExpansionAndTop()
     QCOMPARE(tree->indexAt(QPoint(1, 1)), model->index(0, 0));
     QVERIFY(m_pane->CanRename());
     QVERIFY(!m_pane->CanMoveToHandheld()); // desktop-only mode
+
+    // The number pad opens and closes the selected list.
+    const QModelIndex templates = model->index(1, 0);
+    tree->setCurrentIndex(templates);
+    QTest::keyClick(tree, Qt::Key_Asterisk, Qt::KeypadModifier);
+    QVERIFY(tree->isExpanded(templates));
+    QTest::keyClick(tree, Qt::Key_Minus, Qt::KeypadModifier);
+    QVERIFY(!tree->isExpanded(templates));
+    QTest::keyClick(tree, Qt::Key_Plus, Qt::KeypadModifier);
+    QVERIFY(tree->isExpanded(templates));
 }
 
 void tst_FileViewControlBar::selectionNeverSpansTwoLists()

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTreeView>
@@ -112,6 +113,7 @@ CFileViewControlBar::CFileViewControlBar(CAppContext *context, QWidget *parent)
             if (m_Columns.At(r).m_nCode == m_Columns.VisibleCode(i))
                 m_pTree->header()->resizeSection(i, m_Columns.At(r).m_nWidth);
 
+    m_pTree->installEventFilter(this);
     connect(m_pTree, &QTreeView::doubleClicked, this, &CFileViewControlBar::OnDoubleClicked);
     connect(m_pTree, &QWidget::customContextMenuRequested, this,
         &CFileViewControlBar::OnContextMenu);
@@ -177,6 +179,21 @@ void CFileViewControlBar::SetListFont(const kx_gen::LOGFONT &font)
         qfont = QFont(qfont.family(), 12);
     m_ListFont = qfont;
     m_pTree->setFont(m_ListFont);
+}
+
+bool CFileViewControlBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pTree && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = m_pTree->currentIndex();
+        if (key->key() == Qt::Key_Asterisk && current.isValid()) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            m_pTree->expandRecursively(current.siblingAtColumn(0));
+            QGuiApplication::restoreOverrideCursor();
+            return true;
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 // ---- Rows ------------------------------------------------------------------

@@ -105,6 +105,10 @@ signals:
     // The filter box's "Edit Categories ..." entry.
     void editCategoriesRequested();
 
+protected:
+    // The number pad's * opens everything below the row with a wait cursor.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void OnDoubleClicked(const QModelIndex &index);
     void OnContextMenu(const QPoint &pos);
