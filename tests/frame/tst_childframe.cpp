@@ -5,6 +5,7 @@
 #include "FrameTestSupport.h"
 #include "OutlineDoc.h"
 #include "User.h"
+#include "ZumraView.h"
 
 #include "kx_gen/CategoryRecord.h"
 #include "kx_gen/OutlineDB.h"

@@ -9,6 +9,7 @@
 #include "FrameTestSupport.h"
 #include "OutlineDoc.h"
 #include "User.h"
+#include "ZumraView.h"
 
 #include "kx_gen/CategoryDB.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// Temporary folders, whole-file helpers and a runner for the built
-// palm-desktop command, shared by the filing cabinet's and palm-desktop's
-// tests. Header-only: the folder holds no test program of its own, and
-// TEST_BIN_DIR comes from the test target that includes it.
+// Temporary folders, whole-file helpers and a runner for the built commands
+// (palm-desktop among them), shared by the filing cabinet's, palm-desktop's
+// and the installer's tests. Header-only: the folder holds no test program of
+// its own, and TEST_BIN_DIR comes from the test target that includes it.
 
 #include <filesystem>
 #include <fstream>
@@ -76,14 +76,15 @@ struct SCommandResult {
     std::string strErr;
 };
 
-// Runs the built palm-desktop command with `args` and collects its output;
-// the exit code stays -1 when it cannot be started or does not exit.
-inline SCommandResult RunPalmDesktop(const std::vector<std::string> &args)
+// Runs the built command `name` (from the build's program folder) with `args`
+// and collects its output; the exit code stays -1 when it cannot be started or
+// does not exit.
+inline SCommandResult RunBuiltCommand(const std::string &name, const std::vector<std::string> &args)
 {
     CTempFolder outputs;
     std::string outPath = outputs / "out";
     std::string errPath = outputs / "err";
-    std::string program = std::string(TEST_BIN_DIR) + "/palm-desktop";
+    std::string program = std::string(TEST_BIN_DIR) + "/" + name;
 
     std::vector<std::string> copies(args);
     std::vector<char *> argv { program.data() };
@@ -107,6 +108,12 @@ inline SCommandResult RunPalmDesktop(const std::vector<std::string> &args)
     result.strOut = ReadFile(outPath);
     result.strErr = ReadFile(errPath);
     return result;
+}
+
+// Runs the built palm-desktop command with `args`.
+inline SCommandResult RunPalmDesktop(const std::vector<std::string> &args)
+{
+    return RunBuiltCommand("palm-desktop", args);
 }
 
 } // namespace vellacortest

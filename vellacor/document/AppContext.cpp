@@ -42,7 +42,8 @@ void CAppContext::SetWindows(CDocWindows *windows)
 bool CAppContext::Start(CPalmLibrary *palm)
 {
     m_env.m_pPalm = palm;
-    m_env.m_strDesktopFolder = cabinet::LoadDesktopFolder(m_Settings);
+    m_Prefs.LoadPreferences(m_Settings);
+    m_env.m_strDesktopFolder = m_Prefs.m_strPath;
     EnsureFolder(m_env.m_strDesktopFolder);
     bool ok = m_env.Attempt([&] { m_pUsers->Enumerate(); });
     if (ok)
@@ -54,6 +55,32 @@ void CAppContext::Stop()
 {
     m_pUsers->Store();
     m_pUsers->SetActive(nullptr);
+}
+
+_String CAppContext::SaveNewOutlinesIn() const
+{
+    // In Palm mode new outlines go to the handheld unless the preference
+    // sends them to the desktop.
+    return m_Prefs.m_nSaveFolder == CPreferences::kSaveInDesktop ? m_env.m_strDesktopFolder
+                                                                 : _String();
+}
+
+bool CAppContext::ChangeDesktopFolder(const _String &folder)
+{
+    for (COutlineDoc *document : m_pTemplate->InStackingOrder())
+        if (document->IsModified() && !document->m_bFilingCabinet && !document->SaveModified())
+            return false;
+    if (!m_pTemplate->CloseAllDocuments(false))
+        return false;
+    CUser *user = ActiveUser();
+    m_pUsers->SetActive(nullptr);
+    m_Prefs.m_strPath = folder;
+    m_env.m_strDesktopFolder = folder;
+    EnsureFolder(folder);
+    if (user && !IsPalmMode())
+        user->SetFolder(folder);
+    m_pUsers->SetActive(user);
+    return true;
 }
 
 CUser *CAppContext::ActiveUser()

@@ -12,6 +12,7 @@
 #include "DocumentHost.h"
 #include "OutlineDocTemplate.h"
 #include "OutlineServices.h"
+#include "Preferences.h"
 #include "UserList.h"
 
 #include <functional>
@@ -41,6 +42,11 @@ public:
     bool Start(CPalmLibrary *palm);
     // Stores the users and deactivates the active one.
     void Stop();
+    // Moves the desktop outlines and templates to `folder`: every modified
+    // outline is saved (asking as a close does), every outline closed, and
+    // the active user's lists are built again on the new folder. False, with
+    // nothing changed, when the user cancelled a question.
+    bool ChangeDesktopFolder(const kx_gen::_String &folder);
 
     COutlineDocTemplate &Documents() { return *m_pTemplate; }
     CUserList &Users() { return *m_pUsers; }
@@ -62,8 +68,8 @@ public:
     void SetOutlineSettings(COutlineSettings *settings) { m_pOutlineSettings = settings; }
     CUser *ActiveUser() override;
     bool IsPalmMode() const override { return m_env.PalmPresent(); }
-    kx_gen::_String SaveNewOutlinesIn() const override { return m_strSaveNewOutlinesIn; }
-    void SetSaveNewOutlinesIn(const kx_gen::_String &folder) { m_strSaveNewOutlinesIn = folder; }
+    kx_gen::_String SaveNewOutlinesIn() const override;
+    CPreferences &Preferences() { return m_Prefs; }
     kx_gen::_String DesktopFolder() const override { return m_env.m_strDesktopFolder; }
     bool IsSavingAll() const override;
     void FileSaved(const kx_gen::_String &oldPath, const kx_gen::_String &newPath,
@@ -102,6 +108,6 @@ private:
     CCabinetEnv m_env;
     std::unique_ptr<CUserList> m_pUsers;
     std::unique_ptr<COutlineDocTemplate> m_pTemplate;
-    COutlineSettings *m_pOutlineSettings = nullptr;
-    kx_gen::_String m_strSaveNewOutlinesIn;
+    CPreferences m_Prefs;
+    COutlineSettings *m_pOutlineSettings = &m_Prefs;
 };

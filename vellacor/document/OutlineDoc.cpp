@@ -137,13 +137,13 @@ void COutlineDoc::UpdateAllViews(int hint)
 
 // ---- Life cycle ------------------------------------------------------------
 
-bool COutlineDoc::OnNewDocument()
+bool COutlineDoc::OnNewDocument(bool forImport)
 {
     DeleteContents();
     m_bModified = false;
     m_strPathName.Empty();
     SetTitle(appstr::Get(appstr::kUntitled));
-    if (!m_Outline.NewOutline(true))
+    if (!m_Outline.NewOutline(!forImport))
         return false;
     m_bTemplate = false;
     m_bConflict = false;

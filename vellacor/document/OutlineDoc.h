@@ -67,8 +67,10 @@ public:
     // ---- Life cycle --------------------------------------------------------
 
     // A new outline with one empty item, filed under the user's filter
-    // category. False after a storage error (reported).
-    bool OnNewDocument();
+    // category. For an import the outline starts without items: the import
+    // fills its records and then builds the tree. False after a storage
+    // error (reported).
+    bool OnNewDocument(bool forImport = false);
     // Opens `path`. An outline already open in another document brings that
     // window to the front and fails without a message; a storage error is
     // reported and fails.

@@ -64,6 +64,24 @@ COutlineDoc *COutlineDocTemplate::OpenDocumentFile(const _String &path, int plac
     return result;
 }
 
+std::unique_ptr<COutlineDoc> COutlineDocTemplate::MakeImportDocument()
+{
+    auto document = std::make_unique<COutlineDoc>(m_Host, this);
+    if (!document->OnNewDocument(true))
+        return nullptr;
+    return document;
+}
+
+COutlineDoc *COutlineDocTemplate::Show(std::unique_ptr<COutlineDoc> document)
+{
+    COutlineDoc *result = Adopt(std::move(document));
+    if (m_pWindows && !m_pWindows->CreateWindowFor(*result, -1)) {
+        RemoveDocument(result);
+        return nullptr;
+    }
+    return result;
+}
+
 COutlineDoc *COutlineDocTemplate::Adopt(std::unique_ptr<COutlineDoc> document)
 {
     m_Documents.push_back(std::move(document));

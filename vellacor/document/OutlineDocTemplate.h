@@ -87,6 +87,10 @@ public:
 
     // Takes a document made elsewhere (the Filing Cabinet) into the list.
     COutlineDoc *Adopt(std::unique_ptr<COutlineDoc> document);
+    // A document for an import, not yet listed or shown; Show lists it and
+    // gives it its window (null when that failed, the document then gone).
+    std::unique_ptr<COutlineDoc> MakeImportDocument();
+    COutlineDoc *Show(std::unique_ptr<COutlineDoc> document);
 
 private:
     CDocumentHost &m_Host;

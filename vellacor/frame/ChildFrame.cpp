@@ -4,10 +4,12 @@
 #include "DocTitleBar.h"
 #include "OutlineDoc.h"
 #include "QtStrings.h"
+#include "RecoveryCopy.h"
+#include "ZumraView.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 CChildFrame::CChildFrame(COutlineDoc &document, CAppContext &context, QWidget *parent)
@@ -16,16 +18,12 @@ CChildFrame::CChildFrame(COutlineDoc &document, CAppContext &context, QWidget *p
     , m_Context(context)
     , m_pTitleBar(new CDocTitleBar(document, context, this))
 {
+    m_bJustCreated = document.GetPathName().IsEmpty() && document.GetOutline().IsNewDB();
+    m_pView = new CZumraView(&document.GetOutline(), this, this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_pTitleBar);
-
-    // Until the outline view joins, the outline shows as indented text.
-    m_pText = new QPlainTextEdit(this);
-    m_pText->setReadOnly(true);
-    m_pText->setFrameShape(QFrame::NoFrame);
-    m_pView = m_pText;
     layout->addWidget(m_pView, 1);
     setFocusProxy(m_pView);
 
@@ -44,8 +42,9 @@ CChildFrame::~CChildFrame()
 
 void CChildFrame::InitialUpdate()
 {
-    m_pTitleBar->Setup();
-    ShowOutline();
+    // The view prepares the title bar first (PrepareFrame), then itself.
+    m_pView->OnInitialUpdate();
+    m_bJustCreated = false;
     TitleChanged();
 }
 
@@ -54,27 +53,10 @@ void CChildFrame::RefreshCategories()
     m_pTitleBar->RefreshCategories();
 }
 
-void CChildFrame::ShowOutline()
+void CChildFrame::StoreViewState()
 {
-    const COutlineMan &outline = m_Doc.GetOutline();
-    QString text;
-    const COutlineTree &tree = outline.GetTree();
-    for (const COutlineNode *n = tree.GetFirstChild(nullptr); n; n = tree.GetNextInDocument(n)) {
-        const COutlineItem &item = n->m_Item;
-        QString line = QString(item.m_nLevel * 4, QLatin1Char(' '));
-        line += item.m_bChecked ? QStringLiteral("[x] ") : QString();
-        for (int p = 0; p < item.m_Text.GetParaCount(); ++p) {
-            if (p > 0)
-                line += QLatin1Char(' ');
-            const CTextLine &para = item.m_Text.GetPara(p);
-            line += ToQString(para.GetData(), para.GetLength());
-        }
-        text += line + QLatin1Char('\n');
-    }
-    m_pText->setPlainText(text);
+    m_pView->StoreViewState();
 }
-
-void CChildFrame::StoreViewState() { }
 
 void CChildFrame::TitleChanged()
 {
@@ -97,9 +79,9 @@ void CChildFrame::Activate()
     }
 }
 
-void CChildFrame::UpdateViews(int /*hint*/)
+void CChildFrame::UpdateViews(int hint)
 {
-    ShowOutline();
+    m_pView->OnUpdate(hint);
 }
 
 int CChildFrame::StackingOrder() const
@@ -109,4 +91,63 @@ int CChildFrame::StackingOrder() const
     const QList<QMdiSubWindow *> windows
         = m_pSubWindow->mdiArea()->subWindowList(QMdiArea::StackingOrder);
     return static_cast<int>(windows.indexOf(m_pSubWindow));
+}
+
+// ---- The view's host ---------------------------------------------------------
+
+bool CChildFrame::IsFilingCabinet() const
+{
+    return m_Doc.m_bFilingCabinet;
+}
+
+bool CChildFrame::IsTemplate() const
+{
+    return m_Doc.m_bTemplate;
+}
+
+bool CChildFrame::IsConflict() const
+{
+    return m_Doc.m_bConflict;
+}
+
+bool CChildFrame::IsJustCreated() const
+{
+    return m_bJustCreated;
+}
+
+void CChildFrame::SetModified(bool modified)
+{
+    m_Doc.SetModifiedFlag(modified);
+}
+
+void CChildFrame::PrepareFrame()
+{
+    m_pTitleBar->Setup();
+}
+
+bool CChildFrame::WriteRecoveryCopy(QString *where)
+{
+    const QString path
+        = RecoveryCopyPath(PathToQString(m_Doc.GetPathName()), ToQString(m_Doc.GetTitle()));
+    if (!::WriteRecoveryCopy(m_Doc.GetOutline(), path))
+        return false;
+    if (where)
+        *where = path;
+    return true;
+}
+
+void CChildFrame::ShowMessage(const QString &text)
+{
+    QMessageBox::warning(this, windowTitle().remove(QStringLiteral("[*]")), text);
+}
+
+void CChildFrame::CloseWindow()
+{
+    // The outline may be half-changed: the window goes without saving.
+    m_Context.Documents().RemoveDocument(&m_Doc);
+}
+
+void CChildFrame::CaretMoved()
+{
+    emit caretMoved(m_pView->GetStatusText());
 }

@@ -4,6 +4,7 @@
 // sub-window of the main window's document area.
 
 #include "DocumentHost.h"
+#include "OutlineViewHost.h"
 
 #include <QWidget>
 
@@ -11,9 +12,9 @@ class CAppContext;
 class CDocTitleBar;
 class COutlineDoc;
 class QMdiSubWindow;
-class QPlainTextEdit;
+class CZumraView;
 
-class CChildFrame : public QWidget, public CDocFrame {
+class CChildFrame : public QWidget, public CDocFrame, public COutlineViewHost {
     Q_OBJECT
 
 public:
@@ -22,7 +23,7 @@ public:
 
     COutlineDoc &document() const { return m_Doc; }
     CDocTitleBar *titleBar() const { return m_pTitleBar; }
-    QWidget *view() const { return m_pView; }
+    CZumraView *view() const { return m_pView; }
     // The sub-window that holds this frame (set once it is placed).
     void SetSubWindow(QMdiSubWindow *window) { m_pSubWindow = window; }
     QMdiSubWindow *subWindow() const { return m_pSubWindow; }
@@ -40,18 +41,31 @@ public:
     void UpdateViews(int hint) override;
     int StackingOrder() const override;
 
+    // COutlineViewHost
+    bool IsFilingCabinet() const override;
+    bool IsTemplate() const override;
+    bool IsConflict() const override;
+    bool IsJustCreated() const override;
+    void SetModified(bool modified) override;
+    void PrepareFrame() override;
+    bool WriteRecoveryCopy(QString *where) override;
+    void ShowMessage(const QString &text) override;
+    void CloseWindow() override;
+    void CaretMoved() override;
+
 signals:
+    // The caret moved: the status bar shows where it is.
+    void caretMoved(const QString &status);
     void titleChanged();
     void editCategoriesRequested();
     void characterRefused(const QString &character);
 
 private:
-    void ShowOutline();
-
     COutlineDoc &m_Doc;
     CAppContext &m_Context;
     CDocTitleBar *m_pTitleBar;
-    QWidget *m_pView = nullptr;
-    QPlainTextEdit *m_pText = nullptr;
+    CZumraView *m_pView = nullptr;
+    // An outline made by New, until its first showing.
+    bool m_bJustCreated = false;
     QMdiSubWindow *m_pSubWindow = nullptr;
 };

@@ -38,21 +38,21 @@ QString MenuText(int command)
 {
     switch (command) {
     case pane::kRename:
-        return AppText(appstr::kMenuRename);
+        return AppText(appstr::kPaneRename);
     case pane::kMoveToHandheld:
-        return AppText(appstr::kMenuMoveToHandheld);
+        return AppText(appstr::kPaneMoveToHandheld);
     case pane::kMoveToDesktop:
-        return AppText(appstr::kMenuMoveToDesktop);
+        return AppText(appstr::kPaneMoveToDesktop);
     case pane::kNewFromTemplate:
-        return AppText(appstr::kMenuNewFromTemplate);
+        return AppText(appstr::kPaneNewFromTemplate);
     case pane::kSaveAsTemplate:
-        return AppText(appstr::kMenuSaveAsTemplate);
+        return AppText(appstr::kPaneSaveAsTemplate);
     case pane::kDuplicate:
-        return AppText(appstr::kMenuDuplicate);
+        return AppText(appstr::kPaneDuplicate);
     case pane::kDelete:
-        return AppText(appstr::kMenuDelete);
+        return AppText(appstr::kPaneDelete);
     case pane::kNew:
-        return AppText(appstr::kMenuNew);
+        return AppText(appstr::kPaneNew);
     }
     return {};
 }

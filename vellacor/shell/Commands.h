@@ -18,6 +18,11 @@ enum Id : int {
     kFileSaveAll = 32975,
     kAppExit = 57665,
     kEditCategories = 32829,
+    kPreferences = 32800,
+    kImportPdb = 32958,
+    kExportPdb = 32959,
+    kImportWord = 32838,
+    kExportWord = 32837,
 };
 
 struct Command {

@@ -6,7 +6,9 @@
 #include "ChildFrame.h"
 #include "Commands.h"
 #include "DocTitleBar.h"
+#include "ExchangeCommands.h"
 #include "OutlineDoc.h"
+#include "PreferencesDlg.h"
 #include "User.h"
 
 #include "kx_gen/PathUtils.h"
@@ -50,6 +52,8 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
         UpdateActions();
     });
     if (m_pContext) {
+        m_pExchange = new CExchangeCommands(*m_pContext, this);
+        connect(&m_AutoSave, &QTimer::timeout, this, &MainFrame::AutoSaveTick);
         m_pContext->m_onCategoryChanged
             = [this](const kx_gen::_String &, const kx_gen::_String &) { RefreshAllCategories(); };
     }
@@ -88,11 +92,33 @@ void MainFrame::createMenus()
     m_pSaveAll = make(cmd::kFileSaveAll, &MainFrame::FileSaveAll);
     fileMenu->addActions({ m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pSaveAll });
     fileMenu->addSeparator();
+    QMenu *importMenu = fileMenu->addMenu(tr("&Import"));
+    importMenu->addAction(make(cmd::kImportPdb, [this] {
+        if (m_pExchange)
+            m_pExchange->ImportPdb();
+    }));
+    importMenu->addAction(make(cmd::kImportWord, [this] {
+        if (m_pExchange)
+            m_pExchange->ImportWord();
+    }));
+    QMenu *exportMenu = fileMenu->addMenu(tr("Ex&port"));
+    m_pExportPdb = make(cmd::kExportPdb, [this] {
+        if (m_pExchange)
+            m_pExchange->ExportPdb(activeDocument());
+    });
+    m_pExportWord = make(cmd::kExportWord, [this] {
+        if (m_pExchange)
+            m_pExchange->ExportWord(activeDocument());
+    });
+    exportMenu->addActions({ m_pExportPdb, m_pExportWord });
+    fileMenu->addSeparator();
     fileMenu->addAction(make(cmd::kAppExit, &QWidget::close));
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
     m_pEditCategories = make(cmd::kEditCategories, &MainFrame::EditCategories);
     editMenu->addAction(m_pEditCategories);
+    editMenu->addSeparator();
+    editMenu->addAction(make(cmd::kPreferences, &MainFrame::EditPreferences));
 }
 
 CChildFrame *MainFrame::activeFrame() const
@@ -128,6 +154,11 @@ void MainFrame::UpdateActions()
     for (QAction *action : { m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pClose })
         action->setEnabled(document != nullptr);
     m_pSaveAsTemplate->setEnabled(document && !document->m_bFilingCabinet);
+    // An outline that was never saved and holds nothing new has nothing to export.
+    const bool exportable
+        = document && (document->IsModified() || !document->GetPathName().IsEmpty());
+    m_pExportPdb->setEnabled(exportable && haveContext && m_pContext->IsPalmMode());
+    m_pExportWord->setEnabled(exportable);
     m_pSaveAll->setEnabled(haveContext);
     CUser *user = haveContext ? m_pContext->ActiveUser() : nullptr;
     m_pEditCategories->setEnabled(user && user->GetCategories());
@@ -147,6 +178,8 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
         UpdateActions();
     });
     connect(frame, &CChildFrame::editCategoriesRequested, this, &MainFrame::EditCategories);
+    connect(frame, &CChildFrame::caretMoved, this,
+        [this](const QString &status) { statusBar()->showMessage(status); });
     connect(frame, &CChildFrame::characterRefused, this, [this](const QString &character) {
         statusBar()->showMessage(AppText(appstr::kUnsupportedCharacter).arg(character), 5000);
     });
@@ -284,6 +317,53 @@ void MainFrame::EditCategories()
     }
 }
 
+void MainFrame::EditPreferences()
+{
+    if (!m_pContext)
+        return;
+    m_AutoSave.stop();
+    CPreferences &preferences = m_pContext->Preferences();
+    const kx_gen::_String oldFolder = preferences.m_strPath;
+    CPreferencesDlg dialog(preferences, m_pContext->IsPalmMode(), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        const kx_gen::_String newFolder = dialog.preferences().m_strPath;
+        preferences = dialog.preferences();
+        preferences.m_strPath = oldFolder;
+        if (!(newFolder == oldFolder)) {
+            // The documents of the old folder close first; a cancel keeps
+            // everything where it was.
+            m_bDocumentLock = true;
+            m_pContext->ChangeDesktopFolder(newFolder);
+            m_bDocumentLock = false;
+        }
+        preferences.SavePreferences(m_pContext->Settings());
+    }
+    UpdateActions();
+    RestartAutoSave();
+}
+
+void MainFrame::RestartAutoSave()
+{
+    m_AutoSave.stop();
+    const int minutes = m_pContext ? m_pContext->Preferences().m_nAutoSave : 0;
+    if (minutes > 0)
+        m_AutoSave.start(minutes * 60000);
+}
+
+void MainFrame::AutoSaveTick()
+{
+    if (m_bDocumentLock || QApplication::activeModalWidget()) {
+        // Busy: try again shortly rather than saving under someone's feet.
+        QTimer::singleShot(1000, this, &MainFrame::AutoSaveTick);
+        return;
+    }
+    m_bDocumentLock = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pContext->Documents().SaveAll();
+    QApplication::restoreOverrideCursor();
+    m_bDocumentLock = false;
+}
+
 void MainFrame::RefreshAllCategories()
 {
     for (QMdiSubWindow *window : m_pMdiArea->subWindowList())
@@ -293,6 +373,7 @@ void MainFrame::RefreshAllCategories()
 
 void MainFrame::closeEvent(QCloseEvent *event)
 {
+    m_AutoSave.stop();
     if (m_pContext && !m_pContext->Documents().CloseAllDocuments(false)) {
         event->ignore();
         return;

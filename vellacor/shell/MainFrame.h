@@ -3,9 +3,11 @@
 #include "OutlineDocTemplate.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class CAppContext;
 class CChildFrame;
+class CExchangeCommands;
 class COutlineDoc;
 class QAction;
 class QMdiArea;
@@ -40,6 +42,9 @@ public slots:
     void FileSaveAll();
     void FileClose();
     void EditCategories();
+    void EditPreferences();
+    // Starts (or stops) the auto-save timer from the preference.
+    void RestartAutoSave();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -60,4 +65,11 @@ private:
     QAction *m_pSaveAll = nullptr;
     QAction *m_pClose = nullptr;
     QAction *m_pEditCategories = nullptr;
+    QAction *m_pExportPdb = nullptr;
+    QAction *m_pExportWord = nullptr;
+    CExchangeCommands *m_pExchange = nullptr;
+    QTimer m_AutoSave;
+    // Held while documents are being saved; an auto-save tick waits for it.
+    bool m_bDocumentLock = false;
+    void AutoSaveTick();
 };

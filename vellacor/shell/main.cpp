@@ -41,6 +41,14 @@ int main(int argc, char *argv[])
     if (!context.Start(palm.IsLoaded() ? &palm : nullptr))
         return 1;
     frame.show();
+    frame.RestartAutoSave();
+    // Without a file to open, the outlines of last time come back, and a
+    // new one when the preferences ask for it.
+    if (parser.positionalArguments().isEmpty()) {
+        context.Documents().ReopenFiles();
+        if (context.Preferences().m_bCreateNew)
+            frame.FileNew();
+    }
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
 

@@ -1,0 +1,22 @@
+# cmake -DLIBRARY=<path> -DEXPECTED=<sym;sym...> -P CheckExports.cmake
+# Fails unless the defined dynamic symbols of LIBRARY are exactly EXPECTED.
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only --format=posix ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(found)
+foreach(line ${lines})
+  string(REGEX MATCH "^[^ ]+" symbol "${line}")
+  if(symbol)
+    list(APPEND found ${symbol})
+  endif()
+endforeach()
+list(SORT found)
+set(expected ${EXPECTED})
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "${LIBRARY} exports '${found}', expected '${expected}'")
+endif()
