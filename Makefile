@@ -1,6 +1,8 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    install what is missing, build, start Vellacor
 #   make test   install what is missing, build, run every test
+#   make install  install the program, its libraries and its desktop files
+#                 under PREFIX (default /usr/local); DESTDIR is honoured
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -9,8 +11,10 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps build run test test-asan bench fuzz clean install
 
 all: build
 
@@ -30,6 +34,9 @@ run: build
 	else \
 	  $(BUILD)/bin/vellacor; \
 	fi
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
