@@ -122,8 +122,14 @@ private:
         std::string line = m_Rules.m_strItem;
         const std::string labelHtml
             = label.empty() ? std::string() : "<span class=\"label\">" + HtmlText(label) + "</span>";
-        ReplaceAll(line, "{check}", item.m_bChecked ? m_Rules.m_strChecked : m_Rules.m_strUnchecked);
-        ReplaceAll(line, "{label}", labelHtml);
+        const std::string &check = item.m_bChecked ? m_Rules.m_strChecked : m_Rules.m_strUnchecked;
+        // An empty part takes its blank along, so that no line starts with one.
+        for (const auto &[name, html] : { std::pair<std::string_view, const std::string &>("{check}", check),
+                 std::pair<std::string_view, const std::string &>("{label}", labelHtml) }) {
+            if (html.empty())
+                ReplaceAll(line, std::string(name) + " ", "");
+            ReplaceAll(line, name, html);
+        }
         ReplaceAll(line, "{text}",
             "<span class=\"text\">" + ParagraphsHtml(item.m_Text.GetString().str()) + "</span>");
         return line;
