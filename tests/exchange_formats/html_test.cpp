@@ -6,11 +6,37 @@
 #include "FormatExchange.h"
 #include "HtmlExport.h"
 
+#include "kx_gen/DibTypes.h"
 #include "kx_gen/DibUtil.h"
+
+#include <cstring>
 
 using namespace formats;
 
 namespace {
+
+// Something to see in the drawing: a cross in the palette's last colour.
+void DrawCross(kx_gen::HMEM dib)
+{
+    void *info = kx_gen::MemGetPtr(dib);
+    std::uint8_t *bits = kx_gen::FindDIBBits(info);
+    const int w = kx_gen::DIBWidth(info);
+    const int h = kx_gen::DIBHeight(info);
+    const std::uint32_t stride = kx_gen::DIBWidthBytes(static_cast<std::uint32_t>(w), 8);
+    // Palette entries (blue, green, red, reserved) follow the header.
+    auto *palette = static_cast<std::uint8_t *>(info) + static_cast<kx_gen::BITMAPINFOHEADER *>(info)->biSize;
+    const std::uint8_t white[4] = { 255, 255, 255, 0 };
+    const std::uint8_t blue[4] = { 160, 80, 0, 0 };
+    std::memcpy(palette, white, 4);
+    std::memcpy(palette + 4 * 255, blue, 4);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool on = std::abs(x * h - y * w) < w || std::abs(x * h - (h - 1 - y) * w) < w;
+            bits[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] = on ? 255 : 0;
+        }
+    }
+    kx_gen::MemReleasePtr(dib);
+}
 
 class CHtmlPage : public ::testing::Test {
 protected:
@@ -22,6 +48,7 @@ protected:
         m_Man.SetNumbering(scheme);
         m_Man.SetNumberingDivider(')');
         kx_gen::MemHolder dib(kx_gen::CreateDIB(24, 16, 8));
+        DrawCross(dib.get());
         ASSERT_TRUE(m_Man.SetItemDrawing(NodeOf(m_Man, "Seeds"), dib.get()));
     }
 
@@ -69,6 +96,9 @@ TEST_F(CHtmlPage, IsWellFormedSelfContainedAndNested)
     EXPECT_NE(page.find("<span class=\"label\">b)</span> <span class=\"text\">Beds"), std::string::npos);
     EXPECT_NE(page.find("<li class=\"item level-1 checked\"><details open>"), std::string::npos);
     EXPECT_EQ(page.find("http"), std::string::npos) << "the page must not load anything";
+    // For a look at the page in a browser.
+    if (const char *keep = std::getenv("VELLACOR_KEEP_PAGE"))
+        WriteText(keep, page);
 }
 
 TEST_F(CHtmlPage, FollowsItsRules)
