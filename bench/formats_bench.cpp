@@ -79,7 +79,8 @@ void Import(benchmark::State &state, const std::string &data, bool opml)
         const bool read = opml ? formats::ReadOpml(data, outline, report)
                                : formats::ReadMarkdown(data, outline, report);
         COutlineMan man;
-        if (!read || !formats::FillOutline(outline, man, report) || outline.m_Items.size() != kItems)
+        if (!read || !formats::FillOutline(outline, man, report)
+            || outline.m_Items.size() != kItems)
             state.SkipWithError("the import failed");
     }
 }

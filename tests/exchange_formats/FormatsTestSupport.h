@@ -37,7 +37,9 @@ inline std::string Dump(const COutlineMan &man, bool withNotesAndChecks = true)
             if (n->m_Item.HasNote()) {
                 std::string note;
                 for (char c : n->m_Item.m_strNote.str())
-                    note += c == '\r' ? std::string() : c == '\n' ? std::string("\\n") : std::string(1, c);
+                    note += c == '\r' ? std::string()
+                        : c == '\n'   ? std::string("\\n")
+                                      : std::string(1, c);
                 out += "[" + note + "]";
             }
             if (n->m_Item.m_bChecked)
@@ -59,7 +61,9 @@ inline std::string DumpFlat(const formats::SFlatOutline &outline)
         if (!item.m_strNote.empty()) {
             out += "[";
             for (char c : item.m_strNote)
-                out += c == '\r' ? std::string() : c == '\n' ? std::string("\\n") : std::string(1, c);
+                out += c == '\r' ? std::string()
+                    : c == '\n'  ? std::string("\\n")
+                                 : std::string(1, c);
             out += "]";
         }
         if (item.m_bChecked)
@@ -76,8 +80,9 @@ inline void MakeSample(COutlineMan &man)
     ASSERT_TRUE(man.NewOutline(false));
     BuildTree(man, "Plan+(x:Seeds+(Tomatoes Basil) Beds+(Wood x:Screws(Deep(Deeper)))) Last");
     man.GetDB()->SetOutlineTitle(kx_gen::_String("Garden \x80 plan"));
-    NodeOf(man, "Tomatoes")->m_Item.m_Text.SetString(
-        kx_gen::_String("Tomatoes <cherry> & \"plum\" *bold* \\ [x] #1 caf\xe9"));
+    NodeOf(man, "Tomatoes")
+        ->m_Item.m_Text.SetString(
+            kx_gen::_String("Tomatoes <cherry> & \"plum\" *bold* \\ [x] #1 caf\xe9"));
     COutlineNode *basil = NodeOf(man, "Basil");
     basil->m_Item.m_Text.SetString(kx_gen::_String("Basil\r\nsecond paragraph"));
     basil->m_Item.m_strNote = "A note.\r\n\r\nIts second paragraph & more.";

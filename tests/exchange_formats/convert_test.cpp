@@ -92,7 +92,8 @@ TEST_F(CConvert, DamagedInputIsRefusedAndWritesNothing)
 {
     WriteText(m_Dir / "bad.opml", "<opml><body><outline text='a'>");
     EXPECT_EQ(Run({ m_Dir / "bad.opml", m_Dir / "bad.kxo" }), 1);
-    EXPECT_NE(m_Err.str().find("bad.opml: Line 1: the file is no well-formed XML"), std::string::npos)
+    EXPECT_NE(
+        m_Err.str().find("bad.opml: Line 1: the file is no well-formed XML"), std::string::npos)
         << m_Err.str();
     WriteText(m_Dir / "bad.kxo", "\x78\x56\x34\x12 not really");
     EXPECT_EQ(Run({ m_Dir / "bad.kxo", m_Dir / "bad.md" }), 1);

@@ -24,7 +24,8 @@ void DrawCross(kx_gen::HMEM dib)
     const int h = kx_gen::DIBHeight(info);
     const std::uint32_t stride = kx_gen::DIBWidthBytes(static_cast<std::uint32_t>(w), 8);
     // Palette entries (blue, green, red, reserved) follow the header.
-    auto *palette = static_cast<std::uint8_t *>(info) + static_cast<kx_gen::BITMAPINFOHEADER *>(info)->biSize;
+    auto *palette
+        = static_cast<std::uint8_t *>(info) + static_cast<kx_gen::BITMAPINFOHEADER *>(info)->biSize;
     const std::uint8_t white[4] = { 255, 255, 255, 0 };
     const std::uint8_t blue[4] = { 160, 80, 0, 0 };
     std::memcpy(palette, white, 4);
@@ -87,13 +88,16 @@ TEST_F(CHtmlPage, IsWellFormedSelfContainedAndNested)
     const std::string page = ReadText(path);
     EXPECT_NE(page.find("<title>Garden \xe2\x82\xac plan</title>"), std::string::npos);
     EXPECT_NE(page.find("Exported on 2026-12-09"), std::string::npos);
-    EXPECT_NE(page.find("Tomatoes &lt;cherry&gt; &amp; &quot;plum&quot; *bold* \\ [x] #1 caf\xc3\xa9"),
+    EXPECT_NE(
+        page.find("Tomatoes &lt;cherry&gt; &amp; &quot;plum&quot; *bold* \\ [x] #1 caf\xc3\xa9"),
         std::string::npos);
     EXPECT_NE(page.find("Basil<br>second paragraph"), std::string::npos);
-    EXPECT_NE(page.find("<p>A note.</p><p>Its second paragraph &amp; more.</p>"), std::string::npos);
+    EXPECT_NE(
+        page.find("<p>A note.</p><p>Its second paragraph &amp; more.</p>"), std::string::npos);
     // Numbering as the window shows it: legal at level 0, letters at 1.
     EXPECT_NE(page.find("<span class=\"label\">1)</span>"), std::string::npos);
-    EXPECT_NE(page.find("<span class=\"label\">b)</span> <span class=\"text\">Beds"), std::string::npos);
+    EXPECT_NE(
+        page.find("<span class=\"label\">b)</span> <span class=\"text\">Beds"), std::string::npos);
     EXPECT_NE(page.find("<li class=\"item level-1 checked\"><details open>"), std::string::npos);
     EXPECT_EQ(page.find("http"), std::string::npos) << "the page must not load anything";
     // For a look at the page in a browser.
@@ -105,7 +109,8 @@ TEST_F(CHtmlPage, FollowsItsRules)
 {
     const std::string page = ReadText(Export("headings.html",
         "# headings, no numbering\nlayout = headings\nnumbering = no\n"
-        "checked = [done]\nunchecked =\nnote = <aside>{note}</aside>\nbogus = 1\ncollapsible = maybe\n"));
+        "checked = [done]\nunchecked =\nnote = <aside>{note}</aside>\nbogus = 1\ncollapsible = "
+        "maybe\n"));
     EXPECT_NE(page.find("<h2 class=\"row\">"), std::string::npos);
     EXPECT_NE(page.find("<h3 class=\"row\">[done] "), std::string::npos);
     EXPECT_NE(page.find("<aside><p>Oak, 3 \xc3\x97 2 m</p></aside>"), std::string::npos);

@@ -55,8 +55,8 @@ TEST(Opml, ReadsWhatPandocWrites)
     CScratch dir;
     WriteText(dir / "in.md", "# Alpha\n\nAbout alpha.\n\n## Beta\n\n# Gamma\n");
     int status = -1;
-    const std::string opml
-        = RunTool("pandoc -s -f markdown -t opml --metadata title=Greek " + (dir / "in.md"), &status);
+    const std::string opml = RunTool(
+        "pandoc -s -f markdown -t opml --metadata title=Greek " + (dir / "in.md"), &status);
     ASSERT_EQ(status, 0);
     SFlatOutline outline;
     CImportReport report;
@@ -97,7 +97,8 @@ TEST(Opml, RefusesDamagedAndHostileDocuments)
         SFlatOutline outline;
         CImportReport report;
         EXPECT_FALSE(ReadOpml(c.data, outline, report)) << c.name;
-        EXPECT_NE(report.Error().find(c.reason), std::string::npos) << c.name << ": " << report.Error();
+        EXPECT_NE(report.Error().find(c.reason), std::string::npos)
+            << c.name << ": " << report.Error();
     }
 
     std::string deep = "<opml><body>";
@@ -127,7 +128,8 @@ TEST(Markdown, ReadsMixedListsHeadingsNotesAndCode)
     ASSERT_TRUE(ReadMarkdown(Fixture("mixed-lists.md"), outline, report)) << report.Error();
     EXPECT_EQ(outline.m_strTitle, "Reading list");
     EXPECT_EQ(DumpFlat(outline),
-        "0:Some books worth a look. | 0:Fiction | 1:The first | 2:nested with four spaces | 1:Plus marker item | "
+        "0:Some books worth a look. | 0:Fiction | 1:The first | 2:nested with four spaces | 1:Plus "
+        "marker item | "
         "1:Ordered one | 1:Ordered two | 2:Finished sub-task{x} | "
         "2:Open sub-task[A note paragraph under the open sub-task, wrapped over two lines.] | "
         "0:Non-fiction[Closing words.] | 1:Escaped *stars* and & entity \xe9 | "
@@ -148,23 +150,25 @@ TEST(Markdown, PandocReadsTheExportAsTheSameTree)
     std::string error;
     ASSERT_TRUE(ExportOutline(man, EFormat::kMarkdown, dir / "out.md", SExportOptions(), error));
     int status = -1;
-    const std::string json = RunTool(
-        "pandoc -f markdown -t json " + (dir / "out.md") + " | python3 -c \""
-        "import json,sys\n"
-        "def t(xs):\n"
-        "  return ''.join(i['c'] if i['t']=='Str' else ' ' if i['t'] in ('Space','SoftBreak') else '/' if i['t']=='LineBreak' else '\\\"'+t(i['c'][1])+'\\\"' if i['t']=='Quoted' else '' for i in xs)\n"
-        "def walk(blocks, depth, out):\n"
-        "  for b in blocks:\n"
-        "    if b['t'] == 'BulletList':\n"
-        "      for item in b['c']:\n"
-        "        first = item[0]['c'] if item and item[0]['t'] in ('Plain','Para') else []\n"
-        "        out.append(str(depth) + ':' + t(first))\n"
-        "        walk(item, depth + 1, out)\n"
-        "    elif b['t'] == 'Header':\n"
-        "      out.append('H:' + t(b['c'][2]))\n"
-        "out = []\n"
-        "walk(json.load(sys.stdin)['blocks'], 0, out)\n"
-        "print(' | '.join(out))\"",
+    const std::string json = RunTool("pandoc -f markdown -t json " + (dir / "out.md")
+            + " | python3 -c \""
+              "import json,sys\n"
+              "def t(xs):\n"
+              "  return ''.join(i['c'] if i['t']=='Str' else ' ' if i['t'] in "
+              "('Space','SoftBreak') else '/' if i['t']=='LineBreak' else "
+              "'\\\"'+t(i['c'][1])+'\\\"' if i['t']=='Quoted' else '' for i in xs)\n"
+              "def walk(blocks, depth, out):\n"
+              "  for b in blocks:\n"
+              "    if b['t'] == 'BulletList':\n"
+              "      for item in b['c']:\n"
+              "        first = item[0]['c'] if item and item[0]['t'] in ('Plain','Para') else []\n"
+              "        out.append(str(depth) + ':' + t(first))\n"
+              "        walk(item, depth + 1, out)\n"
+              "    elif b['t'] == 'Header':\n"
+              "      out.append('H:' + t(b['c'][2]))\n"
+              "out = []\n"
+              "walk(json.load(sys.stdin)['blocks'], 0, out)\n"
+              "print(' | '.join(out))\"",
         &status);
     ASSERT_EQ(status, 0);
     // The check boxes are pandoc's ballot boxes, the quotation marks its
@@ -195,7 +199,8 @@ TEST(PlainText, ReadsTabsAndBlanks)
 {
     SFlatOutline outline;
     CImportReport report;
-    ASSERT_TRUE(ReadPlainText("\xEF\xBB\xBFone\r\n\ttwo\r\n\r\n    three\n  \tfour  \n", outline, report));
+    ASSERT_TRUE(
+        ReadPlainText("\xEF\xBB\xBFone\r\n\ttwo\r\n\r\n    three\n  \tfour  \n", outline, report));
     EXPECT_EQ(DumpFlat(outline), "0:one | 1:two | 2:three | 2:four");
     EXPECT_FALSE(ReadPlainText(std::string("a\0", 2), outline, report));
 }

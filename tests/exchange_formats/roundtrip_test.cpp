@@ -84,7 +84,8 @@ TEST(RoundTrip, DeepLevelsAreFoldedIntoTheModel)
 {
     std::string md;
     for (int level = 0; level < 14; ++level)
-        md += std::string(static_cast<std::size_t>(level) * 2, ' ') + "- item" + std::to_string(level) + "\n";
+        md += std::string(static_cast<std::size_t>(level) * 2, ' ') + "- item"
+            + std::to_string(level) + "\n";
     SFlatOutline outline;
     CImportReport report;
     ASSERT_TRUE(ReadMarkdown(md, outline, report));

@@ -121,7 +121,8 @@ TEST_F(CHtmlCommand, AMissingTemplateShowsTheDialogFirst)
     EXPECT_EQ(m_Host.m_nDialogs, 1);
     EXPECT_EQ(m_Settings["ANNA"].m_strHtmlPath.str(), m_strTemplate);
     // Never saved: named after the title.
-    EXPECT_TRUE(fs::exists(m_Dir / "pages/Garden \x80 plan.html") || fs::exists(m_Dir / "pages/Garden \xe2\x82\xac plan.html"));
+    EXPECT_TRUE(fs::exists(m_Dir / "pages/Garden \x80 plan.html")
+        || fs::exists(m_Dir / "pages/Garden \xe2\x82\xac plan.html"));
 }
 
 TEST_F(CHtmlCommand, CancelExportsNothingAndChangesNothing)
@@ -171,7 +172,8 @@ TEST_F(CHtmlCommand, AFirstExportIsOfferedTheShippedFiles)
     m_Host.m_OnDialog = [](CHtmlSetDlgModel &) { return true; };
     CHtmlExportCommand command("Anna", m_Store, m_Host, m_Dir / "pages");
     ASSERT_TRUE(command.Export(m_Man, "/outlines/Garden.kxo"));
-    EXPECT_NE(ReadText(m_Dir / "pages/Garden.html").find("<ul class=\"outline\">"), std::string::npos);
+    EXPECT_NE(
+        ReadText(m_Dir / "pages/Garden.html").find("<ul class=\"outline\">"), std::string::npos);
 
     const SHtmlBrowseSetup browse = dialog.TemplateBrowse();
     EXPECT_EQ(browse.m_strCaption, "Open");

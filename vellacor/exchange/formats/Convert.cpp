@@ -11,8 +11,8 @@
 
 #include <cerrno>
 #include <condition_variable>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <ostream>
 #include <sys/stat.h>
@@ -90,7 +90,7 @@ private:
 
 bool Exists(const std::string &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::lstat(path.c_str(), &info) == 0;
 }
 
@@ -174,12 +174,14 @@ bool ConvertFile(const std::string &inPath, const std::string &outPath, bool for
     const EFormat from = FormatFromPath(inPath);
     const EFormat to = FormatFromPath(outPath);
     if (from == EFormat::kUnknown || from == EFormat::kHtml) {
-        error = inPath + ": cannot read this kind of file (use .kxo, .kxt, .opml, .md, .txt, .pdb or .docx)";
+        error = inPath
+            + ": cannot read this kind of file (use .kxo, .kxt, .opml, .md, .txt, .pdb or .docx)";
         return false;
     }
     if (to == EFormat::kUnknown) {
         error = outPath
-            + ": cannot write this kind of file (use .kxo, .kxt, .opml, .md, .txt, .html, .pdb or .docx)";
+            + ": cannot write this kind of file (use .kxo, .kxt, .opml, .md, .txt, .html, .pdb or "
+              ".docx)";
         return false;
     }
     if (!Exists(inPath)) {
@@ -305,8 +307,8 @@ bool ConvertFile(const std::string &inPath, const std::string &outPath, bool for
 
 std::string ConvertUsage(const std::string &program)
 {
-    return "Usage: " + program + " [--force] IN OUT\n"
-        + "       " + program + " --convert-to FORMAT [--outdir DIR] [--force] FILE...\n"
+    return "Usage: " + program + " [--force] IN OUT\n" + "       " + program
+        + " --convert-to FORMAT [--outdir DIR] [--force] FILE...\n"
         + "\n"
           "Converts outlines without opening a window. The formats follow the\n"
           "file extensions: .kxo (.kxt), .opml, .md, .txt, .pdb and .docx are read\n"
@@ -350,7 +352,8 @@ int RunConvertCommand(const std::vector<std::string> &args, std::ostream &out, s
                 haveConvertTo = true;
             }
         } else if (a == "--") {
-            files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            files.insert(
+                files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
         } else if (a.size() > 1 && a[0] == '-') {
             err << program << ": unknown option " << a << "\n" << ConvertUsage(program);

@@ -145,7 +145,7 @@ bool ReadWholeFile(const std::string &path, std::string &data, std::string &erro
         error = SystemError("Cannot open", path);
         return false;
     }
-    struct stat info {};
+    struct stat info { };
     if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
         std::fclose(file);
         error = "Not a file: " + path;
@@ -178,7 +178,7 @@ bool ReadWholeFile(const std::string &path, std::string &data, std::string &erro
 bool WriteFileSafely(
     const std::string &path, std::string_view data, bool overwrite, std::string &error)
 {
-    struct stat info {};
+    struct stat info { };
     if (!overwrite && lstat(path.c_str(), &info) == 0) {
         error = "The file " + path + " already exists.";
         return false;
@@ -258,7 +258,8 @@ std::string TodayText()
     return buffer;
 }
 
-bool ParseOutline(std::string_view data, EFormat format, SFlatOutline &outline, CImportReport &report)
+bool ParseOutline(
+    std::string_view data, EFormat format, SFlatOutline &outline, CImportReport &report)
 {
     switch (format) {
     case EFormat::kOpml:
@@ -313,8 +314,9 @@ bool ExportOutline(const COutlineMan &man, EFormat format, const std::string &pa
         case EFormat::kHtml: {
             std::string templateText;
             std::string rulesText;
-            const std::string templatePath
-                = options.m_strTemplatePath.empty() ? DefaultTemplatePath() : options.m_strTemplatePath;
+            const std::string templatePath = options.m_strTemplatePath.empty()
+                ? DefaultTemplatePath()
+                : options.m_strTemplatePath;
             const std::string rulesPath
                 = options.m_strRulesPath.empty() ? DefaultRulesPath() : options.m_strRulesPath;
             if (!ReadWholeFile(templatePath, templateText, error)

@@ -77,10 +77,12 @@ bool ExportOutline(const COutlineMan &man, EFormat format, const std::string &pa
 // Warnings (characters kept as markers, folded levels) go to `report`. On
 // refusal `report` holds the reason and the manager is empty: the caller
 // makes the new document only after success.
-bool ImportOutline(const std::string &path, EFormat format, COutlineMan &man, CImportReport &report);
+bool ImportOutline(
+    const std::string &path, EFormat format, COutlineMan &man, CImportReport &report);
 
 // Parses data already read (what ImportOutline does after reading).
-bool ParseOutline(std::string_view data, EFormat format, SFlatOutline &outline, CImportReport &report);
+bool ParseOutline(
+    std::string_view data, EFormat format, SFlatOutline &outline, CImportReport &report);
 
 // The folder of the running program, where the shipped HTML template and
 // rules lie in "html/"; empty when it cannot be told.

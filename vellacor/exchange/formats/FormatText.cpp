@@ -157,7 +157,8 @@ bool DecodeUtf8(std::string_view text, std::size_t &pos, char32_t &codePoint)
         return false;
     }
     for (int k = 1; k <= extra; ++k) {
-        const unsigned char next = static_cast<unsigned char>(text[pos + static_cast<std::size_t>(k)]);
+        const unsigned char next
+            = static_cast<unsigned char>(text[pos + static_cast<std::size_t>(k)]);
         if ((next & 0xC0) != 0x80) {
             ++pos;
             return false;

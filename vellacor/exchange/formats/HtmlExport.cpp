@@ -14,14 +14,14 @@ namespace {
 
 std::string Base64(const std::string &bytes)
 {
-    static const char digits[]
-        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);
     std::size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
         const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16)
-            | (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
+            | (static_cast<unsigned char>(bytes[i + 1]) << 8)
+            | static_cast<unsigned char>(bytes[i + 2]);
         out += digits[(v >> 18) & 63];
         out += digits[(v >> 12) & 63];
         out += digits[(v >> 6) & 63];
@@ -91,8 +91,7 @@ public:
             man.GetNumbering(scheme);
             for (int i = 0; i < COutlineMan::kNumberingSize; ++i)
                 m_Numbering.m_Numbering[i] = scheme[i];
-            m_Numbering.m_chDivider
-                = static_cast<char>(man.GetDB()->getNumberingDivider() & 0xFF);
+            m_Numbering.m_chDivider = static_cast<char>(man.GetDB()->getNumberingDivider() & 0xFF);
         }
     }
 
@@ -115,17 +114,19 @@ private:
         const COutlineItem &item = node->m_Item;
         std::string label;
         if (m_Rules.m_bNumbering) {
-            label = FormatLabel(m_Numbering, item.m_nLevel, m_Indices.data(),
-                static_cast<int>(m_Indices.size()));
+            label = FormatLabel(
+                m_Numbering, item.m_nLevel, m_Indices.data(), static_cast<int>(m_Indices.size()));
             (void)depth;
         }
         std::string line = m_Rules.m_strItem;
-        const std::string labelHtml
-            = label.empty() ? std::string() : "<span class=\"label\">" + HtmlText(label) + "</span>";
+        const std::string labelHtml = label.empty()
+            ? std::string()
+            : "<span class=\"label\">" + HtmlText(label) + "</span>";
         const std::string &check = item.m_bChecked ? m_Rules.m_strChecked : m_Rules.m_strUnchecked;
         // An empty part takes its blank along, so that no line starts with one.
-        for (const auto &[name, html] : { std::pair<std::string_view, const std::string &>("{check}", check),
-                 std::pair<std::string_view, const std::string &>("{label}", labelHtml) }) {
+        for (const auto &[name, html] :
+            { std::pair<std::string_view, const std::string &>("{check}", check),
+                std::pair<std::string_view, const std::string &>("{label}", labelHtml) }) {
             if (html.empty())
                 ReplaceAll(line, std::string(name) + " ", "");
             ReplaceAll(line, name, html);
@@ -181,7 +182,8 @@ private:
                 WriteList(child, depth + 1);
                 m_Out += pad + "</details></li>\n";
             } else if (branch) {
-                m_Out += "<div class=\"row\">" + Line(child, depth) + "</div>" + Extras(child) + "\n";
+                m_Out
+                    += "<div class=\"row\">" + Line(child, depth) + "</div>" + Extras(child) + "\n";
                 WriteList(child, depth + 1);
                 m_Out += pad + "</li>\n";
             } else {
@@ -205,8 +207,8 @@ private:
             const int rank = depth + 2;
             const std::string tag = rank <= 6 ? "h" + std::to_string(rank) : std::string("p");
             m_Out += "<section class=\"item level-" + std::to_string(child->m_Item.m_nLevel)
-                + (child->m_Item.m_bChecked ? " checked" : "") + "\"><" + tag
-                + " class=\"row\">" + Line(child, depth) + "</" + tag + ">" + Extras(child) + "\n";
+                + (child->m_Item.m_bChecked ? " checked" : "") + "\"><" + tag + " class=\"row\">"
+                + Line(child, depth) + "</" + tag + ">" + Extras(child) + "\n";
             WriteHeadings(child, depth + 1);
             m_Out += "</section>\n";
         }

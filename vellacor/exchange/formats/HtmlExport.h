@@ -34,8 +34,8 @@ struct SHtmlRules {
     std::string m_strChecked = "<span class=\"check done\" title=\"Done\">&#x2611;</span>";
     std::string m_strUnchecked = "<span class=\"check\" title=\"To do\">&#x2610;</span>";
     std::string m_strNote = "<div class=\"note\">{note}</div>";
-    std::string m_strDrawing
-        = "<img class=\"drawing\" src=\"{src}\" width=\"{width}\" height=\"{height}\" alt=\"Drawing\">";
+    std::string m_strDrawing = "<img class=\"drawing\" src=\"{src}\" width=\"{width}\" "
+                               "height=\"{height}\" alt=\"Drawing\">";
 };
 
 // Reads a rules file over the defaults. Malformed lines and unknown keys

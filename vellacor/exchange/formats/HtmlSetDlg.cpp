@@ -24,13 +24,13 @@ std::string Trimmed(const std::string &s)
 
 bool IsDirectory(const std::string &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool IsFile(const std::string &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -80,7 +80,8 @@ bool CHtmlSetDlgModel::OnOK()
 
 SHtmlBrowseSetup CHtmlSetDlgModel::TemplateBrowse() const
 {
-    return { kOpenCaption, std::string(kHtmlTemplateFilter) + " *.*", "*.*", ProgramFolder(), false };
+    return { kOpenCaption, std::string(kHtmlTemplateFilter) + " *.*", "*.*", ProgramFolder(),
+        false };
 }
 
 SHtmlBrowseSetup CHtmlSetDlgModel::RulesBrowse() const

@@ -74,8 +74,8 @@ struct SHtmlBrowseSetup {
 class CHtmlSetDlgModel {
 public:
     // `defaultFolder` is offered as the export folder while none is set.
-    CHtmlSetDlgModel(const std::string &userName, CHtmlSettingsStore &store,
-        const std::string &defaultFolder);
+    CHtmlSetDlgModel(
+        const std::string &userName, CHtmlSettingsStore &store, const std::string &defaultFolder);
 
     // Loads the user's settings into the fields. Empty template and rules
     // fields are offered the shipped files, an empty folder the default
@@ -136,8 +136,8 @@ public:
 
     // The page's path for an outline file in the folder (`title`, in
     // Windows-1252, names an outline never saved).
-    static std::string PagePath(const std::string &folder, const std::string &documentPath,
-        const std::string &title);
+    static std::string PagePath(
+        const std::string &folder, const std::string &documentPath, const std::string &title);
 
 private:
     std::string m_strUser;

@@ -76,8 +76,8 @@ std::string EscapeInline(std::string_view para)
 
 // Writes paragraphs one per line, each but the last ending in a hard break;
 // every line after the first indented by `indent`.
-void WriteParagraphs(std::string &out, const std::vector<std::string> &paras, std::size_t indent,
-    bool indentFirst)
+void WriteParagraphs(
+    std::string &out, const std::vector<std::string> &paras, std::size_t indent, bool indentFirst)
 {
     for (std::size_t i = 0; i < paras.size(); ++i) {
         if (i > 0 || indentFirst)
@@ -145,7 +145,8 @@ int CMarkdownReader::HeadingDepth(std::string_view rest) const
         ++hashes;
     if (hashes < 1 || hashes > 6)
         return 0;
-    if (static_cast<std::size_t>(hashes) < rest.size() && rest[static_cast<std::size_t>(hashes)] != ' '
+    if (static_cast<std::size_t>(hashes) < rest.size()
+        && rest[static_cast<std::size_t>(hashes)] != ' '
         && rest[static_cast<std::size_t>(hashes)] != '\t')
         return 0;
     return hashes;

@@ -67,8 +67,8 @@ struct SReader {
     void Start(const char *name, const char **attributes)
     {
         if (++m_nDepth > kMaxOpmlDepth) {
-            Refuse("the outline is nested too deeply (more than "
-                + std::to_string(kMaxOpmlDepth) + " levels)");
+            Refuse("the outline is nested too deeply (more than " + std::to_string(kMaxOpmlDepth)
+                + " levels)");
             return;
         }
         if (m_nDepth == 1) {

@@ -71,8 +71,8 @@ void CHtmlSetDlg::Browse(QLineEdit *edit, const formats::SHtmlBrowseSetup &setup
 {
     QString chosen;
     if (setup.m_bFolder) {
-        chosen = QFileDialog::getExistingDirectory(
-            this, Text(setup.m_strCaption), edit->text().isEmpty() ? Text(setup.m_strStartFolder) : edit->text());
+        chosen = QFileDialog::getExistingDirectory(this, Text(setup.m_strCaption),
+            edit->text().isEmpty() ? Text(setup.m_strStartFolder) : edit->text());
     } else {
         const QString filter
             = Text(setup.m_strFilterText) + QStringLiteral(" (") + Text(setup.m_strPattern) + ')';
