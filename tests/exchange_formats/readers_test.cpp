@@ -205,7 +205,7 @@ TEST(PlainText, ReadsTabsAndBlanks)
     EXPECT_FALSE(ReadPlainText(std::string("a\0", 2), outline, report));
 }
 
-TEST(Import, ReportsUnreadableFilesAndKeepsTheManagerEmpty)
+TEST(Import, ReportsUnreadableFilesAndChangesNothing)
 {
     CRecordingSink sink;
     COutlineMan man(nullptr, &sink);
@@ -214,11 +214,14 @@ TEST(Import, ReportsUnreadableFilesAndKeepsTheManagerEmpty)
     EXPECT_NE(report.Error().find("Cannot open"), std::string::npos);
     EXPECT_FALSE(man.IsOpen());
 
+    // A refused file leaves an open outline as it was.
+    MakeSample(man);
+    const std::string before = Dump(man);
     CScratch dir;
     WriteText(dir / "bad.opml", "<opml><body><outline");
     CImportReport bad;
     EXPECT_FALSE(ImportOutline(dir / "bad.opml", EFormat::kOpml, man, bad));
-    EXPECT_FALSE(man.IsOpen());
+    EXPECT_EQ(Dump(man), before);
     // A file without a title of its own is titled by its name.
     WriteText(dir / "Groceries.txt", "milk\n");
     CImportReport fine;

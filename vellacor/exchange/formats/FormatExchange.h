@@ -74,9 +74,11 @@ bool ExportOutline(const COutlineMan &man, EFormat format, const std::string &pa
 
 // Replaces the manager's outline by the OPML, Markdown or plain text file
 // at `path`, titled from the file (the file's name when it names no title).
-// Warnings (characters kept as markers, folded levels) go to `report`. On
-// refusal `report` holds the reason and the manager is empty: the caller
-// makes the new document only after success.
+// Warnings (characters kept as markers, folded levels) go to `report`. A
+// file that cannot be read or is refused leaves the manager as it was, with
+// the reason in `report`; only when the model itself refuses the new outline
+// is the manager left empty. The caller imports into a manager of its own
+// and makes the new document only after success.
 bool ImportOutline(
     const std::string &path, EFormat format, COutlineMan &man, CImportReport &report);
 

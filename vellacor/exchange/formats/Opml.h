@@ -22,7 +22,8 @@ std::string WriteOpml(const SFlatOutline &outline);
 // reason in `report`: malformed XML, a document whose root is no `opml` or
 // that has no `body`, any entity declaration (so entity expansion cannot
 // blow up), elements nested deeper than kMaxOpmlDepth, inputs above
-// kMaxImportBytes. False on refusal; `outline` is then unspecified.
+// kMaxImportBytes. False on refusal; `outline` then holds
+// what was read before it and is not to be used.
 bool ReadOpml(std::string_view data, SFlatOutline &outline, CImportReport &report);
 
 inline constexpr int kMaxOpmlDepth = 1000;
