@@ -195,6 +195,18 @@ TEST(Markdown, RefusesBinaryInputAndReportsForeignBytes)
     EXPECT_NE(latin.Warnings()[0].find("Windows-1252"), std::string::npos);
 }
 
+TEST(Markdown, PathologicalLinesAreReadInLinearTime)
+{
+    // Each would take hours if a reader looked ahead from every character.
+    for (char c : { '&', '\\', '[', '`', ' ' }) {
+        SFlatOutline outline;
+        CImportReport report;
+        const std::string line = "- " + std::string(4u << 20, c) + "x\n";
+        ASSERT_TRUE(ReadMarkdown(line, outline, report)) << c;
+        ASSERT_EQ(outline.m_Items.size(), 1u) << c;
+    }
+}
+
 TEST(PlainText, ReadsTabsAndBlanks)
 {
     SFlatOutline outline;

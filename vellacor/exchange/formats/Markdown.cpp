@@ -187,8 +187,11 @@ std::string CMarkdownReader::Decode(std::string_view text) const
             continue;
         }
         if (c == '&') {
-            const std::size_t semi = text.find(';', i);
-            if (semi != std::string_view::npos && semi - i <= 10) {
+            // A reference is short: look no further, so that a text full of
+            // ampersands stays linear.
+            const std::size_t near = text.substr(i, 12).find(';');
+            const std::size_t semi = near == std::string_view::npos ? near : i + near;
+            if (semi != std::string_view::npos) {
                 const std::string_view name = text.substr(i + 1, semi - i - 1);
                 char32_t value = 0;
                 bool known = true;
