@@ -181,6 +181,31 @@ TEST(Markdown, PandocReadsTheExportAsTheSameTree)
         "0:\xe2\x98\x90 - not a list 1. either\n");
 }
 
+TEST(Markdown, ReadsWhatPandocWrites)
+{
+    if (!HaveTool("pandoc"))
+        GTEST_SKIP() << "pandoc is not installed";
+    // Pandoc rewrites the export in its own style: other marker spacing,
+    // deeper indentation, its own escapes and blank lines.
+    CRecordingSink sink;
+    COutlineMan man(nullptr, &sink);
+    MakeSample(man);
+    CScratch dir;
+    std::string error;
+    ASSERT_TRUE(ExportOutline(man, EFormat::kMarkdown, dir / "ours.md", SExportOptions(), error));
+    int status = -1;
+    const std::string theirs
+        = RunTool("pandoc -f markdown-smart -t markdown-smart " + (dir / "ours.md"), &status);
+    ASSERT_EQ(status, 0);
+    ASSERT_NE(theirs.find("-   [x] Seeds"), std::string::npos) << theirs;
+    SFlatOutline outline;
+    CImportReport report;
+    ASSERT_TRUE(ReadMarkdown(theirs, outline, report)) << report.Error();
+    COutlineMan back(nullptr, &sink);
+    ASSERT_TRUE(FillOutline(outline, back, report));
+    EXPECT_EQ(Dump(back), Dump(man)) << theirs;
+}
+
 TEST(Markdown, RefusesBinaryInputAndReportsForeignBytes)
 {
     SFlatOutline outline;
