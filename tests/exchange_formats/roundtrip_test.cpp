@@ -80,6 +80,40 @@ TEST(RoundTrip, CharactersOutsideTheCodePageComeBackOutOfAnExport)
     EXPECT_NE(WriteOpml(outline).find("[U+0041] [U+12] [U+D800]"), std::string::npos);
 }
 
+TEST(RoundTrip, OpmlKeepsWhichItemsAreExpanded)
+{
+    CRecordingSink sink;
+    COutlineMan man(nullptr, &sink);
+    MakeSample(man);
+    // Plan, Seeds and Beds are expanded, Screws (with Deep below) is not.
+    NodeOf(man, "Deep")->m_Item.m_bExpanded = true;
+    const SFlatOutline flat = FlattenOutline(man);
+    const std::string opml = WriteOpml(flat);
+    // Lines: Plan 0, Seeds 1, Tomatoes 2, Basil 3, Beds 4, Wood 5, Screws 6.
+    EXPECT_NE(opml.find("<expansionState>0,1,4</expansionState>"), std::string::npos);
+
+    SFlatOutline back;
+    CImportReport report;
+    ASSERT_TRUE(ReadOpml(opml, back, report));
+    std::string expanded;
+    for (const SFlatItem &item : back.m_Items)
+        expanded += item.m_bExpanded ? '+' : '-';
+    // Deep's own expansion is hidden under Screws and not kept.
+    EXPECT_EQ(expanded, "++--+-----");
+
+    // Without the element every item opens; numbers out of order stop it.
+    const std::string none
+        = "<opml><body><outline text='a'><outline text='b'/></outline></body></opml>";
+    ASSERT_TRUE(ReadOpml(none, back, report));
+    EXPECT_TRUE(back.m_Items[0].m_bExpanded);
+    const std::string odd = "<opml><head><expansionState>2,0,x,99999999999</expansionState></head>"
+                            "<body><outline text='a'><outline text='b'/></outline>"
+                            "<outline text='c'><outline text='d'/></outline></body></opml>";
+    ASSERT_TRUE(ReadOpml(odd, back, report));
+    EXPECT_FALSE(back.m_Items[0].m_bExpanded);
+    EXPECT_FALSE(back.m_Items[2].m_bExpanded);
+}
+
 TEST(RoundTrip, DeepLevelsAreFoldedIntoTheModel)
 {
     std::string md;

@@ -29,6 +29,78 @@ std::string AttributeText(std::string_view modelText)
     return XmlEscape(Utf8FromModel(text), true);
 }
 
+// The visible line numbers of the expanded items that have sub-items, as
+// head/expansionState lists them: lines are counted over the items that
+// the expansion shows, from 0.
+std::string ExpansionState(const SFlatOutline &outline)
+{
+    std::string state;
+    const std::size_t count = outline.m_Items.size();
+    int line = 0;
+    int collapsedLevel = -1; // items below a collapsed one are hidden
+    for (std::size_t i = 0; i < count; ++i) {
+        const SFlatItem &item = outline.m_Items[i];
+        if (collapsedLevel >= 0 && item.m_nLevel > collapsedLevel)
+            continue;
+        collapsedLevel = -1;
+        const bool branch = i + 1 < count && outline.m_Items[i + 1].m_nLevel > item.m_nLevel;
+        if (branch && item.m_bExpanded) {
+            if (!state.empty())
+                state += ',';
+            state += std::to_string(line);
+        } else if (branch) {
+            collapsedLevel = item.m_nLevel;
+        }
+        ++line;
+    }
+    return state;
+}
+
+// Expands the items that an expansionState names and collapses the others.
+// The list is read in one pass, so it must be increasing, as writers make
+// it; numbers out of order leave the rest collapsed.
+void ApplyExpansionState(SFlatOutline &outline, std::string_view state)
+{
+    std::vector<long> lines;
+    std::size_t pos = 0;
+    while (pos < state.size()) {
+        while (pos < state.size()
+            && (state[pos] == ',' || state[pos] == ' ' || state[pos] == '\t' || state[pos] == '\n'
+                || state[pos] == '\r'))
+            ++pos;
+        long value = 0;
+        bool digits = false;
+        while (pos < state.size() && state[pos] >= '0' && state[pos] <= '9') {
+            if (value < 100000000)
+                value = value * 10 + (state[pos] - '0');
+            digits = true;
+            ++pos;
+        }
+        if (!digits) {
+            if (pos < state.size())
+                ++pos;
+            continue;
+        }
+        lines.push_back(value);
+    }
+    std::size_t next = 0;
+    long line = 0;
+    int collapsedLevel = -1;
+    for (SFlatItem &item : outline.m_Items) {
+        item.m_bExpanded = false;
+        if (collapsedLevel >= 0 && item.m_nLevel > collapsedLevel)
+            continue;
+        collapsedLevel = -1;
+        if (next < lines.size() && lines[next] == line) {
+            item.m_bExpanded = true;
+            ++next;
+        } else {
+            collapsedLevel = item.m_nLevel;
+        }
+        ++line;
+    }
+}
+
 struct SReader {
     XML_Parser m_Parser = nullptr;
     SFlatOutline *m_pOutline = nullptr;
@@ -40,7 +112,10 @@ struct SReader {
     int m_nHeadDepth = -1;
     int m_nOutlineDepth = 0; // open <outline> elements inside the body
     bool m_bInTitle = false;
+    bool m_bInExpansion = false;
+    bool m_bSawExpansion = false;
     std::string m_strTitle; // UTF-8
+    std::string m_strExpansion;
 
     int Line() const { return static_cast<int>(XML_GetCurrentLineNumber(m_Parser)); }
 
@@ -92,6 +167,11 @@ struct SReader {
             m_bInTitle = true;
             return;
         }
+        if (m_nHeadDepth == 2 && m_nDepth == 3 && std::strcmp(name, "expansionState") == 0) {
+            m_bInExpansion = true;
+            m_bSawExpansion = true;
+            return;
+        }
         if (m_nBodyDepth < 0 || std::strcmp(name, "outline") != 0)
             return;
         // Only outline elements directly inside the body or another outline
@@ -118,8 +198,10 @@ struct SReader {
 
     void End(const char *name)
     {
-        if (m_bInTitle && m_nDepth == 3)
+        if (m_nDepth == 3) {
             m_bInTitle = false;
+            m_bInExpansion = false;
+        }
         if (m_nBodyDepth >= 0 && std::strcmp(name, "outline") == 0
             && m_nDepth == m_nBodyDepth + m_nOutlineDepth && m_nOutlineDepth > 0)
             --m_nOutlineDepth;
@@ -146,6 +228,8 @@ void XMLCALL OnText(void *data, const XML_Char *text, int length)
     auto *reader = static_cast<SReader *>(data);
     if (reader->m_bInTitle && reader->m_strTitle.size() < 4096)
         reader->m_strTitle.append(text, static_cast<std::size_t>(length));
+    if (reader->m_bInExpansion && reader->m_strExpansion.size() < kMaxImportBytes / 4)
+        reader->m_strExpansion.append(text, static_cast<std::size_t>(length));
 }
 
 void XMLCALL OnEntityDecl(void *data, const XML_Char *, int, const XML_Char *, int,
@@ -176,7 +260,11 @@ std::string WriteOpml(const SFlatOutline &outline)
     out += "<opml version=\"2.0\">\n";
     out += "  <head>\n    <title>";
     out += XmlEscape(Utf8FromModel(outline.m_strTitle), false);
-    out += "</title>\n  </head>\n  <body>\n";
+    out += "</title>\n";
+    const std::string expansion = ExpansionState(outline);
+    if (!expansion.empty())
+        out += "    <expansionState>" + expansion + "</expansionState>\n";
+    out += "  </head>\n  <body>\n";
     const std::size_t count = outline.m_Items.size();
     for (std::size_t i = 0; i < count; ++i) {
         const SFlatItem &item = outline.m_Items[i];
@@ -248,6 +336,8 @@ bool ReadOpml(std::string_view data, SFlatOutline &outline, CImportReport &repor
         report.Fail(0, "the OPML file has no <body>");
         return false;
     }
+    if (reader.m_bSawExpansion)
+        ApplyExpansionState(outline, reader.m_strExpansion);
     outline.m_strTitle = ModelFromUtf8(reader.m_strTitle, 0, report);
     // Titles are one line.
     for (char &c : outline.m_strTitle) {

@@ -3,7 +3,8 @@
 // OPML 2.0, the outline exchange format of web and desktop outliners: one
 // nested `outline` element per item with its text in `text`, its note in
 // `_note` and a checked item marked `_status="checked"`; the title in
-// `head/title`.
+// `head/title`, and which items are expanded in `head/expansionState`
+// (without it every item is read as expanded).
 
 #include "FlatOutline.h"
 
