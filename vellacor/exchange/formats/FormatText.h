@@ -9,11 +9,15 @@
 // lost. The exporters turn such a marker back into the character, so an
 // outline that went through an import comes out of an export as it came in.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace formats {
+
+// The largest file an importer reads.
+inline constexpr std::size_t kMaxImportBytes = 256u * 1024 * 1024;
 
 // Warnings and the reason of a failure, collected while reading a file.
 class CImportReport {

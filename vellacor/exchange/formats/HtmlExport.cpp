@@ -109,14 +109,13 @@ public:
     }
 
 private:
-    std::string Line(const COutlineNode *node, int depth)
+    std::string Line(const COutlineNode *node)
     {
         const COutlineItem &item = node->m_Item;
         std::string label;
         if (m_Rules.m_bNumbering) {
             label = FormatLabel(
                 m_Numbering, item.m_nLevel, m_Indices.data(), static_cast<int>(m_Indices.size()));
-            (void)depth;
         }
         std::string line = m_Rules.m_strItem;
         const std::string labelHtml = label.empty()
@@ -177,18 +176,16 @@ private:
             m_Out += pad + "<li class=\"item level-" + std::to_string(item.m_nLevel)
                 + (item.m_bChecked ? " checked" : "") + "\">";
             if (branch && m_Rules.m_bCollapsible) {
-                m_Out += "<details open><summary>" + Line(child, depth) + "</summary>"
-                    + Extras(child) + "\n";
+                m_Out += "<details open><summary>" + Line(child) + "</summary>" + Extras(child)
+                    + "\n";
                 WriteList(child, depth + 1);
                 m_Out += pad + "</details></li>\n";
             } else if (branch) {
-                m_Out
-                    += "<div class=\"row\">" + Line(child, depth) + "</div>" + Extras(child) + "\n";
+                m_Out += "<div class=\"row\">" + Line(child) + "</div>" + Extras(child) + "\n";
                 WriteList(child, depth + 1);
                 m_Out += pad + "</li>\n";
             } else {
-                m_Out += "<div class=\"row\">" + Line(child, depth) + "</div>" + Extras(child)
-                    + "</li>\n";
+                m_Out += "<div class=\"row\">" + Line(child) + "</div>" + Extras(child) + "</li>\n";
             }
         }
         m_Indices.erase(m_Indices.begin());
@@ -208,7 +205,7 @@ private:
             const std::string tag = rank <= 6 ? "h" + std::to_string(rank) : std::string("p");
             m_Out += "<section class=\"item level-" + std::to_string(child->m_Item.m_nLevel)
                 + (child->m_Item.m_bChecked ? " checked" : "") + "\"><" + tag + " class=\"row\">"
-                + Line(child, depth) + "</" + tag + ">" + Extras(child) + "\n";
+                + Line(child) + "</" + tag + ">" + Extras(child) + "\n";
             WriteHeadings(child, depth + 1);
             m_Out += "</section>\n";
         }

@@ -1,7 +1,5 @@
 #include "Markdown.h"
 
-#include "Opml.h"
-
 #include <cctype>
 #include <cstdlib>
 
@@ -111,7 +109,7 @@ private:
     void Flush();
     bool IsThematicBreak(std::string_view rest) const;
     int HeadingDepth(std::string_view rest) const;
-    std::size_t NewItem(int level, int line);
+    std::size_t NewItem(int level);
     int BaseLevel() const { return m_nHeadingLevel + 1; }
     std::string Decode(std::string_view text) const;
 
@@ -166,7 +164,7 @@ bool CMarkdownReader::IsThematicBreak(std::string_view rest) const
     return count >= 3;
 }
 
-std::size_t CMarkdownReader::NewItem(int level, int)
+std::size_t CMarkdownReader::NewItem(int level)
 {
     SFlatItem item;
     item.m_nLevel = level;
@@ -314,7 +312,7 @@ void CMarkdownReader::Line(std::string_view raw, int number)
         m_bFenceHasItem = !m_Outline.m_Items.empty();
         m_nFenceItem = m_bFenceHasItem ? m_Outline.m_Items.size() - 1 : 0;
         if (!m_bFenceHasItem) {
-            m_nFenceItem = NewItem(BaseLevel(), number);
+            m_nFenceItem = NewItem(BaseLevel());
             m_bFenceHasItem = true;
         }
         m_Target = ETarget::kNone;
@@ -340,7 +338,7 @@ void CMarkdownReader::Line(std::string_view raw, int number)
             m_nHeadingLevel = depth - m_nHeadingShift;
             if (m_nHeadingLevel < 0)
                 m_nHeadingLevel = 0;
-            m_nHeadingItem = NewItem(m_nHeadingLevel, number);
+            m_nHeadingItem = NewItem(m_nHeadingLevel);
             m_Target = ETarget::kText;
             m_nTargetItem = m_nHeadingItem;
             m_ParaLines.assign(1, std::string(title));
@@ -379,7 +377,7 @@ void CMarkdownReader::Line(std::string_view raw, int number)
         while (!m_Open.empty() && indent < m_Open.back().m_nContentIndent)
             m_Open.pop_back();
         const int level = BaseLevel() + static_cast<int>(m_Open.size());
-        const std::size_t index = NewItem(level, number);
+        const std::size_t index = NewItem(level);
         m_Open.push_back({ contentIndent, index });
         std::string_view content
             = marker + spaces <= rest.size() ? rest.substr(marker + spaces) : std::string_view();
@@ -412,7 +410,7 @@ void CMarkdownReader::Line(std::string_view raw, int number)
         m_nTargetItem = m_nHeadingItem;
     } else {
         m_Target = ETarget::kText;
-        m_nTargetItem = NewItem(BaseLevel(), number);
+        m_nTargetItem = NewItem(BaseLevel());
     }
     m_ParaLines.assign(1, std::string(rest));
     m_nParaLine = number;

@@ -28,6 +28,5 @@ std::string WriteOpml(const SFlatOutline &outline);
 bool ReadOpml(std::string_view data, SFlatOutline &outline, CImportReport &report);
 
 inline constexpr int kMaxOpmlDepth = 1000;
-inline constexpr std::size_t kMaxImportBytes = 256u * 1024 * 1024;
 
 } // namespace formats

@@ -1,7 +1,5 @@
 #include "PlainText.h"
 
-#include "Opml.h"
-
 namespace formats {
 
 std::string WritePlainText(const SFlatOutline &outline)
