@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace formats {
 
 namespace {
@@ -183,12 +185,22 @@ bool WriteFileSafely(
         error = "The file " + path + " already exists.";
         return false;
     }
-    const std::string temp = path + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A name of its own beside the target, so that no file of the user's
+    // is ever truncated on the way.
+    std::vector<char> name(path.begin(), path.end());
+    for (const char c : std::string_view(".part-XXXXXX"))
+        name.push_back(c);
+    name.push_back('\0');
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
         error = SystemError("Cannot write", path);
         return false;
     }
+    const std::string temp(name.data());
+    // mkostemp makes the file private; an export is an ordinary file that
+    // others may read. (Asking for the umask would change it for every
+    // thread for a moment.)
+    ::fchmod(fd, 0644);
     std::size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -210,14 +222,21 @@ bool WriteFileSafely(
     // Without overwrite the place must still be free: link fails on an
     // existing name where rename would replace it.
     if (!overwrite) {
-        if (::link(temp.c_str(), path.c_str()) != 0) {
-            error = errno == EEXIST ? "The file " + path + " already exists."
-                                    : SystemError("Cannot write", path);
+        if (::link(temp.c_str(), path.c_str()) == 0) {
+            ::unlink(temp.c_str());
+            return true;
+        }
+        const int linkError = errno;
+        const bool noLinks = linkError == EPERM || linkError == EOPNOTSUPP || linkError == ENOSYS;
+        // Folders without hard links (some shared and removable file
+        // systems) fall back to a check just before the rename.
+        if (!noLinks || lstat(path.c_str(), &info) == 0) {
+            errno = linkError;
+            error = linkError == EEXIST || noLinks ? "The file " + path + " already exists."
+                                                   : SystemError("Cannot write", path);
             ::unlink(temp.c_str());
             return false;
         }
-        ::unlink(temp.c_str());
-        return true;
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         error = SystemError("Cannot write", path);
