@@ -23,8 +23,8 @@ bool ParseCommandLineBlock(
     if (available < size || data[size - 1] != 0)
         return false;
     const void *zero = std::memchr(data, 0, size);
-    text.assign(reinterpret_cast<const char *>(data),
-        static_cast<const unsigned char *>(zero) - data);
+    text.assign(
+        reinterpret_cast<const char *>(data), static_cast<const unsigned char *>(zero) - data);
     return true;
 }
 

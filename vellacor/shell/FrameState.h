@@ -22,8 +22,8 @@ inline constexpr char kSafeBarStateName[] = "SafeBarState";
 // The layout of the window's toolbars and docks (Qt's saveState) under
 // `name`. Restoring gives false, changing nothing, when there is none or it
 // does not fit the window's bars.
-bool SaveBarState(const QMainWindow &window, kx_gen::CAppRegistry &settings,
-    const char *name = kBarStateName);
+bool SaveBarState(
+    const QMainWindow &window, kx_gen::CAppRegistry &settings, const char *name = kBarStateName);
 bool RestoreBarState(
     QMainWindow &window, kx_gen::CAppRegistry &settings, const char *name = kBarStateName);
 

@@ -62,7 +62,8 @@ bool CGlobalLock::Lock(unsigned milliseconds)
         return false;
     if (m_bOwned)
         return true;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline
+        = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
         if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
             m_bOwned = true;

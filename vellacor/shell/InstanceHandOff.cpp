@@ -21,8 +21,8 @@ bool HandOffToRunningInstance(const std::string &commandLine)
     if (!commandLine.empty()) {
         const std::int64_t size = WriteCommandLineBlock(commandLine);
         if (size > 0)
-            kx_gen::SendMessageTimeout(window, kx_gen::RegisterWindowMessage(kCommandLineMessage), 0,
-                size, kHandOffTimeoutMs, nullptr);
+            kx_gen::SendMessageTimeout(window, kx_gen::RegisterWindowMessage(kCommandLineMessage),
+                0, size, kHandOffTimeoutMs, nullptr);
     }
     return true;
 }

@@ -7,11 +7,16 @@
 #include "Commands.h"
 #include "DocTitleBar.h"
 #include "ExchangeCommands.h"
+#include "FileViewControlBar.h"
+#include "FrameState.h"
+#include "InstanceHandOff.h"
 #include "LineNrsDlg.h"
+#include "OutlineCommands.h"
 #include "OutlineDoc.h"
 #include "PreferencesDlg.h"
 #include "PrintCommands.h"
 #include "User.h"
+#include "WindowPlacement.h"
 #include "ZumraView.h"
 
 #include "kx_gen/PathUtils.h"
@@ -51,14 +56,32 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
     statusBar()->showMessage(tr("Ready"));
     resize(900, 640);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        RebuildEditMenu();
         UpdateTitle();
         UpdateActions();
     });
     if (m_pContext) {
         m_pExchange = new CExchangeCommands(*m_pContext, this);
         connect(&m_AutoSave, &QTimer::timeout, this, &MainFrame::AutoSaveTick);
+        m_pPane = new CFileViewControlBar(m_pContext, this);
+        addDockWidget(Qt::LeftDockWidgetArea, m_pPane);
+        connect(m_pPane, &CFileViewControlBar::editCategoriesRequested, this,
+            &MainFrame::EditCategories);
         m_pContext->m_onCategoryChanged
-            = [this](const kx_gen::_String &, const kx_gen::_String &) { RefreshAllCategories(); };
+            = [this](const kx_gen::_String &oldName, const kx_gen::_String &newName) {
+                  RefreshAllCategories();
+                  m_pPane->OnCategoryAdded(oldName, newName);
+              };
+        m_pContext->m_onUserChanged = [this](int code, CUser *user) {
+            m_pPane->UserActivated(code == CCabinetNotify::kUserActivated ? user : nullptr);
+            if (code == CCabinetNotify::kUserActivated)
+                RestartAutoSave();
+        };
+        m_pContext->m_onFileSaved
+            = [this](const kx_gen::_String &, const kx_gen::_String &newPath, bool) {
+                  m_pPane->Rebuild(true);
+                  m_pPane->SelectFile(PathToQString(newPath));
+              };
     }
     UpdateActions();
 }
@@ -68,8 +91,11 @@ MainFrame::~MainFrame()
     // The document area outlives our members while Qt destroys the children:
     // it must not call back into them.
     disconnect(m_pMdiArea, nullptr, this, nullptr);
-    if (m_pContext)
+    if (m_pContext) {
         m_pContext->m_onCategoryChanged = nullptr;
+        m_pContext->m_onUserChanged = nullptr;
+        m_pContext->m_onFileSaved = nullptr;
+    }
 }
 
 void MainFrame::createMenus()
@@ -131,6 +157,7 @@ void MainFrame::createMenus()
     fileMenu->addAction(make(cmd::kAppExit, &QWidget::close));
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    m_pEditMenu = editMenu;
     m_pEditCategories = make(cmd::kEditCategories, &MainFrame::EditCategories);
     editMenu->addAction(m_pEditCategories);
     editMenu->addSeparator();
@@ -418,6 +445,63 @@ void MainFrame::AutoSaveTick()
     m_bDocumentLock = false;
 }
 
+void MainFrame::RebuildEditMenu()
+{
+    // The view's own actions carry its shortcuts: the menu shows them, so
+    // that one key never has two actions.
+    QList<QAction *> keep;
+    for (QAction *action : m_pEditMenu->actions())
+        if (action->parent() == this)
+            keep << action;
+    m_pEditMenu->clear();
+    if (CZumraView *view = activeView()) {
+        using namespace outline_cmd;
+        for (int id : std::initializer_list<int> { kUndo, kRedo, 0, kCut, kCopy, kPaste, kSelectAll,
+                 0, kCopyItem, kCutItem, kPasteItem, kNewItem, kDuplicateItem, kDeleteItem,
+                 kAttachNote, kInsertDate, kInsertTime, kCutToCabinet, kCopyToCabinet,
+                 kDeleteChecked, kUncheckAll, 0 }) {
+            QAction *action = id ? view->Action(id) : nullptr;
+            if (action)
+                m_pEditMenu->addAction(action);
+            else if (!id)
+                m_pEditMenu->addSeparator();
+        }
+        connect(m_pEditMenu, &QMenu::aboutToShow, view, &CZumraView::UpdateCommandStates,
+            Qt::UniqueConnection);
+    }
+    m_pEditMenu->addAction(m_pEditCategories);
+    m_pEditMenu->addSeparator();
+    // clear() deleted the separators the menu owned; ours are kept.
+    for (QAction *action : keep)
+        if (action != m_pEditCategories)
+            m_pEditMenu->addAction(action);
+}
+
+void MainFrame::StartListening()
+{
+    m_pListener = new CInstanceListener(this);
+    connect(m_pListener, &CInstanceListener::openRequested, this,
+        [this](const QString &path) { OpenFile(path); });
+    connect(m_pListener, &CInstanceListener::newDocumentRequested, this, &MainFrame::FileNew);
+    connect(m_pListener, &CInstanceListener::activationRequested, this, [this] {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    });
+    m_pListener->Start();
+}
+
+void MainFrame::RestoreState()
+{
+    if (!m_pContext)
+        return;
+    kx_gen::CAppRegistry &settings = m_pContext->Settings();
+    shell::RestoreBarState(*this, settings);
+    if (!shell::RestoreWindowPlacement(*this, settings, true))
+        showMaximized();
+}
+
 void MainFrame::RefreshAllCategories()
 {
     for (QMdiSubWindow *window : m_pMdiArea->subWindowList())
@@ -428,6 +512,11 @@ void MainFrame::RefreshAllCategories()
 void MainFrame::closeEvent(QCloseEvent *event)
 {
     m_AutoSave.stop();
+    if (m_pContext) {
+        kx_gen::CAppRegistry &settings = m_pContext->Settings();
+        shell::SaveWindowPlacement(*this, settings);
+        shell::SaveBarState(*this, settings);
+    }
     if (m_pContext && !m_pContext->Documents().CloseAllDocuments(false)) {
         event->ignore();
         return;

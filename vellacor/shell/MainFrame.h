@@ -8,6 +8,8 @@
 class CAppContext;
 class CChildFrame;
 class CExchangeCommands;
+class CFileViewControlBar;
+class CInstanceListener;
 class COutlineDoc;
 class QAction;
 class QMdiArea;
@@ -28,6 +30,11 @@ public:
     CChildFrame *activeFrame() const;
     // Opens `path` (a new outline when empty); false when nothing opened.
     bool OpenFile(const QString &path);
+    CFileViewControlBar *pane() const { return m_pPane; }
+    // Answers second instances from now on.
+    void StartListening();
+    // Puts the window where it was at the last exit (maximized the first time).
+    void RestoreState();
 
     // CDocWindows
     bool CreateWindowFor(COutlineDoc &document, int place) override;
@@ -71,6 +78,11 @@ private:
     class CZumraView *activeView() const;
     void Print(int command);
     CExchangeCommands *m_pExchange = nullptr;
+    CFileViewControlBar *m_pPane = nullptr;
+    CInstanceListener *m_pListener = nullptr;
+    QMenu *m_pEditMenu = nullptr;
+    // Fills the Edit menu with the active view's commands.
+    void RebuildEditMenu();
     QTimer m_AutoSave;
     // Held while documents are being saved; an auto-save tick waits for it.
     bool m_bDocumentLock = false;

@@ -17,8 +17,7 @@ inline constexpr char kSyncEventName[] = "SyncEvent-{5B2E91D4-3C7A-4f0e-B816-2D9
 inline constexpr char kCommandLineFileName[] = "LW_GLOBAL_FILE";
 
 inline constexpr char kAreYouMeMessage[] = "UWM_ARE_YOU_ME-{5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}";
-inline constexpr char kCommandLineMessage[]
-    = "UWM_CMD_LINE-{5B2E91D4-3C7A-4x0u-B816-2D94A0C7E153}";
+inline constexpr char kCommandLineMessage[] = "UWM_CMD_LINE-{5B2E91D4-3C7A-4x0u-B816-2D94A0C7E153}";
 inline constexpr char kAppQuestMessage[]
     = "LW_APP_QUEST-{LW-APP-5B2E91D4-3C7A-4f0e-B816-2D94A0C7E153}";
 inline constexpr char kHotSyncNotifyMessage[]

@@ -36,8 +36,8 @@ bool SwitchUser(CAppContext &context, CUser *user)
 bool AfterUsersDialog(CAppContext &context, CUsersCombo &combo)
 {
     // By the text shown: the user behind it may be gone with the dialog.
-    const kx_gen::_String name = combo.currentIndex() >= 0 ? ToKxString(combo.currentText())
-                                                           : kx_gen::_String();
+    const kx_gen::_String name
+        = combo.currentIndex() >= 0 ? ToKxString(combo.currentText()) : kx_gen::_String();
     combo.FillUsers();
     if (!name.IsEmpty() && combo.SelectUser(name))
         return true;

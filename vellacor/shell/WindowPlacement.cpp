@@ -72,8 +72,8 @@ bool IsOnScreen(const kx_gen::WINDOWPLACEMENT &placement, const QSize &screen)
     // Rectangles meet when each starts before the other ends (in 64 bits,
     // so that no stored number can overflow the comparison).
     return std::int64_t(r.left) < screen.width() && std::int64_t(r.right) > 0
-        && std::int64_t(r.top) < screen.height() && std::int64_t(r.bottom) > 0
-        && r.left < r.right && r.top < r.bottom;
+        && std::int64_t(r.top) < screen.height() && std::int64_t(r.bottom) > 0 && r.left < r.right
+        && r.top < r.bottom;
 }
 
 bool SavePlacement(kx_gen::CAppRegistry &settings, const kx_gen::WINDOWPLACEMENT &placement)
@@ -103,8 +103,8 @@ bool LoadPlacement(
 kx_gen::WINDOWPLACEMENT PlacementOf(const QWidget &window)
 {
     CWindowGeometry geometry;
-    geometry.m_rcNormal = window.normalGeometry().isValid() ? window.normalGeometry()
-                                                            : window.geometry();
+    geometry.m_rcNormal
+        = window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
     geometry.m_bMaximized = window.isMaximized();
     geometry.m_bMinimized = window.isMinimized();
     return FromWindowGeometry(geometry);

@@ -1,15 +1,21 @@
 #include "AppContext.h"
+#include "AppText.h"
+#include "GlobalLock.h"
+#include "InstanceHandOff.h"
 #include "MainFrame.h"
 #include "PalmLibrary.h"
 #include "PrintCommands.h"
 #include "QtPrompter.h"
 #include "ScreenshotOption.h"
+#include "ShellNames.h"
 
 #include "kx_gen/AppRegistry.h"
 #include "kx_gen/CategoryDB.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -68,6 +74,26 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
+    // One instance at a time: a second one hands its file to the first.
+    CGlobalLock startup(shell::kStartupLockName);
+    if (!startup.Lock(shell::kStartupLockTimeoutMs))
+        return 1;
+    const bool screenshot = parser.isSet(screenshotOption);
+    if (!screenshot) {
+        const QStringList files = parser.positionalArguments();
+        const std::string handed = files.isEmpty()
+            ? std::string()
+            : PathFromQString(QFileInfo(files.first()).absoluteFilePath()).str();
+        if (shell::HandOffToRunningInstance(handed))
+            return 0;
+    }
+    // Not while a HotSync works on the files.
+    CHotSyncLock hotsync;
+    if (hotsync.IsValid() && !hotsync.Lock(shell::kHotSyncLockTimeoutMs)) {
+        QMessageBox::warning(nullptr, AppText(appstr::kAppName), AppText(appstr::kHotSyncRunning));
+        return 1;
+    }
+
     CQtPrompter prompter;
     CAppContext context(prompter, settings);
     MainFrame frame(&context);
@@ -79,7 +105,11 @@ int main(int argc, char *argv[])
     palm.DetectPalm(&prompter);
     if (!context.Start(palm.IsLoaded() ? &palm : nullptr))
         return 1;
-    frame.show();
+    if (screenshot)
+        frame.show();
+    else
+        frame.RestoreState();
+    frame.StartListening();
     frame.RestartAutoSave();
     // Without a file to open, the outlines of last time come back, and a
     // new one when the preferences ask for it.
@@ -91,7 +121,9 @@ int main(int argc, char *argv[])
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
 
-    if (parser.isSet(screenshotOption))
+    hotsync.Unlock();
+    startup.Unlock();
+    if (screenshot)
         scheduleScreenshotAndQuit(&frame, parser.value(screenshotOption));
 
     const int status = app.exec();
