@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "DocTitleBar.h"
+#include "DrawingCommands.h"
 #include "ItemDialogs.h"
 #include "OutlineDoc.h"
 #include "OutlineServices.h"
@@ -209,4 +210,10 @@ void CChildFrame::FilingCabinetChanged()
         return;
     cabinet->SetModifiedFlag(true);
     cabinet->UpdateAllViews(COutlineDoc::kHintAppended);
+}
+
+void CChildFrame::OpenDrawing(COutlineNode *node)
+{
+    // The drawing editor writes its result back into the item when it closes.
+    RunEditDrawing(*m_pView, window(), node);
 }

@@ -52,6 +52,7 @@ public:
     void ShowMessage(const QString &text) override;
     void CloseWindow() override;
     void CaretMoved() override;
+    void OpenDrawing(COutlineNode *node) override;
     void CharacterRefused(const QString &character) override;
     bool EditNote(const QString &itemText, QString *note) override;
     bool PickDate(QString *text) override;
