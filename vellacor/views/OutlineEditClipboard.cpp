@@ -167,15 +167,22 @@ bool COutlineEditView::CopyItem(COutlineNode *node)
 
 void COutlineEditView::CutItem(COutlineNode *node)
 {
+    CutAfterCopy(node, Label::kLabelCutNodes, [this, node] { return CopyItem(node); });
+}
+
+void COutlineEditView::CutAfterCopy(
+    COutlineNode *node, int label, const std::function<bool()> &copy)
+{
     if (!node)
         return;
     if (!IsEditable()) {
-        BeginEdit(Label::kLabelCutNodes, false, false);
+        BeginEdit(label, false, false);
         return;
     }
-    if (!CopyItem(node))
+    // The item leaves this outline only once its copy is safe elsewhere.
+    if (!copy())
         return;
-    if (!BeginEdit(Label::kLabelCutNodes, false, false))
+    if (!BeginEdit(label, false, false))
         return;
     m_pMan->DeleteItem(node);
     if (COutlineNode *fresh = m_pMan->EnsureItem(nullptr))

@@ -142,6 +142,9 @@ protected:
     void CutCommand();
     bool CopyItem(COutlineNode *node);
     void CutItem(COutlineNode *node);
+    // Removes `node` in an undo group of `label` once `copy` (to the
+    // clipboard or the Filing Cabinet) succeeded: a failed copy keeps it.
+    void CutAfterCopy(COutlineNode *node, int label, const std::function<bool()> &copy);
     void PasteCommand(COutlineNode *after, bool itemsOnly);
     bool PasteOutlineData(COutlineNode *after, COutlinePos *caret);
     bool PasteRichTextContent(const CRtfContent &content, COutlinePos *caret);

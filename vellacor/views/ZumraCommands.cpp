@@ -233,22 +233,8 @@ bool CZumraView::CopyToFilingCabinet(COutlineNode *node)
 
 void CZumraView::CutToFilingCabinet(COutlineNode *node)
 {
-    if (!node)
-        return;
-    if (!IsEditable()) {
-        BeginEdit(Label::kLabelCutToCabinet, false, false);
-        return;
-    }
-    // The item leaves this outline only once it is in the cabinet.
-    if (!CopyToFilingCabinet(node))
-        return;
-    if (!BeginEdit(Label::kLabelCutToCabinet, false, false))
-        return;
-    m_pMan->DeleteItem(node);
-    if (COutlineNode *fresh = m_pMan->EnsureItem(nullptr))
-        WrapItem(fresh, true);
-    m_Geometry.InvalidateRows();
-    EndEdit(m_Caret.IsSet() ? m_Caret.RowStart() : COutlinePos());
+    CutAfterCopy(
+        node, Label::kLabelCutToCabinet, [this, node] { return CopyToFilingCabinet(node); });
 }
 
 // ---- Context menus -------------------------------------------------------------------------
