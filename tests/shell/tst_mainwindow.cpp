@@ -183,7 +183,8 @@ void tst_MainWindow::toolbarButtonsRunTheActiveView()
     // Undo's button names what it undoes, as the view's own action does.
     QAction *undo = w.frame->toolBars()->ViewAction(outline_cmd::kUndo);
     QTRY_VERIFY(undo->isEnabled());
-    QCOMPARE(undo->text(), child->view()->Action(outline_cmd::kUndo)->text().remove(QLatin1Char('&')));
+    QCOMPARE(
+        undo->text(), child->view()->Action(outline_cmd::kUndo)->text().remove(QLatin1Char('&')));
 
     w.frame->FileClose();
     QApplication::processEvents();
@@ -276,7 +277,8 @@ void tst_MainWindow::droppedOutlineOpens()
     auto drop = [&](const QString &path) {
         QMimeData data;
         data.setUrls({ QUrl::fromLocalFile(path) });
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(
+            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.frame.get(), &enter);
         if (!enter.isAccepted())
             return false;

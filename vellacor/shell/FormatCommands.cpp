@@ -58,7 +58,8 @@ void CFormatCommands::FillImportMenu(QMenu &menu)
         const formats::EFormat format = filter.m_Format;
         QAction *action = menu.addAction(QString::fromUtf8(formats::ImportMenuText(format)));
         action->setObjectName(QStringLiteral("import-%1").arg(static_cast<int>(format)));
-        QObject::connect(action, &QAction::triggered, m_pParent, [this, format] { Import(format); });
+        QObject::connect(
+            action, &QAction::triggered, m_pParent, [this, format] { Import(format); });
     }
 }
 
@@ -100,8 +101,8 @@ COutlineDoc *CFormatCommands::ImportFrom(const QString &path, formats::EFormat f
     if (!imported) {
         // The new outline is dropped unseen: a refused file leaves nothing.
         QMessageBox::warning(m_pParent, AppText(appstr::kAppName),
-            QStringLiteral("%1\n\n%2").arg(QFileInfo(path).fileName(),
-                QString::fromStdString(report.Error())));
+            QStringLiteral("%1\n\n%2")
+                .arg(QFileInfo(path).fileName(), QString::fromStdString(report.Error())));
         return nullptr;
     }
     const kx_gen::_String title = document->GetOutline().GetDB()->GetOutlineTitle();
@@ -152,7 +153,8 @@ bool CFormatCommands::ExportTo(COutlineDoc *document, formats::EFormat format, c
     }
     if (!written) {
         QMessageBox::warning(m_pParent, AppText(appstr::kAppName),
-            QStringLiteral("%1\n\n%2").arg(QFileInfo(path).fileName(), QString::fromStdString(error)));
+            QStringLiteral("%1\n\n%2")
+                .arg(QFileInfo(path).fileName(), QString::fromStdString(error)));
         return false;
     }
     if (!report.Warnings().empty())
@@ -168,7 +170,8 @@ bool CFormatCommands::ExportHtml(COutlineDoc *document)
         return false;
     formats::CUserHtmlSettingsStore store(*user, m_Context.Settings());
     CHtmlExportWidgetHost host(m_pParent);
-    formats::CHtmlExportCommand command(user->GetName().str(), store, host, user->BaseFolder().str());
+    formats::CHtmlExportCommand command(
+        user->GetName().str(), store, host, user->BaseFolder().str());
     return command.Export(document->GetOutline(), document->GetPathName().str());
 }
 
@@ -179,6 +182,7 @@ bool CFormatCommands::HtmlSettings()
         return false;
     formats::CUserHtmlSettingsStore store(*user, m_Context.Settings());
     CHtmlExportWidgetHost host(m_pParent);
-    formats::CHtmlExportCommand command(user->GetName().str(), store, host, user->BaseFolder().str());
+    formats::CHtmlExportCommand command(
+        user->GetName().str(), store, host, user->BaseFolder().str());
     return command.EditSettings();
 }

@@ -8,16 +8,16 @@
 #include "DocTitleBar.h"
 #include "ExchangeCommands.h"
 #include "FileViewControlBar.h"
+#include "FormatCommands.h"
 #include "FrameState.h"
 #include "InstanceHandOff.h"
-#include "FormatCommands.h"
 #include "MainToolBars.h"
-#include "StatusIndicators.h"
-#include "UsersCombo.h"
 #include "OutlineDoc.h"
 #include "PreferencesDlg.h"
 #include "PrintCommands.h"
+#include "StatusIndicators.h"
 #include "User.h"
+#include "UsersCombo.h"
 #include "WindowPlacement.h"
 #include "ZumraView.h"
 
@@ -213,7 +213,8 @@ void MainFrame::UpdateActions()
 
     CChildFrame *frame = activeFrame();
     if (m_pIndicators) {
-        m_pIndicators->SetPosition(frame && frame->view() ? frame->view()->GetStatusText() : QString());
+        m_pIndicators->SetPosition(
+            frame && frame->view() ? frame->view()->GetStatusText() : QString());
         m_pIndicators->SetOverwrite(frame && frame->view() && frame->view()->IsOverwrite());
         const bool readOnly = document
             && (document->m_bConflict

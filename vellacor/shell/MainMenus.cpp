@@ -7,12 +7,12 @@
 
 #include "AppContext.h"
 #include "Commands.h"
+#include "ExchangeCommands.h"
 #include "FileViewControlBar.h"
 #include "FormatCommands.h"
 #include "LineNrsDlg.h"
 #include "MainToolBars.h"
 #include "OutlineCommands.h"
-#include "ExchangeCommands.h"
 #include "PrintCommands.h"
 #include "ZumraView.h"
 
@@ -34,17 +34,15 @@ constexpr int kEditIds[] = { outline_cmd::kUndo, outline_cmd::kRedo, 0, outline_
     outline_cmd::kCutToCabinet, outline_cmd::kCopyToCabinet, 0 };
 
 constexpr int kViewIds[] = { outline_cmd::kShowCheckBoxes, outline_cmd::kHideCheckBoxes,
-    outline_cmd::kHideCheckedItems, 0, outline_cmd::kShowHeading1,
-    outline_cmd::kShowHeading1 + 1, outline_cmd::kShowHeading1 + 2,
-    outline_cmd::kShowHeading1 + 3, outline_cmd::kShowHeading1 + 4,
-    outline_cmd::kShowHeading1 + 5, outline_cmd::kShowHeading1 + 6,
-    outline_cmd::kShowHeading1 + 7, outline_cmd::kShowHeading1 + 8, outline_cmd::kShowAll, 0 };
+    outline_cmd::kHideCheckedItems, 0, outline_cmd::kShowHeading1, outline_cmd::kShowHeading1 + 1,
+    outline_cmd::kShowHeading1 + 2, outline_cmd::kShowHeading1 + 3, outline_cmd::kShowHeading1 + 4,
+    outline_cmd::kShowHeading1 + 5, outline_cmd::kShowHeading1 + 6, outline_cmd::kShowHeading1 + 7,
+    outline_cmd::kShowHeading1 + 8, outline_cmd::kShowAll, 0 };
 
 constexpr int kOutlineIds[] = { outline_cmd::kMoveLeft, outline_cmd::kMoveRight,
-    outline_cmd::kMoveUp, outline_cmd::kMoveDown, 0, outline_cmd::kCollapse,
-    outline_cmd::kExpand, 0, outline_cmd::kSortAllAsc, outline_cmd::kSortAllDesc,
-    outline_cmd::kSortCurrentAsc, outline_cmd::kSortCurrentDesc, 0, outline_cmd::kDeleteChecked,
-    outline_cmd::kUncheckAll, 0 };
+    outline_cmd::kMoveUp, outline_cmd::kMoveDown, 0, outline_cmd::kCollapse, outline_cmd::kExpand,
+    0, outline_cmd::kSortAllAsc, outline_cmd::kSortAllDesc, outline_cmd::kSortCurrentAsc,
+    outline_cmd::kSortCurrentDesc, 0, outline_cmd::kDeleteChecked, outline_cmd::kUncheckAll, 0 };
 
 // Empties `menu` and fills it with the view's actions of `ids`, then the
 // window's `fixed` actions (a null one is a separator).
@@ -227,11 +225,10 @@ void MainFrame::createViewMenus()
             RunLineNumbersCommand(*view);
     });
     m_ViewActions << numbers;
-    m_OutlineMenuFixed = { numbers, nullptr, MakeAction(cmd::kShowFilingCabinet, [this] {
-                              ShowFilingCabinet();
-                          }),
-        MakeAction(cmd::kEmptyFilingCabinet, [this] { EmptyFilingCabinet(); }), nullptr,
-        MakeAction(cmd::kUsers, [this] { UsersCommand(); }) };
+    m_OutlineMenuFixed
+        = { numbers, nullptr, MakeAction(cmd::kShowFilingCabinet, [this] { ShowFilingCabinet(); }),
+              MakeAction(cmd::kEmptyFilingCabinet, [this] { EmptyFilingCabinet(); }), nullptr,
+              MakeAction(cmd::kUsers, [this] { UsersCommand(); }) };
     // The bars are made after the menus; their toggles join when they exist.
     connect(barsMenu, &QMenu::aboutToShow, this, [this, barsMenu] {
         barsMenu->clear();

@@ -167,10 +167,9 @@ void CMainToolBars::Mirror(QAction *proxy, const QAction *source)
     QString text = source->text();
     proxy->setText(text.remove(QLatin1Char('&')));
     const QList<QKeySequence> keys = source->shortcuts();
-    proxy->setToolTip(keys.isEmpty()
-            ? proxy->text()
-            : QStringLiteral("%1 (%2)").arg(
-                proxy->text(), keys.first().toString(QKeySequence::NativeText)));
+    proxy->setToolTip(keys.isEmpty() ? proxy->text()
+                                     : QStringLiteral("%1 (%2)").arg(proxy->text(),
+                                         keys.first().toString(QKeySequence::NativeText)));
 }
 
 void CMainToolBars::SetView(CZumraView *view)

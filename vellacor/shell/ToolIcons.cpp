@@ -22,7 +22,8 @@ constexpr int kSizes[] = { 16, 24, 32, 48, 64 };
 QStringList IconRoots()
 {
     QStringList roots;
-    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    for (const QString &data :
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         roots << data + QStringLiteral("/icons");
     roots << QStringLiteral("/usr/share/icons");
     roots.removeDuplicates();

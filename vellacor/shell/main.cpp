@@ -1,5 +1,6 @@
 #include "AppContext.h"
 #include "AppText.h"
+#include "ConvertOption.h"
 #include "GlobalLock.h"
 #include "InstanceHandOff.h"
 #include "MainFrame.h"
@@ -21,6 +22,18 @@
 
 int main(int argc, char *argv[])
 {
+    // Conversions run without a window, and without a display when the
+    // format does not paint.
+    if (shell::WantsConversion(argc, argv) && !shell::ConversionNeedsGui(argc, argv))
+        return shell::RunConversion(argc, argv);
+    if (shell::WantsConversion(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
+        return shell::RunConversion(argc, argv);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellacor"));
     QApplication::setOrganizationName(QStringLiteral("Larkwell"));
@@ -36,6 +49,13 @@ int main(int argc, char *argv[])
         QStringLiteral("Print the outline <file> to the PDF document <pdf> and exit."),
         QStringLiteral("pdf"));
     parser.addOption(pdfOption);
+    // Handled before the window exists; listed here for --help.
+    QCommandLineOption convertOption(QStringLiteral("convert-to"),
+        QStringLiteral("Convert the outlines <file>... to <format> (opml, md, txt, html, docx, "
+                       "pdb, pdf, or kxo from an importable format) and exit; --outdir DIR "
+                       "and --force as the converter takes them."),
+        QStringLiteral("format"));
+    parser.addOption(convertOption);
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("An outline to open."), QStringLiteral("[file]"));
     // The desktop's print commands: "/p FILE" prints on the default
