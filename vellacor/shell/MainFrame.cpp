@@ -28,6 +28,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -54,6 +55,7 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
     m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdiArea);
+    m_pMdiArea->setBackground(palette().brush(QPalette::Mid));
     setAcceptDrops(true);
     if (m_pContext) {
         m_pExchange = new CExchangeCommands(*m_pContext, this);
@@ -231,6 +233,9 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
         return false;
     auto *frame = new CChildFrame(document, *m_pContext);
     QMdiSubWindow *window = m_pMdiArea->addSubWindow(frame);
+    window->setWindowIcon(
+        QIcon(document.m_bTemplate ? QStringLiteral(":/icons/application-x-idealoom-template.svg")
+                                   : QStringLiteral(":/icons/application-x-idealoom-outline.svg")));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->installEventFilter(this);
     frame->SetSubWindow(window);

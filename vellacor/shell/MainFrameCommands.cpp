@@ -263,7 +263,9 @@ void MainFrame::dropEvent(QDropEvent *event)
 
 void MainFrame::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange && m_pToolBars)
+    if (event->type() == QEvent::PaletteChange && m_pToolBars) {
         m_pToolBars->UpdateIcons();
+        m_pMdiArea->setBackground(palette().brush(QPalette::Mid));
+    }
     QMainWindow::changeEvent(event);
 }

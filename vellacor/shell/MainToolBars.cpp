@@ -70,6 +70,9 @@ CMainToolBars::CMainToolBars(QMainWindow &window, const QHash<int, QAction *> &f
     QAction *all = Proxy(kShowAll, "view-list-bullet");
     outlining->addAction(all);
 
+    // The item commands start a second row: one row of every bar is wider
+    // than most windows.
+    m_Window.addToolBarBreak(Qt::TopToolBarArea);
     m_pItemBar = AddBar(tr("Item"), QStringLiteral("ItemBar"));
     m_pItemBar->addAction(Proxy(kNewItem, "list-add"));
     m_pItemBar->addAction(Proxy(kDuplicateItem, "edit-copy"));

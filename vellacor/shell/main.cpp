@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -36,6 +37,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellacor"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vellacor.svg")));
     QApplication::setOrganizationName(QStringLiteral("Larkwell"));
 
     QCommandLineParser parser;
@@ -99,6 +101,8 @@ int main(int argc, char *argv[])
     if (!startup.Lock(shell::kStartupLockTimeoutMs))
         return 1;
     const bool screenshot = parser.isSet(screenshotOption);
+    if (screenshot)
+        applyScreenshotPalette();
     if (!screenshot) {
         const QStringList files = parser.positionalArguments();
         const std::string handed = files.isEmpty()
