@@ -37,6 +37,7 @@ private slots:
     void deletingTheSelectedUserSwitchesToTheFirst();
     void cancellingASaveQuestionStopsTheSwitch();
     void mainWindowUsersBoxSwitchesAndFollows();
+    void stoppingTwiceKeepsTheActiveUser();
 };
 
 namespace {
@@ -266,6 +267,20 @@ void tst_Users::mainWindowUsersBoxSwitchesAndFollows()
     QCOMPARE(combo->currentText(), QStringLiteral("Bob"));
     document->SetModifiedFlag(false);
     run.m_context->SetWindows(nullptr);
+}
+
+void tst_Users::stoppingTwiceKeepsTheActiveUser()
+{
+    CPalmRun run;
+    QVERIFY(run.m_bStarted);
+    QVERIFY(shell::SwitchUser(*run.m_context, run.m_context->Users().FindByName("Bob")));
+    // The window's closing and the program's exit both stop the run.
+    run.m_context->Stop();
+    run.m_context->Stop();
+    CAppContext next(run.m_prompter, *run.m_settings);
+    QVERIFY(next.Start(&run.m_palm));
+    QCOMPARE(next.Users().GetActiveUser()->GetName().str(), std::string("Bob"));
+    next.Stop();
 }
 
 QTEST_MAIN(tst_Users)

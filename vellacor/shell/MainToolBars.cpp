@@ -110,7 +110,6 @@ QToolBar *CMainToolBars::AddBar(const QString &title, const QString &name)
     auto *bar = new QToolBar(title, &m_Window);
     bar->setObjectName(name);
     bar->setIconSize(QSize(16, 16));
-    bar->setContextMenuPolicy(Qt::PreventContextMenu);
     m_Window.addToolBar(Qt::TopToolBarArea, bar);
     m_Bars << bar;
     return bar;
