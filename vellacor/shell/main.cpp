@@ -20,6 +20,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
@@ -35,6 +36,12 @@ int main(int argc, char *argv[])
         kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
         return shell::RunConversion(argc, argv);
     }
+    // Help needs no display either.
+    for (int i = 1; i < argc; ++i)
+        if ((!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+            && qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellacor"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vellacor.svg")));
