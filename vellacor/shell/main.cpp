@@ -3,6 +3,7 @@
 #include "ConvertOption.h"
 #include "GlobalLock.h"
 #include "InstanceHandOff.h"
+#include "FileViewControlBar.h"
 #include "MainFrame.h"
 #include "PalmLibrary.h"
 #include "PrintCommands.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTreeView>
 
 #include <cstdio>
 #include <cstring>
@@ -151,6 +153,9 @@ int main(int argc, char *argv[])
     }
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
+    // Without an outline to type into, the keyboard starts in the list.
+    if (!frame.activeFrame() && frame.pane())
+        frame.pane()->tree()->setFocus();
 
     hotsync.Unlock();
     startup.Unlock();
