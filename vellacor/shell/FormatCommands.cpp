@@ -6,6 +6,7 @@
 #include "HtmlSetDlgWidget.h"
 #include "OutlineDoc.h"
 #include "OutlineDocTemplate.h"
+#include "QtLook.h"
 #include "QtStrings.h"
 #include "User.h"
 
@@ -35,14 +36,6 @@ const formats::SFormatFilter *FilterOf(
             return &filter;
     return nullptr;
 }
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor &) = delete;
-    CWaitCursor &operator=(const CWaitCursor &) = delete;
-};
 
 } // namespace
 
