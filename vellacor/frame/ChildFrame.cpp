@@ -41,8 +41,17 @@ CChildFrame::CChildFrame(COutlineDoc &document, CAppContext &context, QWidget *p
 
 CChildFrame::~CChildFrame()
 {
+    if (!m_bDocumentGone && m_Doc.GetFrame() == this)
+        m_Doc.SetFrame(nullptr);
+}
+
+void CChildFrame::DocumentClosing()
+{
+    if (m_pView)
+        m_pView->ReleaseOutline();
     if (m_Doc.GetFrame() == this)
         m_Doc.SetFrame(nullptr);
+    m_bDocumentGone = true;
 }
 
 void CChildFrame::InitialUpdate()

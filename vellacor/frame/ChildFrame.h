@@ -32,6 +32,9 @@ public:
     void InitialUpdate();
     // The categories of the user changed.
     void RefreshCategories();
+    // The document is about to be destroyed while this window waits for
+    // its own deletion: nothing here touches the document any more.
+    void DocumentClosing();
 
     // CDocFrame
     bool HasView() const override { return m_pView != nullptr; }
@@ -72,6 +75,7 @@ signals:
 
 private:
     COutlineDoc &m_Doc;
+    bool m_bDocumentGone = false;
     CAppContext &m_Context;
     CDocTitleBar *m_pTitleBar;
     CZumraView *m_pView = nullptr;

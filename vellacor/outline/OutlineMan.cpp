@@ -180,6 +180,8 @@ void COutlineMan::ClearAll()
     if (!m_pDB)
         return;
     StartNewHistory();
+    // Views forget every item they point at before the items go.
+    Notify(kNotifyClearing, nullptr);
     m_Tree.RemoveAll();
     for (TLevelExtent &extent : m_LevelExtent)
         extent = TLevelExtent();

@@ -53,6 +53,7 @@ public:
         kNotifyLevelExtent = 7, // the maximum index of level `value` grew
         kNotifyCheck = 8, // the check state is about to change, or auto-checking changed it
         kNotifyNumbering = 9, // an undo or redo changed the line numbering (node null)
+        kNotifyClearing = 10, // every item is about to be freed at once (node null)
     };
 
     // Bytes of a numbering scheme: one style per level.

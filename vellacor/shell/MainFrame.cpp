@@ -288,7 +288,9 @@ void MainFrame::DestroyWindowOf(COutlineDoc &document)
         if (!frame || &frame->document() != &document)
             continue;
         window->removeEventFilter(this);
-        document.SetFrame(nullptr);
+        // The document dies now, the window at the next turn of the loop:
+        // what the window still runs meanwhile must not reach the document.
+        frame->DocumentClosing();
         m_pMdiArea->removeSubWindow(window);
         window->hide();
         window->deleteLater();

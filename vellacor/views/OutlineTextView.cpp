@@ -41,6 +41,16 @@ COutlineTextView::~COutlineTextView()
         m_pMan->SetNotify(nullptr, nullptr);
 }
 
+void COutlineTextView::ReleaseOutline()
+{
+    SetReady(false);
+    if (m_pMan) {
+        m_pMan->EnableNotify(false);
+        m_pMan->SetNotify(nullptr, nullptr);
+    }
+    m_pMan = nullptr;
+}
+
 // ---- Font, colours, numbering -------------------------------------------------
 
 void COutlineTextView::SetOutlineFont(const kx_gen::LOGFONT &font, kx_gen::COLORREF color)
@@ -670,6 +680,16 @@ void COutlineTextView::OnNotify(int code, COutlineNode *node, int value)
         break;
     case COutlineMan::kNotifyLevelExtent:
         m_Geometry.MarkLevelDirty(value);
+        break;
+    case COutlineMan::kNotifyClearing:
+        m_SelItems.clear();
+        m_SelSet.clear();
+        m_Caret.Unset();
+        m_Anchor.Unset();
+        m_SelStart.Unset();
+        m_SelEnd.Unset();
+        m_Geometry.UnsetTop();
+        m_Geometry.InvalidateRows();
         break;
     case COutlineMan::kNotifyNumbering:
         NumberingRead();

@@ -43,6 +43,9 @@ public:
     // Takes the numbering styles and the divider from the manager; styles
     // out of range are replaced and written back.
     void ReadNumbering();
+    // The outline goes away before the view (whose window is deleted
+    // later): from now on the view neither reads it nor hears from it.
+    void ReleaseOutline();
     // ReadNumbering, then the levels measured and the rows drawn again.
     void NumberingRead();
     void SetShowCheckBoxes(bool show);
