@@ -138,7 +138,7 @@ TEST_F(Lifecycle, ClearAllLeavesOneEmptyItemAndNoDeletedIds)
     EXPECT_EQ(m_Man.GetLevelExtent(0), 0);
     // Views hear that everything goes before it goes, then of the new item.
     ASSERT_EQ(log.events.size(), 2u);
-    EXPECT_EQ(log.events[0], "10:");
+    EXPECT_EQ(log.events[0], "10:0");
     EXPECT_EQ(log.events[1], "6:");
 }
 
