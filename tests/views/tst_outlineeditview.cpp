@@ -4,6 +4,7 @@
 // status text.
 
 #include "OutlineCommands.h"
+#include "DragTestSupport.h"
 #include "ViewFixture.h"
 
 #include "QtStrings.h"
@@ -251,7 +252,8 @@ void tst_OutlineEditView::caretMovesByWordAndToTheEnds()
 void tst_OutlineEditView::expanderClickAndDragThreshold()
 {
     CViewFixture f;
-    f.Open("a+ (b) c");
+    // The drag loop is scripted: a real one would wait for the mouse.
+    f.Open<CScriptedView>("a+ (b) c");
     COutlineNode *a = f.Node("a");
     QSignalSpy drags(&f.View(), &CZumraView::itemDragRequested);
     const QPoint press = Centre(f.View().Geometry().SymbolRect(a, COutlineHit::kExpander));

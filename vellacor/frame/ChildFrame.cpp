@@ -212,6 +212,24 @@ void CChildFrame::FilingCabinetChanged()
     cabinet->UpdateAllViews(COutlineDoc::kHintAppended);
 }
 
+kx_gen::CAppRegistry *CChildFrame::Settings()
+{
+    return &m_Context.Settings();
+}
+
+void CChildFrame::StatusMessage(const QString &text)
+{
+    emit statusMessage(text);
+}
+
+void CChildFrame::ActivateWindow()
+{
+    // A drag over a window behind the others brings it forward.
+    if (m_pSubWindow && m_pSubWindow->mdiArea()
+        && m_pSubWindow->mdiArea()->activeSubWindow() != m_pSubWindow)
+        m_pSubWindow->mdiArea()->setActiveSubWindow(m_pSubWindow);
+}
+
 void CChildFrame::OpenDrawing(COutlineNode *node)
 {
     // The drawing editor writes its result back into the item when it closes.

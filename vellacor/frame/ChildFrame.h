@@ -60,6 +60,9 @@ public:
     bool PasteInSingleNode() const override;
     COutlineMan *FilingCabinet() override;
     void FilingCabinetChanged() override;
+    kx_gen::CAppRegistry *Settings() override;
+    void StatusMessage(const QString &text) override;
+    void ActivateWindow() override;
 
 signals:
     // The caret moved: the status bar shows where it is.
@@ -69,6 +72,8 @@ signals:
     void characterRefused(const QString &character);
     // Overwrite mode went on or off (the status bar's "OVR").
     void overwriteChanged(bool on);
+    // A short note of the view for the status bar.
+    void statusMessage(const QString &text);
 
 private:
     COutlineDoc &m_Doc;
