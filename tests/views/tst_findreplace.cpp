@@ -360,8 +360,14 @@ void tst_FindReplace::findBarMarksAsYouType()
     CViewFixture f;
     f.Open("alpha beta alphabet gamma");
     CZumraView &view = f.View();
+    // A selected word becomes the bar's text.
+    view.SetSelection(COutlinePos(1, 0, f.Node("beta")), COutlinePos(3, 0, f.Node("beta")));
+    QVERIFY(view.RunCommand(kFindBar));
+    QCOMPARE(view.FindBar()->Edit()->text(), QStringLiteral("et"));
+    view.FindBar()->Close();
     view.SetCaret(COutlinePos(0, 0, f.Node("beta")));
     QVERIFY(view.RunCommand(kFindBar));
+    view.FindBar()->Edit()->clear();
     CFindBar *bar = view.FindBar();
     QVERIFY(bar->isVisible());
     QVERIFY(bar->Edit()->hasFocus() || !view.window()->isActiveWindow());

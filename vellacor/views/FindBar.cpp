@@ -80,14 +80,17 @@ void CFindBar::Open()
     const COutlinePos &from = m_pView->GetSelStart();
     const COutlinePos &to = m_pView->GetSelEnd();
     if (m_pView->HasSelection() && from.m_pItem == to.m_pItem && from.m_nRow == to.m_nRow) {
-        const char *text = from.m_pItem->m_Item.m_Text.GetRowInfo(from.m_nRow, nullptr);
-        if (text) {
+        int length = 0;
+        const char *text = from.m_pItem->m_Item.m_Text.GetRowInfo(from.m_nRow, &length);
+        if (text && to.m_nChar <= length) {
             const QString word = ToQString(text + from.m_nChar, to.m_nChar - from.m_nChar);
             const QSignalBlocker block(m_pEdit);
             m_pEdit->setText(word);
         }
     }
     const bool wasHidden = isHidden();
+    // The match reached shows as the selection while the bar has the focus.
+    m_pView->SetShowSelectionAlways(true);
     show();
     if (wasHidden)
         m_pView->RelayoutFindBar();
@@ -100,6 +103,7 @@ void CFindBar::Open()
 void CFindBar::Close()
 {
     hide();
+    m_pView->SetShowSelectionAlways(false);
     m_pView->SetHighlight(CFindOptions());
     m_pView->RelayoutFindBar();
     m_pView->setFocus();

@@ -8,6 +8,7 @@
 #include "FindReplaceDlg.h"
 #include "QtStrings.h"
 #include "UndoOutlineMan.h"
+#include "ViewProbe.h"
 
 #include <QPainter>
 
@@ -303,6 +304,8 @@ void CZumraView::ReplaceAll(const CTextMatcher &matcher, const QString &replaceW
         last = RowPosOf(found, end);
     }
     if (any) {
+        // The search opened every branch that held a match.
+        SetCustomExpansion();
         m_Geometry.UnsetTop();
         OutlineChanged();
         SetCaret(last);
@@ -395,6 +398,7 @@ void CZumraView::PaintOverlay(QPainter &painter, const std::vector<COutlineRowSl
 {
     PaintHighlights(painter, rows);
     PaintDropFeedback(painter, rows);
+    ProbeViewRows(*this);
 }
 
 void CZumraView::PaintHighlights(QPainter &painter, const std::vector<COutlineRowSlot> &rows)
@@ -420,6 +424,12 @@ void CZumraView::PaintHighlights(QPainter &painter, const std::vector<COutlineRo
                 const CTextPos a = text.ParaToRow(CTextPos { at, k });
                 const CTextPos b = text.ParaToRow(CTextPos { at + length, k });
                 if (b.m_nLine < firstRow || a.m_nLine > lastRow)
+                    continue;
+                // The match reached is the selection: it keeps the
+                // selection's colours.
+                if (node == m_SelStart.m_pItem && node == m_SelEnd.m_pItem
+                    && m_SelStart == COutlinePos(a.m_nChar, a.m_nLine, node)
+                    && m_SelEnd == COutlinePos(b.m_nChar, b.m_nLine, node))
                     continue;
                 for (int row = std::max(a.m_nLine, firstRow); row <= std::min(b.m_nLine, lastRow);
                      ++row) {

@@ -244,10 +244,10 @@ bool CZumraView::DropItems(const QByteArray &data, CZumraView *source, int mode,
 
 bool CZumraView::ReceiveInCabinet(const QByteArray &data, CZumraView *source, bool copy)
 {
-    if (!IsReady() || !m_pMan->GetLastVisible())
+    // The cabinet's own items dropped on its button stay where they are.
+    if (!IsReady() || source == this || !m_pMan->GetLastVisible())
         return false;
-    return DropItems(data, source == this ? nullptr : source, COutlineMan::kDropEnd, 0,
-        m_pMan->GetLastVisible(), copy);
+    return DropItems(data, source, COutlineMan::kDropEnd, 0, m_pMan->GetLastVisible(), copy);
 }
 
 bool CZumraView::DropText(const QMimeData &mime, QPoint point)
