@@ -80,8 +80,8 @@ struct COpenOutline {
             COutlineNode *node = m_Man.AddFirstItem();
             if (!node)
                 return false;
-            std::string text = bench::RandomText(rng, 10, 60) + " lantern "
-                + bench::RandomText(rng, 10, 60);
+            std::string text
+                = bench::RandomText(rng, 10, 60) + " lantern " + bench::RandomText(rng, 10, 60);
             node->m_Item.m_Text.SetString(kx_gen::_String(text));
         }
         m_Man.Renumber();
@@ -152,13 +152,14 @@ int ReportGoals()
         return 1;
     }
     std::printf("find: best times in ms, wall clock\n");
-    std::printf("find: %-8s %-14s %-14s %-14s\n", "items", "replace all", "its undo", "absent text");
+    std::printf(
+        "find: %-8s %-14s %-14s %-14s\n", "items", "replace all", "its undo", "absent text");
     std::printf("find: %-8d %10.1f     %10.1f     %10.2f\n", 10000, medium.replaceAll, medium.undo,
         medium.absent);
     std::printf("find: %-8d %10.1f     %10.1f     %10.2f\n", 100000, large.replaceAll, large.undo,
         large.absent);
-    std::printf("find: Replace All in every item at 100k: %.1f ms (goal under 1000)\n",
-        large.replaceAll);
+    std::printf(
+        "find: Replace All in every item at 100k: %.1f ms (goal under 1000)\n", large.replaceAll);
     std::printf("find: its undo at 100k: %.1f ms (goal under 500)\n", large.undo);
     std::printf("find: search for an absent text at 100k: %.2f ms (goal under 50)\n", large.absent);
     return 0;
@@ -176,7 +177,8 @@ void BM_FindAbsent(benchmark::State &state)
     CTextMatcher matcher;
     matcher.Prepare(absent, nullptr);
     for (auto _ : state)
-        benchmark::DoNotOptimize(outline.m_pView->SearchFrom(matcher, nullptr, CTextPos(), false, true));
+        benchmark::DoNotOptimize(
+            outline.m_pView->SearchFrom(matcher, nullptr, CTextPos(), false, true));
 }
 
 } // namespace

@@ -23,12 +23,11 @@ QString Dump(const COutlineMan &man)
 }
 
 // A drag loop that drops on `target` at `points` with `modifiers`.
-std::function<Qt::DropAction(QDrag &)> DropOn(QWidget *target, std::vector<QPoint> points,
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+std::function<Qt::DropAction(QDrag &)> DropOn(
+    QWidget *target, std::vector<QPoint> points, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    return [target, points, modifiers](QDrag &drag) {
-        return DragOver(target, drag.mimeData(), points, modifiers);
-    };
+    return [target, points, modifiers](
+               QDrag &drag) { return DragOver(target, drag.mimeData(), points, modifiers); };
 }
 
 } // namespace
@@ -97,7 +96,8 @@ void tst_DragDrop::dropPlacesWithinAView()
         } else if (c.before) {
             point = AtLevel(view, f.Node(c.before), c.level);
         } else {
-            point = AtLevel(view, f.Node("d"), c.level) + QPoint(0, 3 * view.Geometry().RowHeight());
+            point
+                = AtLevel(view, f.Node("d"), c.level) + QPoint(0, 3 * view.Geometry().RowHeight());
         }
         // Dropping "d" after itself changes nothing; the cases that move
         // it compare the tree.
@@ -239,7 +239,8 @@ void tst_DragDrop::failedTargetKeepsTheSourceItems()
         QByteArray bytes = drag.mimeData()->data(CKXClipboard::OutlineFormat());
         bytes.truncate(bytes.size() / 3);
         damaged.setData(CKXClipboard::OutlineFormat(), bytes);
-        const Qt::DropAction answer = DragOver(target.View().viewport(), &damaged, { QPoint(2, 2) });
+        const Qt::DropAction answer
+            = DragOver(target.View().viewport(), &damaged, { QPoint(2, 2) });
         // A loop that reports a move all the same must not lose the items.
         return answer == Qt::IgnoreAction ? Qt::MoveAction : answer;
     };
@@ -286,7 +287,8 @@ void tst_DragDrop::filingCabinetAppendsAtTheEnd()
     StartDrag(from, source.Node("b"));
     QCOMPARE(Dump(cabinet.m_Man), QStringLiteral("x (y) z b (c)"));
     QCOMPARE(Dump(source.m_Man), QStringLiteral("a b (c) d"));
-    from.m_DragLoop = DropOn(cabinet.View().viewport(), { AtLevel(cabinet.View(), cabinet.Node("y"), 1) });
+    from.m_DragLoop
+        = DropOn(cabinet.View().viewport(), { AtLevel(cabinet.View(), cabinet.Node("y"), 1) });
     StartDrag(from, source.Node("d"));
     QCOMPARE(Dump(cabinet.m_Man), QStringLiteral("x (y) z b (c) d"));
     QCOMPARE(Dump(source.m_Man), QStringLiteral("a b (c)"));

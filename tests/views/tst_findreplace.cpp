@@ -91,7 +91,8 @@ void tst_FindReplace::searchRules()
     QCOMPARE(Selected(view), QStringLiteral("word"));
     // Whole words skip "swords"; match case skips "Word".
     const unsigned whole = CFindOptions::kWholeWord;
-    QVERIFY(view.SearchFrom(Matcher(QStringLiteral("word"), whole), nullptr, CTextPos(), false, false));
+    QVERIFY(
+        view.SearchFrom(Matcher(QStringLiteral("word"), whole), nullptr, CTextPos(), false, false));
     QCOMPARE(f.Caret(), QStringLiteral("Word@0:4"));
     QVERIFY(view.SearchFrom(Matcher(QStringLiteral("word"), whole | CFindOptions::kMatchCase),
         nullptr, CTextPos(), false, false));
@@ -211,8 +212,8 @@ void tst_FindReplace::replaceAllIsOneUndoStep()
     };
     QVERIFY(view.RunCommand(kReplace));
     QCOMPARE(f.m_Host.m_Messages,
-        (QStringList { QStringLiteral("Cannot find string\"emu\""),
-            QStringLiteral("Finished replace all") }));
+        (QStringList {
+            QStringLiteral("Cannot find string\"emu\""), QStringLiteral("Finished replace all") }));
     QVERIFY(!f.m_Man.GetUndo()->CanUndo());
 }
 
@@ -248,8 +249,10 @@ void tst_FindReplace::replaceWithTheSameTextDoesNothing()
     f.Open<CScriptedView>("same same");
     auto &view = static_cast<CScriptedView &>(f.View());
     view.BeginReplace();
-    view.ReplaceAction(CEditReplaceDlg::kReplaceAll, Options(QStringLiteral("same")), QStringLiteral("same"));
-    view.ReplaceAction(CEditReplaceDlg::kReplaceOne, Options(QStringLiteral("same")), QStringLiteral("same"));
+    view.ReplaceAction(
+        CEditReplaceDlg::kReplaceAll, Options(QStringLiteral("same")), QStringLiteral("same"));
+    view.ReplaceAction(
+        CEditReplaceDlg::kReplaceOne, Options(QStringLiteral("same")), QStringLiteral("same"));
     QVERIFY(f.m_Host.m_Messages.isEmpty());
     QCOMPARE(Dump(f.m_Man), QStringLiteral("same same"));
 }
@@ -271,9 +274,12 @@ void tst_FindReplace::regularExpressions()
     QCOMPARE(Dump(f.m_Man), QStringLiteral("home:ann $ work:bob $ plain"));
     QVERIFY(view.RunCommand(kUndo));
     // Whole words hold for expressions too; matches are never empty.
-    QVERIFY(view.SearchFrom(Matcher(QStringLiteral("o\\w*"), CFindOptions::kRegex | CFindOptions::kWholeWord),
-        nullptr, CTextPos(), false, false) == false);
-    QVERIFY(view.SearchFrom(Matcher(QStringLiteral("b*o"), CFindOptions::kRegex), nullptr, CTextPos(), false, false));
+    QVERIFY(view.SearchFrom(
+                Matcher(QStringLiteral("o\\w*"), CFindOptions::kRegex | CFindOptions::kWholeWord),
+                nullptr, CTextPos(), false, false)
+        == false);
+    QVERIFY(view.SearchFrom(
+        Matcher(QStringLiteral("b*o"), CFindOptions::kRegex), nullptr, CTextPos(), false, false));
     QCOMPARE(Selected(view), QStringLiteral("o"));
     QCOMPARE(view.GetCaret().m_pItem, f.Node("ann@home"));
 }
@@ -314,7 +320,8 @@ void tst_FindReplace::notesAreSearchedOnRequest()
     f.m_Man.SetNote(f.Node("second"), kx_gen::_String("a hidden treasure"));
     f.m_Man.SetNote(f.Node("third"), kx_gen::_String("another treasure"));
     auto &view = static_cast<CScriptedView &>(f.View());
-    QVERIFY(!view.SearchFrom(Matcher(QStringLiteral("treasure")), nullptr, CTextPos(), false, true));
+    QVERIFY(
+        !view.SearchFrom(Matcher(QStringLiteral("treasure")), nullptr, CTextPos(), false, true));
     view.RememberSearch(Options(QStringLiteral("treasure"), CFindOptions::kNotes));
     view.SetCaret(COutlinePos(0, 0, f.Node("first")));
     QVERIFY(view.RunCommand(kFindNext));
@@ -332,10 +339,12 @@ void tst_FindReplace::settingsAreKept()
     QVERIFY(dir.isValid());
     ::setenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit().constData(), 1);
     kx_gen::CAppRegistry settings("Larkwell", "Idealoom");
-    CFindOptions options = Options(QStringLiteral("caf\u00e9"), CFindOptions::kMatchCase | CFindOptions::kRegex);
+    CFindOptions options
+        = Options(QStringLiteral("caf\u00e9"), CFindOptions::kMatchCase | CFindOptions::kRegex);
     const QString with = QStringLiteral("tea");
     SaveFindSettings(&settings, "Replace", options, &with);
-    SaveFindSettings(&settings, "Find", Options(QStringLiteral("x"), CFindOptions::kWholeWord), nullptr);
+    SaveFindSettings(
+        &settings, "Find", Options(QStringLiteral("x"), CFindOptions::kWholeWord), nullptr);
     CFindOptions read;
     QString readWith;
     LoadFindSettings(&settings, "Replace", &read, &readWith);

@@ -3,8 +3,8 @@
 // mouse on the row symbols, characters the outline cannot store, and the
 // status text.
 
-#include "OutlineCommands.h"
 #include "DragTestSupport.h"
+#include "OutlineCommands.h"
 #include "ViewFixture.h"
 
 #include "QtStrings.h"

@@ -14,9 +14,9 @@
 #include "SampleOutline.h"
 #include "ZumraView.h"
 
-#include <QLineEdit>
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
 

@@ -212,6 +212,14 @@ void CChildFrame::FilingCabinetChanged()
     cabinet->UpdateAllViews(COutlineDoc::kHintAppended);
 }
 
+CZumraView *FilingCabinetView(CAppContext &context)
+{
+    CUser *user = context.Users().GetActiveUser();
+    COutlineDoc *cabinet = user ? user->GetFilingCabinet() : nullptr;
+    auto *frame = cabinet ? dynamic_cast<CChildFrame *>(cabinet->GetFrame()) : nullptr;
+    return frame ? frame->view() : nullptr;
+}
+
 kx_gen::CAppRegistry *CChildFrame::Settings()
 {
     return &m_Context.Settings();

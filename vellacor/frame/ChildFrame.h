@@ -14,6 +14,12 @@ class COutlineDoc;
 class QMdiSubWindow;
 class CZumraView;
 
+// The outline view of the active user's Filing Cabinet, its document opened
+// (and its window made, still hidden) when needed; null when there is no
+// user or the cabinet cannot be had. The drop target of the Filing
+// Cabinet's toolbar button asks it on every drop.
+CZumraView *FilingCabinetView(CAppContext &context);
+
 class CChildFrame : public QWidget, public CDocFrame, public COutlineViewHost {
     Q_OBJECT
 

@@ -306,10 +306,10 @@ bool COutlineMan::Find(const _String &pattern, COutlineNode *start, CTextPos sta
 {
     if (pattern.IsEmpty())
         return false;
-    const auto match = [&pattern, options](
-                           const COutlineNode *node, CTextPos from, bool, CTextPos *pHit) {
-        return node->m_Item.m_Text.FindText(pattern, from, options, false, pHit);
-    };
+    const auto match
+        = [&pattern, options](const COutlineNode *node, CTextPos from, bool, CTextPos *pHit) {
+              return node->m_Item.m_Text.FindText(pattern, from, options, false, pHit);
+          };
     return FindWith(
         match, start, startPos, (options & kFindBackward) != 0, wrapAround, ppFound, pFound);
 }

@@ -53,7 +53,8 @@ CFindBar::CFindBar(CZumraView *view)
     QToolButton *prev = button(AppText(appstr::kFindBarPrevious), Qt::UpArrow);
     QToolButton *next = button(AppText(appstr::kFindBarNext), Qt::DownArrow);
     layout->addWidget(m_pCase);
-    m_pCount->setMinimumWidth(m_pCount->fontMetrics().horizontalAdvance(QStringLiteral("0000 in view")));
+    m_pCount->setMinimumWidth(
+        m_pCount->fontMetrics().horizontalAdvance(QStringLiteral("0000 in view")));
     layout->addWidget(m_pCount);
     layout->addStretch();
     QToolButton *close = button(AppText(appstr::kFindBarClose), Qt::NoArrow);
@@ -145,7 +146,8 @@ void CFindBar::ShowCount(bool found)
         palette.setColor(QPalette::Text, Qt::black);
     } else {
         m_pCount->setText(
-            AppText(appstr::kFindBarMatches).replace(QStringLiteral("%d"), QString::number(m_pView->CountVisibleMatches())));
+            AppText(appstr::kFindBarMatches)
+                .replace(QStringLiteral("%d"), QString::number(m_pView->CountVisibleMatches())));
     }
     m_pEdit->setPalette(palette);
 }

@@ -51,13 +51,12 @@ bool CZumraView::SearchFrom(const CTextMatcher &matcher, COutlineNode *start, CT
     // hides it, and the rows then change.
     bool wasVisible = true;
     const COutlineMan::CItemMatch inner = matcher.ItemMatch(m_pNoteHit);
-    const auto match
-        = [&](const COutlineNode *node, CTextPos from, bool back, CTextPos *pHit) {
-              const bool hit = inner(node, from, back, pHit);
-              if (hit)
-                  wasVisible = m_pMan->IsVisible(node);
-              return hit;
-          };
+    const auto match = [&](const COutlineNode *node, CTextPos from, bool back, CTextPos *pHit) {
+        const bool hit = inner(node, from, back, pHit);
+        if (hit)
+            wasVisible = m_pMan->IsVisible(node);
+        return hit;
+    };
     COutlineNode *found = nullptr;
     CTextPos at;
     if (!m_pMan->FindWith(match, start, startPos, backward, wrapAround, &found, &at)) {
@@ -281,6 +280,8 @@ void CZumraView::ReplaceAll(const CTextMatcher &matcher, const QString &replaceW
     COutlineNode *node = m_pMan->GetFirstVisible();
     CTextPos pos;
     const COutlineMan::CItemMatch match = matcher.ItemMatch();
+    // The rows are counted once at the end, not at every item replaced.
+    m_Geometry.InvalidateRows();
     bool any = false;
     COutlinePos last;
     for (;;) {
@@ -434,7 +435,8 @@ void CZumraView::PaintHighlights(QPainter &painter, const std::vector<COutlineRo
                 for (int row = std::max(a.m_nLine, firstRow); row <= std::min(b.m_nLine, lastRow);
                      ++row) {
                     const int top = rows[i + static_cast<std::size_t>(row - firstRow)].m_nTop;
-                    const int x0 = m_Geometry.CharX(COutlinePos(row == a.m_nLine ? a.m_nChar : 0, row, node));
+                    const int x0 = m_Geometry.CharX(
+                        COutlinePos(row == a.m_nLine ? a.m_nChar : 0, row, node));
                     const int x1 = m_Geometry.CharX(COutlinePos(
                         row == b.m_nLine ? b.m_nChar : COutlineGeometry::RowLength(node, row), row,
                         node));
@@ -456,6 +458,7 @@ bool CZumraView::FindBarStep(const CFindOptions &options, bool backward, const C
         return SearchFrom(matcher, origin.m_pItem, ParaOf(origin), false, true);
     }
     CFindOptions step = options;
-    step.m_nFlags = backward ? (step.m_nFlags | CFindOptions::kUp) : (step.m_nFlags & ~CFindOptions::kUp);
+    step.m_nFlags
+        = backward ? (step.m_nFlags | CFindOptions::kUp) : (step.m_nFlags & ~CFindOptions::kUp);
     return RepeatSearch(step, true, true);
 }

@@ -70,8 +70,9 @@ int CTextMatcher::RegexFrom(const QString &para, int from, int *pLength) const
             continue;
         if (m_Options.Has(CFindOptions::kWholeWord)) {
             const auto word = [&](int i) {
-                return i >= 0 && i < para.size() && IsWordChar1252(static_cast<unsigned char>(
-                           para.at(i).unicode() < 256 ? para.at(i).unicode() : 'a'));
+                return i >= 0 && i < para.size()
+                    && IsWordChar1252(static_cast<unsigned char>(
+                        para.at(i).unicode() < 256 ? para.at(i).unicode() : 'a'));
             };
             if (word(at - 1) || word(at + length))
                 continue;

@@ -43,8 +43,8 @@ public:
     // last one that starts before it), its start in `*pHit` and its length
     // in characters in `*pLength` (may be null). Matches never span
     // paragraphs and are never empty.
-    bool MatchText(const CTextCtrl &text, CTextPos from, bool backward, CTextPos *pHit,
-        int *pLength) const;
+    bool MatchText(
+        const CTextCtrl &text, CTextPos from, bool backward, CTextPos *pHit, int *pLength) const;
     // The length of the match that starts exactly at `at`; 0 when none does.
     int MatchLengthAt(const CTextCtrl &text, CTextPos at) const;
     // Every match of one paragraph as (offset, length), left to right,

@@ -51,7 +51,8 @@ kx_gen::HMEM BytesBlock(const QByteArray &data)
 }
 
 // The items from `first` to `last` in display order.
-std::vector<COutlineNode *> DisplayRun(const COutlineMan &man, COutlineNode *first, COutlineNode *last)
+std::vector<COutlineNode *> DisplayRun(
+    const COutlineMan &man, COutlineNode *first, COutlineNode *last)
 {
     std::vector<COutlineNode *> run;
     for (COutlineNode *n = first; n; n = man.GetNextVisible(n)) {
@@ -79,7 +80,8 @@ QMimeData *CZumraView::MakeDragData(COutlineNode *node, COutlineNode *first, COu
     const std::vector<COutlineNode *> items
         = first ? DisplayRun(*m_pMan, first, last) : std::vector<COutlineNode *> { node };
     for (COutlineNode *n : items) {
-        text += ToQString(n->m_Item.m_Text.GetString()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text += ToQString(n->m_Item.m_Text.GetString())
+                    .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text += QLatin1Char('\n');
     }
     data->setText(text);
@@ -98,7 +100,8 @@ QPixmap CZumraView::DragPixmap(COutlineNode *node, COutlineNode *first, COutline
     }
     if (rows.empty())
         return {};
-    const int width = std::min(std::max(m_Geometry.Layout().m_nWidth, 1), std::max(viewport()->width(), 200));
+    const int width
+        = std::min(std::max(m_Geometry.Layout().m_nWidth, 1), std::max(viewport()->width(), 200));
     const qreal ratio = devicePixelRatioF();
     QPixmap pixmap(QSize(width, static_cast<int>(rows.size()) * rowHeight) * ratio);
     pixmap.setDevicePixelRatio(ratio);
@@ -150,7 +153,8 @@ void CZumraView::StartItemDrag()
         drag.setPixmap(picture);
         QPoint row;
         PointFromPos(COutlinePos(0, 0, m_pDragFirst ? m_pDragFirst : m_pDragItem), &row);
-        drag.setHotSpot(QPoint(m_ptPress.x() + m_Geometry.HScroll(), std::max(0, m_ptPress.y() - row.y())));
+        drag.setHotSpot(
+            QPoint(m_ptPress.x() + m_Geometry.HScroll(), std::max(0, m_ptPress.y() - row.y())));
     }
     SuppressCaret();
     const Qt::DropAction result = ExecDrag(drag);
@@ -298,7 +302,8 @@ void CZumraView::PaintDropFeedback(QPainter &painter, const std::vector<COutline
             && last.m_Pos.m_nRow == COutlineGeometry::ItemRows(last.m_Pos.m_pItem) - 1)
             y = last.m_nTop + rowHeight - 1;
     } else {
-        COutlineNode *item = m_nDropMode == COutlineMan::kDropTop ? m_pMan->GetFirstVisible() : m_pDropItem;
+        COutlineNode *item
+            = m_nDropMode == COutlineMan::kDropTop ? m_pMan->GetFirstVisible() : m_pDropItem;
         for (const COutlineRowSlot &slot : rows) {
             if (slot.m_Pos.m_pItem == item && slot.m_Pos.m_nRow == 0) {
                 y = slot.m_nTop;

@@ -312,7 +312,8 @@ bool COutlineEditView::PasteOutlineData(
     kx_gen::MemHolder block(kx_gen::MemAlloc(static_cast<std::size_t>(data.size())));
     if (!block.get())
         return false;
-    std::memcpy(kx_gen::MemGetPtr(block.get()), data.constData(), static_cast<std::size_t>(data.size()));
+    std::memcpy(
+        kx_gen::MemGetPtr(block.get()), data.constData(), static_cast<std::size_t>(data.size()));
     kx_gen::MemReleasePtr(block.get());
     COutlineMan scratch;
     if (!m_pMan->LoadTransferBlock(block.get(), scratch, true))

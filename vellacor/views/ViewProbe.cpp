@@ -22,7 +22,8 @@ void ProbeViewRows(const CZumraView &view)
         COutlineNode *node = slot.m_Pos.m_pItem;
         QRect box = view.Geometry().SymbolRect(node, COutlineHit::kExpander);
         const QPoint centre = view.viewport()->mapToGlobal(box.center());
-        out << ToQString(node->m_Item.m_Text.GetString()).replace(QLatin1Char('\t'), QLatin1Char(' '))
+        out << ToQString(node->m_Item.m_Text.GetString())
+                   .replace(QLatin1Char('\t'), QLatin1Char(' '))
             << '\t' << centre.x() << '\t' << centre.y() << '\t' << node->m_Item.m_nLevel << '\n';
     }
     out.flush();
