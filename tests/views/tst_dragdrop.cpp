@@ -47,6 +47,7 @@ private slots:
     void filingCabinetButton();
     void textFromAnotherProgram();
     void dragDataAndPicture();
+    void feedbackIsDrawnWhileOver();
 };
 
 void tst_DragDrop::levelFromThePointer()
@@ -372,6 +373,38 @@ void tst_DragDrop::dragDataAndPicture()
     // A block's picture shows each of its rows.
     const QPixmap block = view.DragPixmap(nullptr, f.Node("a"), f.Node("d"));
     QCOMPARE(qRound(block.height() / block.devicePixelRatio()), 4 * view.Geometry().RowHeight());
+}
+
+void tst_DragDrop::feedbackIsDrawnWhileOver()
+{
+    CViewFixture f;
+    f.Open<CScriptedView>("a b c");
+    auto &view = static_cast<CScriptedView &>(f.View());
+    const QPoint over = AtLevel(view, f.Node("b"), 0);
+    QImage during;
+    view.m_DragLoop = [&](QDrag &drag) {
+        // Leave instead of dropping: nothing changes, the line goes away.
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(over, offered, drag.mimeData(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        during = view.viewport()->grab().toImage();
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(view.viewport(), &leave);
+        return Qt::IgnoreAction;
+    };
+    StartDrag(view, f.Node("c"));
+    QCOMPARE(view.GetDropMode(), CZumraView::kDropNone);
+    QCOMPARE(Dump(f.m_Man), QStringLiteral("a b c"));
+    // A line in the highlight colour on the top edge of b's row, from the
+    // level's expander column on.
+    QPoint row;
+    view.PointFromPos(COutlinePos(0, 0, f.Node("b")), &row);
+    const int x = view.Layout().m_xExpander[0] + 30;
+    const qreal ratio = during.devicePixelRatio();
+    const QColor line = during.pixelColor(qRound(x * ratio), qRound(row.y() * ratio));
+    QCOMPARE(line.rgb(), view.GetColor(4).rgb());
+    const QImage after = view.viewport()->grab().toImage();
+    QVERIFY(after.pixelColor(qRound(x * ratio), qRound(row.y() * ratio)).rgb() != line.rgb());
 }
 
 QTEST_MAIN(tst_DragDrop)

@@ -23,7 +23,8 @@ class QMimeData;
 //
 // It also owns the row symbols (check boxes, expanders, note and drawing
 // marks) under the mouse, the context menus, the display commands (check
-// box modes, headings, sorting) and the Filing Cabinet transfers.
+// box modes, headings, sorting), the Filing Cabinet transfers, dragging
+// and dropping items, and searching (Find, Replace, the find bar).
 class CZumraView : public COutlineEditView {
     Q_OBJECT
 public:
@@ -102,7 +103,7 @@ public:
     // leaves them.
     void FinishItemDrag(Qt::DropAction result, bool accepted);
 
-    // ---- Dropping (DropTarget.cpp) ------------------------------------------------------
+    // ---- Dropping (ItemDrag.cpp; the drag events in DropTarget.cpp) ----------------------
 
     // The drop feedback that the view draws: a mode of COutlineMan's drop
     // modes or kDropNone, the item and the level.
@@ -153,8 +154,9 @@ public:
     int CountVisibleMatches() const;
     // A search of the find bar becomes the one Find Next repeats.
     void RememberSearch(const CFindOptions &options);
-    // The find bar's step: the next (previous) match from the selection,
-    // round the end of the outline.
+    // The find bar's step: with `origin` set, the first match from there
+    // (as the user types); else the next (previous) match from the
+    // selection. Both go round the end of the outline.
     bool FindBarStep(const CFindOptions &options, bool backward, const COutlinePos &origin);
 
 signals:
