@@ -3,6 +3,7 @@
 // mouse on the row symbols, characters the outline cannot store, and the
 // status text.
 
+#include "DragTestSupport.h"
 #include "OutlineCommands.h"
 #include "ViewFixture.h"
 
@@ -251,7 +252,8 @@ void tst_OutlineEditView::caretMovesByWordAndToTheEnds()
 void tst_OutlineEditView::expanderClickAndDragThreshold()
 {
     CViewFixture f;
-    f.Open("a+ (b) c");
+    // The drag loop is scripted: a real one would wait for the mouse.
+    f.Open<CScriptedView>("a+ (b) c");
     COutlineNode *a = f.Node("a");
     QSignalSpy drags(&f.View(), &CZumraView::itemDragRequested);
     const QPoint press = Centre(f.View().Geometry().SymbolRect(a, COutlineHit::kExpander));

@@ -1,16 +1,23 @@
 // Renders the sample outline in an outline view to a PNG file, to look at
 // the view as a user would:
 //   views_screenshot OUT.png [--dark] [--hide-boxes] [--block] [--file F.kxo] [--save F.kxo]
-// --block selects whole items, --file shows an outline file instead.
+//                    [--find TEXT] [--dialogs]
+// --block selects whole items, --file shows an outline file instead;
+// --find opens the find bar with TEXT typed; --dialogs also writes the Find
+// and Replace dialogs beside OUT.png (OUT-find.png, OUT-replace.png).
 // Run with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 for a screen of
 // twice the density.
 
+#include "FindBar.h"
+#include "FindReplaceDlg.h"
+#include "OutlineCommands.h"
 #include "QtLook.h"
 #include "SampleOutline.h"
 #include "ZumraView.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
 
@@ -67,6 +74,29 @@ int main(int argc, char **argv)
     }
     view.activateWindow();
     QApplication::processEvents();
+    const int find = args.indexOf(QStringLiteral("--find"));
+    if (find > 0 && find + 1 < args.size()) {
+        view.RunCommand(outline_cmd::kFindBar);
+        view.FindBar()->Edit()->setText(args.at(find + 1));
+        QApplication::processEvents();
+    }
+    if (args.contains(QStringLiteral("--dialogs"))) {
+        QString base = args.at(1);
+        base.chop(4);
+        CFindOptions options;
+        options.m_strText = QStringLiteral("garden");
+        options.m_nFlags = CFindOptions::kNotes;
+        CFindTextDlg findDialog(options);
+        findDialog.show();
+        QApplication::processEvents();
+        findDialog.grab().save(base + QStringLiteral("-find.png"));
+        options.m_strText = QStringLiteral("(unclosed");
+        options.m_nFlags = CFindOptions::kRegex;
+        CEditReplaceDlg replaceDialog(options, QStringLiteral("\\1 seeds"));
+        replaceDialog.show();
+        QApplication::processEvents();
+        replaceDialog.grab().save(base + QStringLiteral("-replace.png"));
+    }
     const QPixmap shot = view.grab();
     if (!shot.save(args.at(1))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);

@@ -221,6 +221,32 @@ void CChildFrame::FilingCabinetChanged()
     cabinet->UpdateAllViews(COutlineDoc::kHintAppended);
 }
 
+CZumraView *FilingCabinetView(CAppContext &context)
+{
+    CUser *user = context.Users().GetActiveUser();
+    COutlineDoc *cabinet = user ? user->GetFilingCabinet() : nullptr;
+    auto *frame = cabinet ? dynamic_cast<CChildFrame *>(cabinet->GetFrame()) : nullptr;
+    return frame ? frame->view() : nullptr;
+}
+
+kx_gen::CAppRegistry *CChildFrame::Settings()
+{
+    return &m_Context.Settings();
+}
+
+void CChildFrame::StatusMessage(const QString &text)
+{
+    emit statusMessage(text);
+}
+
+void CChildFrame::ActivateWindow()
+{
+    // A drag over a window behind the others brings it forward.
+    if (m_pSubWindow && m_pSubWindow->mdiArea()
+        && m_pSubWindow->mdiArea()->activeSubWindow() != m_pSubWindow)
+        m_pSubWindow->mdiArea()->setActiveSubWindow(m_pSubWindow);
+}
+
 void CChildFrame::OpenDrawing(COutlineNode *node)
 {
     // The drawing editor writes its result back into the item when it closes.

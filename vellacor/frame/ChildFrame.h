@@ -14,6 +14,12 @@ class COutlineDoc;
 class QMdiSubWindow;
 class CZumraView;
 
+// The outline view of the active user's Filing Cabinet, its document opened
+// (and its window made, still hidden) when needed; null when there is no
+// user or the cabinet cannot be had. The drop target of the Filing
+// Cabinet's toolbar button asks it on every drop.
+CZumraView *FilingCabinetView(CAppContext &context);
+
 class CChildFrame : public QWidget, public CDocFrame, public COutlineViewHost {
     Q_OBJECT
 
@@ -63,6 +69,9 @@ public:
     bool PasteInSingleNode() const override;
     COutlineMan *FilingCabinet() override;
     void FilingCabinetChanged() override;
+    kx_gen::CAppRegistry *Settings() override;
+    void StatusMessage(const QString &text) override;
+    void ActivateWindow() override;
 
 signals:
     // The caret moved: the status bar shows where it is.
@@ -72,6 +81,8 @@ signals:
     void characterRefused(const QString &character);
     // Overwrite mode went on or off (the status bar's "OVR").
     void overwriteChanged(bool on);
+    // A short note of the view for the status bar.
+    void statusMessage(const QString &text);
 
 private:
     COutlineDoc &m_Doc;

@@ -7,6 +7,7 @@
 #include "kx_gen/TreeMan.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kx_gen {
@@ -251,6 +252,16 @@ public:
     // expands the item's ancestors and returns true.
     bool Find(const kx_gen::_String &pattern, COutlineNode *start, CTextPos startPos,
         unsigned options, bool wrapAround, COutlineNode **ppFound, CTextPos *pFound);
+    // The test of one item that FindWith runs: looks in the node's text
+    // from paragraph position `from` (forwards: the first match at or after
+    // it; backwards: the last one before it) and stores the match's start.
+    using CItemMatch = std::function<bool(
+        const COutlineNode *node, CTextPos from, bool backward, CTextPos *pHit)>;
+    // Find's walk over the items with any test: the same start rules, the
+    // same skipping of hidden checked items, the same wrap-around and the
+    // expanding of the found item's ancestors.
+    bool FindWith(const CItemMatch &match, COutlineNode *start, CTextPos startPos, bool backward,
+        bool wrapAround, COutlineNode **ppFound, CTextPos *pFound);
 
     // The item order of sorting: the texts compared character by character,
     // letters in lower case (Windows-1252), paragraph breaks as CR LF.

@@ -304,9 +304,19 @@ COutlineNode *COutlineMan::LastSearchable() const
 bool COutlineMan::Find(const _String &pattern, COutlineNode *start, CTextPos startPos,
     unsigned options, bool wrapAround, COutlineNode **ppFound, CTextPos *pFound)
 {
-    const bool backward = (options & kFindBackward) != 0;
     if (pattern.IsEmpty())
         return false;
+    const auto match
+        = [&pattern, options](const COutlineNode *node, CTextPos from, bool, CTextPos *pHit) {
+              return node->m_Item.m_Text.FindText(pattern, from, options, false, pHit);
+          };
+    return FindWith(
+        match, start, startPos, (options & kFindBackward) != 0, wrapAround, ppFound, pFound);
+}
+
+bool COutlineMan::FindWith(const CItemMatch &match, COutlineNode *start, CTextPos startPos,
+    bool backward, bool wrapAround, COutlineNode **ppFound, CTextPos *pFound)
+{
     if (!start) {
         if (backward)
             return false;
@@ -337,7 +347,7 @@ bool COutlineMan::Find(const _String &pattern, COutlineNode *start, CTextPos sta
     bool wrapped = false;
     for (;;) {
         CTextPos hit;
-        if (node->m_Item.m_Text.FindText(pattern, pos, options, false, &hit)) {
+        if (match(node, pos, backward, &hit)) {
             // Back at the start after wrapping, only the part not searched
             // at first counts.
             const bool fresh

@@ -100,8 +100,11 @@ void CUndoMan::EndGroup()
 
 void CUndoMan::ReserveRecord()
 {
-    if (m_pCurGroup)
-        m_pCurGroup->reserve(m_pCurGroup->size() + 1);
+    // Room for one more record, growing by half again: a reserve of
+    // exactly one more would copy the whole group at every record.
+    if (m_pCurGroup && m_pCurGroup->size() == m_pCurGroup->capacity())
+        m_pCurGroup->reserve(
+            std::max<std::size_t>(16, m_pCurGroup->size() + m_pCurGroup->size() / 2 + 1));
 }
 
 void CUndoMan::AddRecord(CUndoRecord *record)

@@ -101,6 +101,14 @@ QList<CCommandInfo> MakeCommands()
         { kSortAllDesc, {} },
         { kSortCurrentAsc, {} },
         { kSortCurrentDesc, {} },
+
+        // Ctrl+F opens the find bar, as in a browser; the dialog keeps
+        // Ctrl+Shift+F.
+        { kFindBar, { Key(ctrl | Qt::Key_F) } },
+        { kFind, { Key(ctrl | shift | Qt::Key_F) } },
+        { kFindNext, { Key(Qt::Key_F3) } },
+        { kFindPrevious, { Key(shift | Qt::Key_F3) } },
+        { kReplace, { Key(ctrl | Qt::Key_H) } },
     };
 }
 

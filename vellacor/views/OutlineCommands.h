@@ -93,6 +93,13 @@ enum Id : int {
     kSortAllDesc = 32988,
     kSortCurrentAsc = 32989,
     kSortCurrentDesc = 32990,
+
+    // Searching.
+    kFind = 57636,
+    kFindNext = 57640,
+    kFindPrevious = 32866,
+    kReplace = 57641,
+    kFindBar = 33101,
 };
 
 struct CCommandInfo {

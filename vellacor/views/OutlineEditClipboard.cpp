@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include <cstring>
+
 namespace {
 
 using Label = CUndoOutlineMan::Label;
@@ -224,22 +226,27 @@ bool COutlineEditView::ClipboardHoldsItems() const
 
 void COutlineEditView::PasteCommand(COutlineNode *after, bool itemsOnly)
 {
+    if (const QMimeData *mime = ClipboardData())
+        PasteFromMime(*mime, after, itemsOnly);
+}
+
+bool COutlineEditView::PasteFromMime(const QMimeData &data, COutlineNode *after, bool itemsOnly)
+{
     if (!after || IsBlockSelection())
-        return;
-    const QMimeData *mime = ClipboardData();
-    if (!mime)
-        return;
+        return false;
+    const QMimeData *mime = &data;
+    bool pasted = false;
     if (mime->hasFormat(CKXClipboard::OutlineFormat())) {
         const COutlinePos keep = itemsOnly ? COutlinePos(0, 0, after) : m_Caret;
         if (!BeginEdit(Label::kLabelPasteNodes, false, false))
-            return;
+            return false;
         COutlinePos caret = keep;
-        PasteOutlineData(after, &caret);
+        pasted = PasteOutlineData(*mime, after, &caret);
         EndEdit(caret);
-        return;
+        return pasted;
     }
     if (itemsOnly)
-        return;
+        return false;
     QByteArray rtf;
     for (const QString &format : RichTextFormats()) {
         if (mime->hasFormat(format)) {
@@ -257,26 +264,26 @@ void COutlineEditView::PasteCommand(COutlineNode *after, bool itemsOnly)
         if (html.m_nUnsupported) {
             const char32_t code = html.m_nUnsupported;
             RefuseCharacter(QString::fromUcs4(&code, 1));
-            return;
+            return false;
         }
         if (!BeginEdit(Label::kLabelPasteNodes, false, false))
-            return;
+            return false;
         COutlinePos caret = m_Caret;
-        PasteRichTextContent(html, &caret);
+        pasted = PasteRichTextContent(html, &caret);
         EndEdit(caret);
     } else if (single || rtf.isEmpty()) {
         const QString text = mime->text();
         if (text.isEmpty())
-            return;
+            return false;
         const QString refused = FirstUnsupportedCharacter(text);
         if (!refused.isEmpty()) {
             RefuseCharacter(refused);
-            return;
+            return false;
         }
         if (!BeginEdit(Label::kLabelPaste, false, true))
-            return;
+            return false;
         COutlinePos caret = m_Caret;
-        PastePlainText(text, &caret);
+        pasted = PastePlainText(text, &caret);
         EndEdit(caret);
     } else {
         const CRtfContent content
@@ -284,23 +291,30 @@ void COutlineEditView::PasteCommand(COutlineNode *after, bool itemsOnly)
         if (content.m_nUnsupported) {
             const char32_t code = content.m_nUnsupported;
             RefuseCharacter(QString::fromUcs4(&code, 1));
-            return;
+            return false;
         }
         if (!BeginEdit(Label::kLabelPasteNodes, false, false))
-            return;
+            return false;
         COutlinePos caret = m_Caret;
-        PasteRichTextContent(content, &caret);
+        pasted = PasteRichTextContent(content, &caret);
         EndEdit(caret);
     }
     m_bTypingRun = false;
+    return pasted;
 }
 
-bool COutlineEditView::PasteOutlineData(COutlineNode *after, COutlinePos *caret)
+bool COutlineEditView::PasteOutlineData(
+    const QMimeData &mime, COutlineNode *after, COutlinePos *caret)
 {
-    CKXClipboard clipboard(nullptr, CKXClipboard::OutlineFormat());
-    kx_gen::MemHolder block(clipboard.GetData());
+    const QByteArray data = mime.data(CKXClipboard::OutlineFormat());
+    if (data.isEmpty())
+        return false;
+    kx_gen::MemHolder block(kx_gen::MemAlloc(static_cast<std::size_t>(data.size())));
     if (!block.get())
         return false;
+    std::memcpy(
+        kx_gen::MemGetPtr(block.get()), data.constData(), static_cast<std::size_t>(data.size()));
+    kx_gen::MemReleasePtr(block.get());
     COutlineMan scratch;
     if (!m_pMan->LoadTransferBlock(block.get(), scratch, true))
         return false;

@@ -220,6 +220,9 @@ void COutlineEditView::UndoRedo(bool undo)
     SuppressCaret();
     COutlineNode *node = nullptr;
     CTextPos at;
+    // The rows are counted again afterwards: the replay need not keep the
+    // top row's number, which would cost a walk for every item it touches.
+    m_Geometry.InvalidateRows();
     const bool replayed = undo ? m_pMan->Undo(&node, &at) : m_pMan->Redo(&node, &at);
     history->Step(undo);
     m_pMan->AfterEdit(true);

@@ -11,6 +11,7 @@
 #include <functional>
 
 class QAction;
+class QMimeData;
 
 // The editing layer of the outline view: typing, deleting, joining and
 // splitting items, the item commands, undo and redo, and the clipboard.
@@ -146,7 +147,10 @@ protected:
     // clipboard or the Filing Cabinet) succeeded: a failed copy keeps it.
     void CutAfterCopy(COutlineNode *node, int label, const std::function<bool()> &copy);
     void PasteCommand(COutlineNode *after, bool itemsOnly);
-    bool PasteOutlineData(COutlineNode *after, COutlinePos *caret);
+    // Paste of data (the clipboard's or a drop's) after `after`, or at the
+    // caret for text; true when something went in.
+    bool PasteFromMime(const QMimeData &data, COutlineNode *after, bool itemsOnly);
+    bool PasteOutlineData(const QMimeData &mime, COutlineNode *after, COutlinePos *caret);
     bool PasteRichTextContent(const CRtfContent &content, COutlinePos *caret);
     bool PastePlainText(const QString &text, COutlinePos *caret);
     // Inserts a scratch outline's items after `after` inside an open group.

@@ -528,6 +528,7 @@ void COutlineTextView::paintEvent(QPaintEvent *event)
     COutlinePaintOptions options = PaintOptions();
     options.m_nHeight = dirty.bottom() + 1;
     PaintOutlineRows(painter, m_Geometry, rows, options);
+    PaintOverlay(painter, rows);
 }
 
 void COutlineTextView::resizeEvent(QResizeEvent *event)

@@ -164,6 +164,14 @@ protected:
     void SetReady(bool ready);
 
     void paintEvent(QPaintEvent *event) override;
+    // Paints over the rows just painted (content coordinates, the painter
+    // translated by the horizontal scroll): the drop feedback, the find
+    // bar's marks. The base paints nothing.
+    virtual void PaintOverlay(QPainter &painter, const std::vector<COutlineRowSlot> &rows)
+    {
+        (void)painter;
+        (void)rows;
+    }
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent *event) override;

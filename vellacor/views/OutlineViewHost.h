@@ -4,6 +4,10 @@
 
 #include <QString>
 
+namespace kx_gen {
+class CAppRegistry;
+}
+
 // What an outline view needs from the document and the window around it.
 // The outline window implements it over its document and frame; tests
 // implement it with a recorder. Every call comes from the GUI thread.
@@ -81,4 +85,15 @@ public:
     // Items were added to the Filing Cabinet: it is modified and its views
     // show them.
     virtual void FilingCabinetChanged() { }
+
+    // ---- Searching and dragging ------------------------------------------------
+
+    // The settings store (the dialogs keep their last texts there); null:
+    // nothing is kept.
+    virtual kx_gen::CAppRegistry *Settings() { return nullptr; }
+    // A short note for the status bar (where a search hit lies). The
+    // default ignores it.
+    virtual void StatusMessage(const QString &text) { (void)text; }
+    // Brings the outline's window to the front (a drag came over it).
+    virtual void ActivateWindow() { }
 };

@@ -4,6 +4,7 @@
 #include "ZumraView.h"
 
 #include "AppStrings.h"
+#include "FindBar.h"
 #include "QtStrings.h"
 #include "UndoOutlineMan.h"
 
@@ -35,6 +36,14 @@ bool CZumraView::IsCommandEnabled(int id) const
         return IsReady() && m_Caret.IsSet() && !m_pHost->IsFilingCabinet() && IsEditable();
     case kDeleteChecked:
     case kUncheckAll:
+        return IsReady() && IsEditable();
+    case kFind:
+    case kFindBar:
+        return IsReady();
+    case kFindNext:
+    case kFindPrevious:
+        return IsReady() && m_bHaveSearch;
+    case kReplace:
         return IsReady() && IsEditable();
     case kShowCheckBoxes:
     case kHideCheckBoxes:
@@ -74,6 +83,19 @@ bool CZumraView::DoCommand(int id)
         return true;
     case kDeleteChecked:
         DeleteCheckedCommand();
+        return true;
+    case kFind:
+        FindCommand();
+        return true;
+    case kFindNext:
+    case kFindPrevious:
+        FindNextCommand(id == kFindPrevious);
+        return true;
+    case kReplace:
+        ReplaceCommand();
+        return true;
+    case kFindBar:
+        FindBar()->Open();
         return true;
     case kUncheckAll:
         UncheckAllCommand();
@@ -396,11 +418,6 @@ void CZumraView::mouseReleaseEvent(QMouseEvent *event)
         }
     }
     COutlineEditView::mouseReleaseEvent(event);
-}
-
-void CZumraView::StartItemDrag()
-{
-    emit itemDragRequested();
 }
 
 void CZumraView::ClickCheckBox(COutlineNode *node)

@@ -65,7 +65,11 @@ private:
 CZumraView::CZumraView(COutlineMan *man, COutlineViewHost *host, QWidget *parent)
     : COutlineEditView(man, host, parent)
 {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
+
+CZumraView::~CZumraView() = default;
 
 // ---- The guard --------------------------------------------------------------------
 

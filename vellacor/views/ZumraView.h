@@ -1,11 +1,18 @@
 #pragma once
 
+#include "DropTarget.h"
+#include "FindMatcher.h"
 #include "OutlineEditView.h"
 #include "OutlineViewHost.h"
 
 #include <functional>
+#include <memory>
 
+class CFindBar;
+class QDrag;
+class QDialog;
 class QMenu;
+class QMimeData;
 
 // The outline window's view: brings the view up from the outline's stored
 // settings, answers the document's update hints, stores the view's state
@@ -16,7 +23,8 @@ class QMenu;
 //
 // It also owns the row symbols (check boxes, expanders, note and drawing
 // marks) under the mouse, the context menus, the display commands (check
-// box modes, headings, sorting) and the Filing Cabinet transfers.
+// box modes, headings, sorting), the Filing Cabinet transfers, dragging
+// and dropping items, and searching (Find, Replace, the find bar).
 class CZumraView : public COutlineEditView {
     Q_OBJECT
 public:
@@ -34,6 +42,7 @@ public:
 
     // `man` and `host` stay the caller's and must outlive the view.
     CZumraView(COutlineMan *man, COutlineViewHost *host, QWidget *parent = nullptr);
+    ~CZumraView() override;
 
     // Brings the view up from the outline's private header (fonts, check
     // box mode, headings, numbering, caret and top row) and makes it ready.
@@ -85,6 +94,79 @@ public:
     // answers true.
     bool RefusesEdits();
 
+    // ---- Dragging items (ItemDrag.cpp) ---------------------------------------------
+
+    // The item being dragged out of this view, and the block around it
+    // (both null for a single item); null while no drag runs.
+    COutlineNode *GetDragItem() const { return m_pDragItem; }
+    // Set by this view's own drop once it carried out the move itself.
+    bool IsDropHandled() const { return m_bDropHandled; }
+    // The data a drag of the node (or of the block first..last) carries:
+    // the outline format and the texts. Null when the block cannot be made.
+    QMimeData *MakeDragData(COutlineNode *node, COutlineNode *first, COutlineNode *last);
+    // The drag's picture: the dragged rows as the view paints them.
+    QPixmap DragPixmap(COutlineNode *node, COutlineNode *first, COutlineNode *last) const;
+    // After the drag loop: a move that another window took (`accepted`)
+    // removes the dragged items here, in one undo group; anything else
+    // leaves them.
+    void FinishItemDrag(Qt::DropAction result, bool accepted);
+
+    // ---- Dropping (ItemDrag.cpp; the drag events in DropTarget.cpp) ----------------------
+
+    // The drop feedback that the view draws: a mode of COutlineMan's drop
+    // modes or kDropNone, the item and the level.
+    static constexpr int kDropNone = 3;
+    int GetDropMode() const { return m_nDropMode; }
+    COutlineNode *GetDropItem() const { return m_pDropItem; }
+    int GetDropLevel() const { return m_nDropLevel; }
+    void SetDropFeedback(int mode, COutlineNode *item, int level);
+    CEditDropTargetImpl &DropTarget() { return m_DropTarget; }
+    // Carries out a drop of outline data (the transfer block's bytes) at
+    // (mode, level, target) in one undo group 24. `source` is the view the
+    // items come from (null: elsewhere); `copy` keeps them there. True when
+    // every item arrived, so that a move may take them from the source.
+    bool DropItems(const QByteArray &data, CZumraView *source, int mode, int level,
+        COutlineNode *target, bool copy);
+    // Items dropped on the Filing Cabinet (its window or its button): they
+    // go after the last visible item at the top level.
+    bool ReceiveInCabinet(const QByteArray &data, CZumraView *source, bool copy);
+    // Text from another program, dropped at a point of the viewport: read
+    // as a paste of the data is read, at the position under the point.
+    bool DropText(const QMimeData &mime, QPoint point);
+
+    // ---- Searching (FindCommands.cpp) ---------------------------------------------------
+
+    // Looks for the matcher's text from `start` at paragraph position
+    // `startPos` (null start: from the first visible item; backwards:
+    // nothing). A hit becomes the selection, the caret at its start when
+    // searching backwards and at its end otherwise; a hit in a note selects
+    // the item's text. Returns whether it found one.
+    bool SearchFrom(const CTextMatcher &matcher, COutlineNode *start, CTextPos startPos,
+        bool backward, bool wrapAround);
+    bool HaveSearch() const { return m_bHaveSearch; }
+    const QString &SearchText() const { return m_strSearch; }
+    unsigned SearchFlags() const { return m_nSearchFlags; }
+    // The Replace dialog's work, between BeginReplace and EndReplace (the
+    // undo group of the whole dialog). `action` is CEditReplaceDlg's.
+    void BeginReplace();
+    void ReplaceAction(int action, const CFindOptions &options, const QString &replaceWith);
+    void EndReplace();
+    // The find bar at the foot of the view (made on first use).
+    CFindBar *FindBar();
+    // Makes room for the find bar as it is shown or hidden.
+    void RelayoutFindBar() { LayoutFindBar(); }
+    // The find bar's text marks every match in the rows shown.
+    void SetHighlight(const CFindOptions &options);
+    const CTextMatcher &Highlight() const { return m_Highlight; }
+    // The matches of the marked text in the rows shown.
+    int CountVisibleMatches() const;
+    // A search of the find bar becomes the one Find Next repeats.
+    void RememberSearch(const CFindOptions &options);
+    // The find bar's step: with `origin` set, the first match from there
+    // (as the user types); else the next (previous) match from the
+    // selection. Both go round the end of the outline.
+    bool FindBarStep(const CFindOptions &options, bool backward, const COutlinePos &origin);
+
 signals:
     // A drag of items starts (the press and the items stay in the view).
     void itemDragRequested();
@@ -101,6 +183,16 @@ protected:
     // Starts a drag of the pending items; the drop side is the view's
     // drag and drop.
     virtual void StartItemDrag();
+    // Runs the drag loop (tests replace it with a scripted drop).
+    virtual Qt::DropAction ExecDrag(QDrag &drag);
+    // Runs a modal dialog of the view (tests drive it instead).
+    virtual int ExecDialog(QDialog &dialog);
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void PaintOverlay(QPainter &painter, const std::vector<COutlineRowSlot> &rows) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // What the guard does with an escaped exception described by `text`.
@@ -117,7 +209,44 @@ private:
     // item when nothing is left.
     void KeepCaretVisible();
 
+    friend class CEditDropTargetImpl;
+    void FindCommand();
+    void FindNextCommand(bool invert);
+    void ReplaceCommand();
+    // A search with the stored text and options.
+    bool RepeatSearch(const CFindOptions &options, bool wrapAround, bool fromSelection);
+    void ShowNotFound(const QString &text);
+    // One replacement of the current match; false when none is current.
+    bool ReplaceCurrent(const CTextMatcher &matcher, const QString &replaceWith);
+    void ReplaceAll(const CTextMatcher &matcher, const QString &replaceWith);
+    bool IsMatchCurrent() const;
+    void PaintDropFeedback(QPainter &painter, const std::vector<COutlineRowSlot> &rows);
+    void PaintHighlights(QPainter &painter, const std::vector<COutlineRowSlot> &rows);
+    void LayoutFindBar();
+
     bool m_bDragPending = false;
+    COutlineNode *m_pDragItem = nullptr;
+    // The block's items in display order while a block is dragged.
+    std::vector<COutlineNode *> m_DragBlock;
+    bool m_bDropHandled = false;
+    int m_nDropMode = kDropNone;
+    COutlineNode *m_pDropItem = nullptr;
+    int m_nDropLevel = 0;
+    CEditDropTargetImpl m_DropTarget { this };
+
+    // The last search of this view.
+    bool m_bHaveSearch = false;
+    QString m_strSearch;
+    unsigned m_nSearchFlags = 0;
+    // The item whose note the last search hit (its text holds no match).
+    COutlineNode *m_pNoteHit = nullptr;
+    // The Replace dialog: where its searches start, and the match shown.
+    COutlinePos m_ReplaceStart;
+    bool m_bMatchShown = false;
+    COutlinePos m_MatchFrom;
+    COutlinePos m_MatchTo;
+    CTextMatcher m_Highlight;
+    CFindBar *m_pFindBar = nullptr;
     QPoint m_ptPress;
     // The block that a drag would carry.
     COutlineNode *m_pDragFirst = nullptr;
