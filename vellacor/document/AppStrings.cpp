@@ -267,7 +267,7 @@ constexpr Entry kTable[] = {
     { kDirectionUp, "&Up" },
     { kDirectionDown, "&Down" },
     { 32866, "Find &Previous\tShift+F3" },
-    { 33101, "Find &Bar\tCtrl+F" },
+    { 33140, "Find &Bar\tCtrl+F" },
     { 57636, "&Find...\tCtrl+Shift+F" },
     { 57640, "Find &Next\tF3" },
     { 57641, "R&eplace...\tCtrl+H" },

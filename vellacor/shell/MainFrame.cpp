@@ -6,6 +6,7 @@
 #include "ChildFrame.h"
 #include "Commands.h"
 #include "DocTitleBar.h"
+#include "DropTarget.h"
 #include "ExchangeCommands.h"
 #include "FileViewControlBar.h"
 #include "FormatCommands.h"
@@ -34,6 +35,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -66,6 +68,10 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
     }
     createMenus();
     m_pToolBars = new CMainToolBars(*this, m_Actions);
+    // Items dragged onto the Filing Cabinet's button go into the cabinet.
+    if (m_pContext)
+        if (QToolButton *button = m_pToolBars->filingCabinetButton())
+            new CTrashCanDropTarget(button, [this] { return FilingCabinetView(*m_pContext); });
     m_pIndicators = new CStatusIndicators(*statusBar());
     statusBar()->showMessage(tr("Ready"));
     resize(900, 640);
@@ -252,6 +258,8 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
         if (frame == activeFrame())
             m_pIndicators->SetOverwrite(on);
     });
+    connect(frame, &CChildFrame::statusMessage, this,
+        [this](const QString &text) { statusBar()->showMessage(text, 5000); });
     connect(frame, &CChildFrame::characterRefused, this, [this](const QString &character) {
         statusBar()->showMessage(AppText(appstr::kUnsupportedCharacter).arg(character), 5000);
     });

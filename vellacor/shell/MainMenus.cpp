@@ -27,11 +27,12 @@ namespace {
 
 // The view commands of each view-filled menu, in order; 0 is a separator.
 constexpr int kEditIds[] = { outline_cmd::kUndo, outline_cmd::kRedo, 0, outline_cmd::kCut,
-    outline_cmd::kCopy, outline_cmd::kPaste, outline_cmd::kSelectAll, 0, outline_cmd::kCopyItem,
-    outline_cmd::kCutItem, outline_cmd::kPasteItem, 0, outline_cmd::kNewItem,
-    outline_cmd::kDuplicateItem, outline_cmd::kDeleteItem, outline_cmd::kAttachNote,
-    outline_cmd::kAttachDrawing, outline_cmd::kInsertDate, outline_cmd::kInsertTime, 0,
-    outline_cmd::kCutToCabinet, outline_cmd::kCopyToCabinet, 0 };
+    outline_cmd::kCopy, outline_cmd::kPaste, outline_cmd::kSelectAll, 0, outline_cmd::kFindBar,
+    outline_cmd::kFind, outline_cmd::kFindNext, outline_cmd::kFindPrevious, outline_cmd::kReplace,
+    0, outline_cmd::kCopyItem, outline_cmd::kCutItem, outline_cmd::kPasteItem, 0,
+    outline_cmd::kNewItem, outline_cmd::kDuplicateItem, outline_cmd::kDeleteItem,
+    outline_cmd::kAttachNote, outline_cmd::kAttachDrawing, outline_cmd::kInsertDate,
+    outline_cmd::kInsertTime, 0, outline_cmd::kCutToCabinet, outline_cmd::kCopyToCabinet, 0 };
 
 constexpr int kViewIds[] = { outline_cmd::kShowCheckBoxes, outline_cmd::kHideCheckBoxes,
     outline_cmd::kHideCheckedItems, 0, outline_cmd::kShowHeading1, outline_cmd::kShowHeading1 + 1,

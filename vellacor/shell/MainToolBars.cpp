@@ -44,6 +44,7 @@ CMainToolBars::CMainToolBars(QMainWindow &window, const QHash<int, QAction *> &f
     standard->addAction(Proxy(kCut, "edit-cut"));
     standard->addAction(Proxy(kCopy, "edit-copy"));
     standard->addAction(Proxy(kPaste, "edit-paste"));
+    standard->addAction(Proxy(kFindBar, "edit-find"));
     standard->addSeparator();
     standard->addAction(Proxy(kUndo, "edit-undo"));
     standard->addAction(Proxy(kRedo, "edit-redo"));

@@ -99,7 +99,7 @@ enum Id : int {
     kFindNext = 57640,
     kFindPrevious = 32866,
     kReplace = 57641,
-    kFindBar = 33101,
+    kFindBar = 33140,
 };
 
 struct CCommandInfo {
