@@ -9,6 +9,7 @@
 #include "ExchangeCommands.h"
 #include "FileViewControlBar.h"
 #include "FrameState.h"
+#include "HotSyncWindow.h"
 #include "InstanceHandOff.h"
 #include "LineNrsDlg.h"
 #include "OutlineCommands.h"
@@ -82,6 +83,8 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
                   m_pPane->Rebuild(true);
                   m_pPane->SelectFile(PathToQString(newPath));
               };
+        // HotSync: the coordination's windows (HotSyncWindow.*).
+        m_pHotSync = new CHotSyncWindow(*this, *m_pContext);
     }
     UpdateActions();
 }
@@ -489,6 +492,9 @@ void MainFrame::StartListening()
         raise();
         activateWindow();
     });
+    if (m_pHotSync)
+        connect(m_pListener, &CInstanceListener::hotSyncNotified, m_pHotSync,
+            &CHotSyncWindow::Notify);
     m_pListener->Start();
 }
 

@@ -9,6 +9,7 @@ class CAppContext;
 class CChildFrame;
 class CExchangeCommands;
 class CFileViewControlBar;
+class CHotSyncWindow;
 class CInstanceListener;
 class COutlineDoc;
 class QAction;
@@ -52,6 +53,15 @@ public slots:
     void EditPreferences();
     // Starts (or stops) the auto-save timer from the preference.
     void RestartAutoSave();
+
+    // ---- HotSync (HotSyncWindow.*) ----
+public:
+    void StopAutoSave() { m_AutoSave.stop(); }
+    CHotSyncWindow *hotSync() const { return m_pHotSync; }
+
+private:
+    CHotSyncWindow *m_pHotSync = nullptr;
+    // ---- end HotSync ----
 
 protected:
     void closeEvent(QCloseEvent *event) override;
