@@ -6,6 +6,7 @@
 #include "PalmLibrary.h"
 #include "PrintCommands.h"
 #include "QtPrompter.h"
+#include "RecoveryOffer.h"
 #include "ScreenshotOption.h"
 #include "ShellNames.h"
 
@@ -36,6 +37,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Print the outline <file> to the PDF document <pdf> and exit."),
         QStringLiteral("pdf"));
     parser.addOption(pdfOption);
+    QCommandLineOption recoveredOption(QStringLiteral("recovered"),
+        QStringLiteral("Answer the offer of unsaved outlines of the last run without asking: "
+                       "open, discard or later."),
+        QStringLiteral("answer"));
+    parser.addOption(recoveredOption);
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("An outline to open."), QStringLiteral("[file]"));
     // The desktop's print commands: "/p FILE" prints on the default
@@ -120,6 +126,17 @@ int main(int argc, char *argv[])
     }
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
+    // Unsaved work of a run that did not end cleanly is offered back, and
+    // this run's is kept from now on.
+    RecoveredAnswer recovered = RecoveredAnswer::kAsk;
+    if (!ParseRecoveredAnswer(parser.value(recoveredOption), recovered)) {
+        std::fprintf(stderr, "vellacor: --recovered takes open, discard or later\n");
+        return 2;
+    }
+    CRecoveryKeeper recovery(context);
+    if (!screenshot)
+        OfferRecoveredOutlines(&frame, context, recovered);
+    recovery.Start();
 
     hotsync.Unlock();
     startup.Unlock();
@@ -128,7 +145,8 @@ int main(int argc, char *argv[])
 
     const int status = app.exec();
     // Whatever closed the window, the documents are gone before the users.
-    context.Documents().CloseAllDocuments(false);
+    if (context.Documents().CloseAllDocuments(false))
+        context.Recovery().RemoveSessionCopies();
     context.Stop();
     return status;
 }
