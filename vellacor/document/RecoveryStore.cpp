@@ -1,6 +1,7 @@
 #include "RecoveryStore.h"
 
 #include "OutlineDoc.h"
+#include "OutlineDocTemplate.h"
 #include "SafeSaveFile.h"
 
 #include "kx_gen/Exception.h"
@@ -70,7 +71,10 @@ bool WriteText(const std::string &path, const std::string &text)
 CRecoveryStore::CRecoveryStore(const _String &folder)
     : m_strFolder(folder.IsEmpty() ? DefaultFolder() : folder)
 {
-    m_strSession = _String(std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr)));
+    // Every store its own session, also two in one process.
+    static int stores = 0;
+    m_strSession = _String(std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr))
+        + "-" + std::to_string(++stores));
 }
 
 _String CRecoveryStore::DefaultFolder()
@@ -125,8 +129,13 @@ std::vector<CRecoveryStore::SCopy> CRecoveryStore::LeftOver() const
             continue;
         SCopy copy;
         copy.strPath = _String(path.string());
-        if (!ReadInfo(InfoPathOf(copy.strPath), copy))
+        if (!ReadInfo(InfoPathOf(copy.strPath), copy)) {
+            // A file an earlier run had adopted and opened: its document's
+            // own copy (if any) stands for it.
+            if (!kx_gen::IsFileExist(InfoPathOf(copy.strPath)))
+                std::filesystem::remove(path, error);
             continue;
+        }
         copies.push_back(copy);
     }
     std::sort(copies.begin(), copies.end(),
@@ -239,6 +248,16 @@ bool CRecoveryStore::Update(const std::vector<COutlineDoc *> &documents)
             Remove(copy);
         }
     m_Copies.swap(keep);
+    // An adopted file goes with its document.
+    for (auto it = m_Adopted.begin(); it != m_Adopted.end();) {
+        if (std::find(documents.begin(), documents.end(), it->first) == documents.end()) {
+            std::error_code error;
+            std::filesystem::remove(it->second.str(), error);
+            it = m_Adopted.erase(it);
+        } else {
+            ++it;
+        }
+    }
     return allWritten;
 }
 
@@ -263,12 +282,61 @@ void CRecoveryStore::Forget(const COutlineDoc *document)
     m_Copies.erase(it);
 }
 
+_String CRecoveryStore::Adopt(const SCopy &copy)
+{
+    const _String path = NewPath(_String(m_strSession.str() + "-opened"));
+    std::error_code error;
+    std::filesystem::rename(copy.strPath.str(), path.str(), error);
+    if (error)
+        return _String();
+    return path;
+}
+
+void CRecoveryStore::AdoptedBy(
+    const SCopy &copy, const _String &path, const COutlineDoc *document)
+{
+    std::error_code error;
+    std::filesystem::remove(InfoPathOf(copy.strPath).str(), error);
+    m_Adopted[document] = path;
+}
+
 void CRecoveryStore::RemoveSessionCopies()
 {
+    for (const auto &entry : m_Adopted) {
+        std::error_code error;
+        std::filesystem::remove(entry.second.str(), error);
+    }
+    m_Adopted.clear();
     for (const auto &entry : m_Copies) {
         SCopy copy;
         copy.strPath = entry.second;
         Remove(copy);
     }
     m_Copies.clear();
+}
+
+COutlineDoc *OpenRecoveredOutline(
+    COutlineDocTemplate &documents, CRecoveryStore &store, const CRecoveryStore::SCopy &copy)
+{
+    // The document reads from its file also when it saves: the copy stays,
+    // as a file of this run, until the document is gone.
+    const _String file = store.Adopt(copy);
+    if (file.IsEmpty())
+        return nullptr;
+    COutlineDoc *document = documents.OpenDocumentFile(file);
+    if (!document) {
+        std::error_code error;
+        std::filesystem::rename(file.str(), copy.strPath.str(), error);
+        return nullptr;
+    }
+    store.AdoptedBy(copy, file, document);
+    const _String title = copy.strTitle.IsEmpty() ? document->GetTitle() : copy.strTitle;
+    document->Renamed(_String(), title);
+    // Its first save makes a file, as for any outline never saved.
+    document->GetOutline().SetNewDB(true);
+    if (!copy.strOriginal.IsEmpty())
+        document->m_strNewFolder = kx_gen::GetFileDir(copy.strOriginal);
+    document->SetModifiedFlag(true);
+    store.Update(documents.InStackingOrder());
+    return document;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 class COutlineDoc;
+class COutlineDocTemplate;
 
 class CRecoveryStore {
 public:
@@ -62,6 +63,14 @@ public:
     // The copy of `document` now, or empty.
     kx_gen::_String CopyOf(const COutlineDoc *document) const;
 
+    // Takes a left-over copy for this run: it becomes a file of this run
+    // that no later run offers, to open a document from (whose file it
+    // stays until the document is gone). Empty when it cannot be moved.
+    kx_gen::_String Adopt(const SCopy &copy);
+    // The document opened from the adopted file `path` of `copy`; the copy
+    // is no longer offered.
+    void AdoptedBy(const SCopy &copy, const kx_gen::_String &path, const COutlineDoc *document);
+
     // Reads a description; false when it is not one.
     static bool ReadInfo(const kx_gen::_String &infoPath, SCopy &copy);
 
@@ -75,4 +84,14 @@ private:
     kx_gen::_String m_strSession;
     int m_nNext = 0;
     std::map<const COutlineDoc *, kx_gen::_String> m_Copies;
+    // Adopted copies and the documents opened from them.
+    std::map<const COutlineDoc *, kx_gen::_String> m_Adopted;
 };
+
+// Opens a copy as a new outline that has not been saved yet (titled as the
+// outline was, to be saved beside its original), so that nothing is
+// written over the original's file until the user saves; the copy then
+// goes and `store` keeps the new document's own. Null when it could not be
+// opened (reported); the copy then stays.
+COutlineDoc *OpenRecoveredOutline(
+    COutlineDocTemplate &documents, CRecoveryStore &store, const CRecoveryStore::SCopy &copy);

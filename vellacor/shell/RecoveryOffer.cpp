@@ -75,20 +75,7 @@ bool ParseRecoveredAnswer(const QString &text, RecoveredAnswer &answer)
 
 bool OpenRecoveredCopy(CAppContext &context, const CRecoveryStore::SCopy &copy)
 {
-    COutlineDoc *document = context.Documents().OpenDocumentFile(copy.strPath);
-    if (!document)
-        return false;
-    // A new outline that has not been saved: its first Save picks a file of
-    // its own beside the original, never the original itself.
-    const kx_gen::_String title = copy.strTitle.IsEmpty() ? document->GetTitle() : copy.strTitle;
-    document->Renamed(kx_gen::_String(), title);
-    if (!copy.strOriginal.IsEmpty())
-        document->m_strNewFolder = kx_gen::GetFileDir(copy.strOriginal);
-    document->SetModifiedFlag(true);
-    // The document holds everything now; its own copy follows at once.
-    CRecoveryStore::Remove(copy);
-    context.Recovery().Update(context.Documents().InStackingOrder());
-    return true;
+    return OpenRecoveredOutline(context.Documents(), context.Recovery(), copy) != nullptr;
 }
 
 bool SaveRecoveredCopyAs(QWidget *parent, const CRecoveryStore::SCopy &copy, const QString &target)
