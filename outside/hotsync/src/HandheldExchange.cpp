@@ -198,9 +198,13 @@ int MarkSynchronized(const std::string &folder)
         const std::string path = entry.path().string();
         COutlineDB db;
         ReadOutline(db, path);
+        // New items get ids above every id the outline ever used, the
+        // deleted ones included, as the handheld never reuses an id.
+        std::uint32_t next = HighestId(db);
+        for (std::uint32_t id : db.GetDeletedQuibs().GetIds())
+            next = std::max(next, id);
         db.purgeDeletedRecs();
         db.GetDeletedQuibs().RemoveAll();
-        std::uint32_t next = HighestId(db);
         CDBRecordset *records = db.GetRecordset();
         for (std::size_t i = 0; i < records->getSize(); ++i) {
             COutlineRecord *record = db.GetOutlineRecord(i);
