@@ -7,7 +7,8 @@
 #  2. The program is killed (kill -9) during an edit; the next start offers
 #     the recovery copy back, the edit is saved under a new name and the
 #     user's own file never got the unsaved edit.
-#   hotsync_recovery.sh VELLACOR CORVALE PALM_DESKTOP HOTSYNC
+#  The notifier reaches the program because the installer registered it.
+#   hotsync_recovery.sh VELLACOR CORVALE PALM_DESKTOP HOTSYNC INSTALLER NOTIFIER
 # Exits 77 (skipped) only when no X server can be started.
 set -uo pipefail
 
@@ -15,6 +16,8 @@ vellacor=$1
 corvale=$2
 palm_desktop=$3
 hotsync=$4
+installer=$5
+notifier=$6
 work=$(mktemp -d)
 xvfb_pid=
 app_pid=
@@ -66,6 +69,8 @@ unset QT_QPA_PLATFORM
 
 "$palm_desktop" setup "$work/Palm" --user Ann >/dev/null || fail "palm-desktop setup"
 handheld="$work/Palm/Ann/Vellacor"
+"$installer" install --notifier "$notifier" >"$work/install.log" 2>&1 \
+  || { cat "$work/install.log"; fail "the notifier could not be registered"; }
 mkdir -p "$handheld"
 plans="$handheld/Plans.kxo"
 "$corvale" new "$plans" --title Plans >/dev/null || fail "corvale new"

@@ -177,13 +177,18 @@ TEST_F(HandheldFolderTest, TheCommandRefusesWhatItCannotDo)
     std::filesystem::create_directories(m_root / "HotSync" / "Ann" / "Vellacor");
     std::ofstream(m_root / "HotSync" / "users.dat")
         << "PalmDesktopUsers\t1\nuser\t17\t0\tAnn\tAnn\n";
+    // A notifier that cannot be loaded stops the HotSync before anything.
+    EXPECT_EQ(command.Run({ "--folder", (m_root / "HotSync").string(), "--notifier",
+                  (m_root / "missing.so").string(), "--add-outline", "Y" }),
+        1);
+    EXPECT_FALSE(std::filesystem::exists(m_root / "HotSync" / "Ann" / "Vellacor" / "Y.kxo"));
     hotsync::CNotifierLock running;
     std::string why;
     ASSERT_TRUE(running.Take(0, why)) << why;
     std::ostringstream out2, err2;
     hotsync::CHotSyncCommand second(out2, err2);
     EXPECT_EQ(second.Run({ "--folder", (m_root / "HotSync").string(), "--user", "Ann",
-                  "--add-outline", "X" }),
+                  "--notifier", TEST_BIN_DIR "/../lib/libKXNotify.so", "--add-outline", "X" }),
         1);
     EXPECT_NE(err2.str().find("another HotSync is running"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(m_root / "HotSync" / "Ann" / "Vellacor" / "X.kxo"));
@@ -202,6 +207,22 @@ TEST_F(HandheldFolderTest, WithoutTheProgramTheFolderIsSynchronisedAlone)
         << err.str();
     EXPECT_NE(out.str().find("not running"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(m_root / "HotSync" / "Ann" / "Vellacor" / "Trip.kxo"));
+    // A notifier that takes part: it holds the lock and makes the event
+    // for the HotSync only.
+    std::ostringstream out2, err2;
+    hotsync::CHotSyncCommand second(out2, err2);
+    EXPECT_EQ(second.Run({ "--folder", (m_root / "HotSync").string(), "--notifier",
+                  TEST_BIN_DIR "/../lib/libKXNotify.so", "--add-outline", "Trip", "--hold", "0" }),
+        0)
+        << err2.str();
+    int outlines = 0;
+    for (const auto &entry :
+        std::filesystem::directory_iterator(m_root / "HotSync" / "Ann" / "Vellacor"))
+        outlines += entry.path().extension() == ".kxo";
+    EXPECT_EQ(outlines, 2);
+    hotsync::CNotifierLock free;
+    std::string why;
+    EXPECT_TRUE(free.Take(0, why)) << why;
     // The event is gone with the HotSync.
     EXPECT_FALSE(std::filesystem::exists(
         m_root / "run" / "Larkwell" / "events" / hotsync::kSyncEventName));

@@ -72,6 +72,7 @@ class tst_HotSync : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void withoutANotifierTheRunningProgramIsNotSynchronisedUnder();
     void aHotSyncProcessSavesClosesAndBringsTheHandheldsOutlines();
     void theFilterKeepsTheUserOutWhileItRuns();
     void aNotifierThatDiesEndsTheHotSync();
@@ -133,6 +134,22 @@ void tst_HotSync::cleanupTestCase()
     m_context.reset();
 }
 
+void tst_HotSync::withoutANotifierTheRunningProgramIsNotSynchronisedUnder()
+{
+    QProcess hotsync;
+    hotsync.setProcessChannelMode(QProcess::MergedChannels);
+    hotsync.start(QStringLiteral(TEST_BIN_DIR "/hotsync"),
+        { QStringLiteral("--user"), QStringLiteral("Ann"), QStringLiteral("--add-outline"),
+            QStringLiteral("Unseen") });
+    QVERIFY(hotsync.waitForStarted());
+    // The program answers the identity question meanwhile.
+    QTRY_VERIFY_WITH_TIMEOUT(hotsync.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(hotsync.exitCode(), 1);
+    QVERIFY(QString::fromLocal8Bit(hotsync.readAll()).contains(QStringLiteral("no HotSync notifier is registered")));
+    QVERIFY(!QFile::exists(QString::fromStdString(AnnFile("Unseen.kxo"))));
+    QCOMPARE(HotSync().state(), 0);
+}
+
 void tst_HotSync::aHotSyncProcessSavesClosesAndBringsTheHandheldsOutlines()
 {
     COutlineDoc *week = m_context->Documents().OpenDocumentFile(kx_gen::_String(AnnFile("Week.kxo")));
@@ -144,7 +161,8 @@ void tst_HotSync::aHotSyncProcessSavesClosesAndBringsTheHandheldsOutlines()
     QProcess hotsync;
     hotsync.setProcessChannelMode(QProcess::MergedChannels);
     hotsync.start(QStringLiteral(TEST_BIN_DIR "/hotsync"),
-        { QStringLiteral("--user"), QStringLiteral("Ann"), QStringLiteral("--add-outline"),
+        { QStringLiteral("--user"), QStringLiteral("Ann"), QStringLiteral("--notifier"),
+            QStringLiteral(TEST_BIN_DIR "/../lib/libKXNotify.so"), QStringLiteral("--add-outline"),
             QStringLiteral("Shopping"), QStringLiteral("--category"), QStringLiteral("Errands"),
             QStringLiteral("--item"), QStringLiteral("Milk"), QStringLiteral("--change-item"),
             QStringLiteral("Week"), QStringLiteral("1"), QStringLiteral("tuesday"),

@@ -3,6 +3,8 @@
 #include "HandheldExchange.h"
 #include "HotSyncSetting.h"
 #include "NotifierLink.h"
+#include "RegisteredNotifiers.h"
+#include "kxnotify/KXNotify.h"
 #include "StoreError.h"
 #include "TextConversion.h"
 #include "UserStore.h"
@@ -11,10 +13,13 @@
 #include "kx_gen/Exception.h"
 
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <ostream>
 #include <stdexcept>
 #include <thread>
+
+#include <unistd.h>
 
 namespace hotsync {
 
@@ -25,6 +30,8 @@ constexpr char kUsage[]
       "Plays a HotSync of the user's handheld against the running Vellacor.\n"
       "  --user NAME              the HotSync user (may be left out when there is one)\n"
       "  --folder DIR             the HotSync folder (default: the one palm-desktop set up)\n"
+      "  --notifier LIB           tell the program through this notifier library instead\n"
+      "                           of the registered ones\n"
       "  --add-category NAME      a category made on the handheld\n"
       "  --add-outline TITLE      an outline made on the handheld\n"
       "  --category NAME          the category of the added outlines\n"
@@ -35,11 +42,6 @@ constexpr char kUsage[]
       "  --mark-synchronized      every outline and category left synchronised\n"
       "  --timeout SECONDS        how long to wait for Vellacor at each step (default 30)\n"
       "  --hold SECONDS           how long the synchronisation lasts (default 1)\n";
-
-// Code of each step, as the notifier sends them.
-constexpr std::uint64_t kCodeStart = 0;
-constexpr std::uint64_t kCodeRunning = 1;
-constexpr std::uint64_t kCodeEnded = 2;
 
 bool ParseSeconds(const std::string &text, unsigned &milliseconds)
 {
@@ -94,13 +96,18 @@ bool CHotSyncCommand::Parse(const std::vector<std::string> &args, SHotSyncOption
             m_out << kUsage;
             options.strUser.clear();
             return false;
-        } else if (arg == "--user" || arg == "--folder" || arg == "--add-category"
+        } else if (arg == "--user" || arg == "--folder" || arg == "--notifier"
+            || arg == "--add-category"
             || arg == "--add-outline" || arg == "--category" || arg == "--item") {
             if (!value(1))
                 return false;
             const std::string &next = args[++i];
             if (arg == "--folder") {
                 options.strFolder = next;
+                continue;
+            }
+            if (arg == "--notifier") {
+                options.strNotifier = next;
                 continue;
             }
             if (!text(next, converted))
@@ -150,7 +157,8 @@ bool CHotSyncCommand::Parse(const std::vector<std::string> &args, SHotSyncOption
     return true;
 }
 
-std::string CHotSyncCommand::HandheldFolder(const SHotSyncOptions &options)
+std::string CHotSyncCommand::HandheldFolder(
+    const SHotSyncOptions &options, std::string &hotSyncFolder)
 {
     std::string folder = options.strFolder;
     if (folder.empty())
@@ -184,6 +192,7 @@ std::string CHotSyncCommand::HandheldFolder(const SHotSyncOptions &options)
         m_err << "\n";
         return {};
     }
+    hotSyncFolder = folder;
     // The program keeps a user's outlines in this folder of the user's
     // directory.
     const std::string handheld = store.UserDirectoryPath(*user) + "/Vellacor";
@@ -238,58 +247,101 @@ int CHotSyncCommand::Run(const std::vector<std::string> &args)
             : 2;
     // The name the program gives unfiled outlines.
     kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
-    const std::string folder = HandheldFolder(options);
+    std::string hotSyncFolder;
+    const std::string folder = HandheldFolder(options, hotSyncFolder);
     if (folder.empty())
         return 1;
 
+    // HotSync tells the programs through the notifiers registered with the
+    // conduit manager.
+    CRegisteredNotifiers notifiers;
     std::string why;
-    CNotifierLock lock;
-    if (!lock.Take(1000, why)) {
-        m_err << "hotsync: " << why << "\n";
-        return 1;
-    }
-    CSyncEvent event;
-    if (!event.Open(why)) {
-        m_err << "hotsync: " << why << "\n";
-        return 1;
-    }
-    const kx_gen::AppWindow program = FindProgram();
-    auto step = [&](std::uint64_t code, const char *what) {
-        event.Reset();
-        if (!SendCode(program, code, options.nTimeoutMs)) {
-            m_err << "hotsync: Vellacor did not take the notification " << code << " (" << what
-                  << ")\n";
-            return false;
+    std::vector<std::string> notes;
+    if (!options.strNotifier.empty()) {
+        if (!notifiers.LoadFile(options.strNotifier, why)) {
+            m_err << "hotsync: " << why << "\n";
+            return 1;
         }
-        if (!event.Wait(options.nTimeoutMs)) {
+    } else if (!notifiers.LoadRegistered(hotSyncFolder, why, notes)) {
+        m_err << "hotsync: " << why << "\n";
+        return 1;
+    }
+    for (const std::string &note : notes)
+        m_err << "hotsync: " << note << "\n";
+    if (notifiers.IsEmpty()) {
+        // Nobody would tell a running program, which would keep the
+        // outlines open while their files change under it.
+        if (!FindProgram().IsNull()) {
+            m_err << "hotsync: Vellacor is running, but no HotSync notifier is registered in "
+                  << hotSyncFolder << " to tell it about the HotSync; nothing was exchanged.\n"
+                  << "Register Vellacor's notifier once with\n    vellacor-installer install "
+                     "--notifier "
+                  << OwnNotifier() << "\nor name one with --notifier LIB.\n";
+            return 1;
+        }
+        m_out << "No HotSync notifier is registered and Vellacor is not running; synchronising "
+              << folder << " alone.\n";
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.nHoldMs));
+        return Exchange(options, folder) ? 0 : 1;
+    }
+
+    auto step = [&](int code, const char *what) {
+        const int result = notifiers.Notify(code, options.nTimeoutMs);
+        switch (result) {
+        case kKXNotifyDone:
+            m_out << "Vellacor: " << what << " done.\n";
+            return true;
+        case kKXNotifyNoProgram:
+            if (code == kKXNotifyStart)
+                m_out << "Vellacor is not running; synchronising " << folder << " alone.\n";
+            return true;
+        case kKXNotifyBusy:
+            m_err << "hotsync: another HotSync is running\n";
+            return false;
+        case kKXNotifyTimeout:
             m_err << "hotsync: Vellacor did not finish \"" << what << "\" within "
                   << options.nTimeoutMs / 1000.0 << " seconds\n";
             return false;
+        default:
+            m_err << "hotsync: the notifier could not report \"" << what << "\"\n";
+            return false;
         }
-        m_out << "Vellacor: " << what << " done.\n";
-        return true;
     };
-    if (program.IsNull()) {
-        m_out << "Vellacor is not running; synchronising the folder " << folder << " alone.\n";
-    } else {
-        m_out << "Vellacor runs (process " << program.pid << ").\n";
-        if (!step(kCodeStart, "close the outlines")) {
-            // The outlines may still be open: nothing is exchanged, and the
-            // program is told that the HotSync is over.
-            SendCode(program, kCodeEnded, options.nTimeoutMs);
-            return 1;
-        }
-        if (!step(kCodeRunning, "show the synchronisation")) {
-            SendCode(program, kCodeEnded, options.nTimeoutMs);
-            return 1;
-        }
+    if (!step(kKXNotifyStart, "close the outlines")) {
+        // The outlines may still be open: nothing is exchanged, and the
+        // notifiers are told that the HotSync is over.
+        notifiers.Notify(kKXNotifyEnd, options.nTimeoutMs);
+        return 1;
+    }
+    if (!step(kKXNotifySyncing, "show the synchronisation")) {
+        notifiers.Notify(kKXNotifyEnd, options.nTimeoutMs);
+        return 1;
     }
     const bool exchanged = Exchange(options, folder);
     std::this_thread::sleep_for(std::chrono::milliseconds(options.nHoldMs));
-    if (!program.IsNull() && !step(kCodeEnded, "read the lists again"))
+    if (!step(kKXNotifyEnd, "read the lists again"))
         return 1;
     m_out << (exchanged ? "HotSync done.\n" : "HotSync ended with errors.\n");
     return exchanged ? 0 : 1;
+}
+
+std::string CHotSyncCommand::OwnNotifier()
+{
+    // Built and installed beside the command: <prefix>/lib or lib/vellacor.
+    char self[PATH_MAX] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return "libKXNotify.so";
+    const std::filesystem::path prefix = std::filesystem::path(std::string(self, length))
+                                             .parent_path()
+                                             .parent_path();
+    for (const char *folder : { "lib", "lib/vellacor" }) {
+        const std::filesystem::path candidate = prefix / folder / "libKXNotify.so";
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error))
+            return candidate.lexically_normal().string();
+    }
+    return "libKXNotify.so";
 }
 
 } // namespace hotsync

@@ -10,6 +10,7 @@ namespace hotsync {
 struct SHotSyncOptions {
     std::string strUser;
     std::string strFolder; // the HotSync folder; empty: the one the settings name
+    std::string strNotifier; // a notifier library to use instead of the registered ones
     std::vector<std::string> addCategories;
     std::vector<std::string> addOutlines;
     std::string strCategory; // of the added outlines
@@ -34,11 +35,14 @@ public:
 
 private:
     bool Parse(const std::vector<std::string> &args, SHotSyncOptions &options);
-    // The user's handheld folder; empty after a message.
-    std::string HandheldFolder(const SHotSyncOptions &options);
+    // The user's handheld folder (and in `hotSyncFolder` the HotSync
+    // folder); empty after a message.
+    std::string HandheldFolder(const SHotSyncOptions &options, std::string &hotSyncFolder);
     // The exchange itself; false after a message.
     bool Exchange(const SHotSyncOptions &options, const std::string &folder);
     int Usage(const std::string &why);
+    // Vellacor's notifier library as built or installed with this command.
+    static std::string OwnNotifier();
 
     std::ostream &m_out;
     std::ostream &m_err;
