@@ -60,6 +60,11 @@ int main(int argc, char *argv[])
         arguments.remove(printTo, std::min<qsizetype>(5, arguments.size() - printTo));
     }
     parser.process(arguments);
+    RecoveredAnswer recovered = RecoveredAnswer::kAsk;
+    if (!ParseRecoveredAnswer(parser.value(recoveredOption), recovered)) {
+        std::fprintf(stderr, "vellacor: --recovered takes open, discard or later\n");
+        return 2;
+    }
 
     kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
     kx_gen::CAppRegistry settings("Larkwell", "Idealoom");
@@ -126,20 +131,16 @@ int main(int argc, char *argv[])
     }
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
-    // Unsaved work of a run that did not end cleanly is offered back, and
-    // this run's is kept from now on.
-    RecoveredAnswer recovered = RecoveredAnswer::kAsk;
-    if (!ParseRecoveredAnswer(parser.value(recoveredOption), recovered)) {
-        std::fprintf(stderr, "vellacor: --recovered takes open, discard or later\n");
-        return 2;
-    }
+
+    hotsync.Unlock();
+    startup.Unlock();
+    // Unsaved work of a run that did not end cleanly is offered back (with
+    // the locks free, so that neither a HotSync nor a second start waits
+    // for the answer), and this run's is kept from now on.
     CRecoveryKeeper recovery(context);
     if (!screenshot)
         OfferRecoveredOutlines(&frame, context, recovered);
     recovery.Start();
-
-    hotsync.Unlock();
-    startup.Unlock();
     if (screenshot)
         scheduleScreenshotAndQuit(&frame, parser.value(screenshotOption));
 
