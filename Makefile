@@ -3,6 +3,7 @@
 #   make test   install what is missing, build, run every test
 #   make install  install the program, its libraries and its desktop files
 #                 under PREFIX (default /usr/local); DESTDIR is honoured
+#   make package  the Debian package (build/vellacor_VERSION_ARCH.deb)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -14,7 +15,7 @@ CMAKE_FLAGS ?=
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 
-.PHONY: all deps build run test test-asan bench fuzz clean install
+.PHONY: all deps build run test test-asan bench fuzz clean install package
 
 all: build
 
@@ -37,6 +38,12 @@ run: build
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package of everything `make install` puts in place, for
+# `apt install ./vellacor_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@ls -1 $(BUILD)/vellacor_*.deb
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

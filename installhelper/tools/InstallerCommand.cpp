@@ -22,8 +22,8 @@ constexpr char kShortcutArguments[] = "%F";
 constexpr std::size_t kMaxListedFiles = 26;
 
 constexpr char kUsageText[]
-    = "usage: vellacor-installer install [options]\n"
-      "       vellacor-installer uninstall [options]\n"
+    = "usage: vellacor-setup install [options]\n"
+      "       vellacor-setup uninstall [options]\n"
       "options:\n"
       "  --hotsync DIR          the HotSync folder (default: the one Palm Desktop set up)\n"
       "  --user NAME            the handheld user who gets the outlines\n"
@@ -141,7 +141,7 @@ CInstallerCommand::CInstallerCommand(std::ostream &out, std::ostream &err, std::
 
 bool CInstallerCommand::Fail(const std::string &message)
 {
-    m_err << "vellacor-installer: " << message << "\n";
+    m_err << "vellacor-setup: " << message << "\n";
     return false;
 }
 
@@ -330,7 +330,7 @@ bool CInstallerCommand::RegisterNotifier(
     SPathParts notifier = SplitPath(options.strNotifier);
     std::error_code noTemp;
     std::string listPath
-        = (std::filesystem::temp_directory_path(noTemp) / "vellacor-installer-XXXXXX").string();
+        = (std::filesystem::temp_directory_path(noTemp) / "vellacor-setup-XXXXXX").string();
     int fd = noTemp ? -1 : ::mkstemp(listPath.data());
     if (fd < 0)
         return Fail("a temporary file cannot be made.");

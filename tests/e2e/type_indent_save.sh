@@ -8,43 +8,7 @@ set -uo pipefail
 
 vellacor=$1
 corvale=$2
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-command -v Xvfb >/dev/null || { echo "no Xvfb"; exit 77; }
-command -v xdotool >/dev/null || { echo "xdotool missing (scripts/install-deps)"; exit 1; }
-
-# A display number nobody uses.
-display=
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "no free display"; exit 77; }
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -e "/tmp/.X11-unix/X$display" ]; then
-  echo "Xvfb could not start:"; cat "$work/xvfb.log"; exit 77
-fi
-
-export DISPLAY=":$display"
-export HOME="$work/home"
-export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/xvfb-session.sh"
 
 file="$work/Trial.kxo"
 "$corvale" new "$file" --title Trial >/dev/null || { echo "corvale new failed"; exit 1; }
@@ -66,11 +30,7 @@ xdotool key --delay 40 Tab
 xdotool key --delay 40 ctrl+s
 sleep 1
 xdotool key --delay 40 ctrl+q
-for _ in $(seq 100); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$app_pid" 2>/dev/null; then
+if ! wait_gone "$app_pid"; then
   echo "the program did not quit"; cat "$work/app.log"; exit 1
 fi
 app_pid=

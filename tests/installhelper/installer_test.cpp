@@ -60,7 +60,7 @@ protected:
 
     static SCommandResult RunInstaller(const std::vector<std::string> &args)
     {
-        return vellacortest::RunBuiltCommand("vellacor-installer", args);
+        return vellacortest::RunBuiltCommand("vellacor-setup", args);
     }
 
     std::vector<std::string> FullInstall() const

@@ -152,17 +152,17 @@ TEST_F(UndoMan, StepStopsAtBothEnds)
 
 TEST_F(UndoMan, LabelTexts)
 {
-    const std::pair<int, const char *> known[]
-        = { { 0, "Unknown" }, { 1, "Paste" }, { 4, "Typing" }, { 9, "Delete" },
-              { 17, "Check/Uncheck node" }, { 24, "Drag and Drop" }, { 26, "Drag and Drop" },
-              { 27, "Drag and Drop" }, { 7, "Drag And Drop" }, { 28, "Copy to Filing Cabinet" },
-              { 30, "Delete all checked items" }, { 32, "cut nodes" }, { 33, "paste nodes" } };
+    const std::pair<int, const char *> known[] = { { 0, "Unknown" }, { 1, "Paste" },
+        { 4, "Typing" }, { 9, "Delete" }, { 17, "Check/Uncheck node" }, { 24, "Drag and Drop" },
+        { 26, "Drag and Drop" }, { 27, "Drag and Drop" }, { 7, "Drag And Drop" },
+        { 28, "Copy to Filing Cabinet" }, { 30, "Delete all checked items" }, { 32, "cut nodes" },
+        { 33, "paste nodes" }, { 35, "Line Numbers" } };
     for (const auto &[label, text] : known) {
         _String out;
         EXPECT_TRUE(m_Undo.GetLabelText(label, out)) << label;
         EXPECT_EQ(out.str(), text);
     }
-    for (int label : { 23, 25, 34, 35, -1 }) {
+    for (int label : { 23, 25, 34, 36, -1 }) {
         _String out("stale");
         EXPECT_FALSE(m_Undo.GetLabelText(label, out)) << label;
         EXPECT_TRUE(out.IsEmpty());

@@ -6,6 +6,7 @@
 #include "ComboCat.h"
 #include "FileTreeModel.h"
 #include "FileViewControlBar.h"
+#include "QtLook.h"
 #include "OutlineDoc.h"
 #include "PaneTestSupport.h"
 #include "User.h"
@@ -243,13 +244,7 @@ void tst_FileViewControlBar::columnWidthsAreStoredOnDestruction()
 
 void tst_FileViewControlBar::paintsReadablyInADarkPalette()
 {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(32, 32, 32));
-    dark.setColor(QPalette::Base, QColor(20, 20, 20));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(45, 45, 45));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    const QPalette dark = DarkPalette();
     m_pane->setPalette(dark);
     m_pane->SelectFile(QString::fromStdString(DesktopFile("Week.kxo")));
     const QImage image = m_pane->grab().toImage();

@@ -4,19 +4,25 @@
 #include "UserSwitch.h"
 #include "UsersCombo.h"
 
+#include "Commands.h"
 #include "FrameTestSupport.h"
+#include "MainFrame.h"
+#include "MainToolBars.h"
 #include "OutlineDoc.h"
 #include "PalmLibrary.h"
+#include "StatusIndicators.h"
 
 #include "../support/PalmDesktopTestSupport.h"
 
 #include "kx_gen/OutlineDB.h"
 #include "kx_gen/OutlineRecord.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 
 #include <deque>
 
@@ -30,6 +36,8 @@ private slots:
     void usersDialogAddsRenamesAndDeletes();
     void deletingTheSelectedUserSwitchesToTheFirst();
     void cancellingASaveQuestionStopsTheSwitch();
+    void mainWindowUsersBoxSwitchesAndFollows();
+    void stoppingTwiceKeepsTheActiveUser();
 };
 
 namespace {
@@ -222,6 +230,57 @@ void tst_Users::cancellingASaveQuestionStopsTheSwitch()
     QVERIFY(shell::SwitchUser(*run.m_context, users.FindByName("Bob")));
     QCOMPARE(users.GetActiveUser()->GetName().str(), std::string("Bob"));
     QVERIFY(!run.m_context->Documents().FindDocument(week.c_str()));
+}
+
+void tst_Users::mainWindowUsersBoxSwitchesAndFollows()
+{
+    CPalmRun run;
+    QVERIFY(run.m_bStarted);
+    MainFrame frame(run.m_context.get());
+    run.m_context->SetWindows(&frame);
+    frame.show();
+    CUserList &users = run.m_context->Users();
+    run.m_context->m_onUserChanged(CCabinetNotify::kUserActivated, users.GetActiveUser());
+    CUsersCombo *combo = frame.toolBars()->usersCombo();
+    QVERIFY(frame.toolBars()->usersBar()->isVisible());
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentText(), QStringLiteral("Ann"));
+    QVERIFY(frame.Action(cmd::kUsers)->isEnabled());
+
+    // Choosing Bob in the box makes him active; the status bar names him.
+    combo->setCurrentIndex(combo->findText(QStringLiteral("Bob")));
+    emit combo->userChosen();
+    QCOMPARE(users.GetActiveUser()->GetName().str(), std::string("Bob"));
+    QCOMPARE(frame.indicators()->user()->text(), QStringLiteral("Bob"));
+
+    // A cancelled save question keeps Bob, and the box says Bob again.
+    const std::string week = run.UserFile("Bob", "Week.kxo");
+    WriteOutline(week, "Week");
+    users.GetActiveUser()->GetRoots().RefreshAll();
+    COutlineDoc *document = run.m_context->Documents().OpenDocumentFile(week.c_str());
+    QVERIFY(document);
+    document->SetModifiedFlag(true);
+    run.m_prompter.m_YesNoCancel.push_back(CCabinetPrompter::kCancel);
+    combo->setCurrentIndex(combo->findText(QStringLiteral("Ann")));
+    emit combo->userChosen();
+    QCOMPARE(users.GetActiveUser()->GetName().str(), std::string("Bob"));
+    QCOMPARE(combo->currentText(), QStringLiteral("Bob"));
+    document->SetModifiedFlag(false);
+    run.m_context->SetWindows(nullptr);
+}
+
+void tst_Users::stoppingTwiceKeepsTheActiveUser()
+{
+    CPalmRun run;
+    QVERIFY(run.m_bStarted);
+    QVERIFY(shell::SwitchUser(*run.m_context, run.m_context->Users().FindByName("Bob")));
+    // The window's closing and the program's exit both stop the run.
+    run.m_context->Stop();
+    run.m_context->Stop();
+    CAppContext next(run.m_prompter, *run.m_settings);
+    QVERIFY(next.Start(&run.m_palm));
+    QCOMPARE(next.Users().GetActiveUser()->GetName().str(), std::string("Bob"));
+    next.Stop();
 }
 
 QTEST_MAIN(tst_Users)

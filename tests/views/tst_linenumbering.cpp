@@ -3,6 +3,8 @@
 
 #include "LineNrsCustomDlg.h"
 #include "LineNrsDlg.h"
+#include "QtStrings.h"
+#include "UndoOutlineMan.h"
 #include "ViewFixture.h"
 
 #include <QComboBox>
@@ -58,6 +60,8 @@ private slots:
     void legalNumbersToTheTenthLevel();
     void stylesOfOneLevelAndDividers();
     void dialogTakesPredefinedStylesAndDivider();
+    void numberingIsUndoneInOneStep();
+    void conflictsOutlineRefusesNumberingAndDrawings();
     void dialogCustomSchemeKeepsTheChosenStyles();
     void customDialogKeepsTheTenthLevel();
     void applyingChangesOnlyWhatDiffers();
@@ -198,6 +202,54 @@ void tst_LineNumbering::applyingChangesOnlyWhatDiffers()
     QVERIFY(!ApplyLineNumbering(v, legal));
     legal.m_chDivider = ')';
     QVERIFY(ApplyLineNumbering(v, legal));
+}
+
+void tst_LineNumbering::numberingIsUndoneInOneStep()
+{
+    CViewFixture f;
+    f.Open(kDeep);
+    CZumraView &v = f.View();
+    const CNumbering before = v.Geometry().Numbering();
+    const int textBefore = v.Layout().m_xText[0];
+    QVERIFY(ApplyLineNumbering(v, AllLevels(kNumberLegal, '.')));
+    QCOMPARE(LabelOf(f.m_Man, v.Geometry().Numbering(), "l"), std::string("1.2.1.1.1.1.1.1.1.2."));
+    QCOMPARE(ToQString(f.m_Man.GetUndo()->GetUndoMenuText()).section(QLatin1Char('\t'), 0, 0),
+        QStringLiteral("&Undo Line Numbers"));
+
+    QVERIFY(v.RunCommand(outline_cmd::kUndo));
+    std::uint8_t stored[10];
+    f.m_Man.GetNumbering(stored);
+    QVERIFY(std::equal(std::begin(stored), std::end(stored), std::begin(before.m_Numbering)));
+    // The view took the old numbering back: no label column any more.
+    QVERIFY(std::equal(std::begin(before.m_Numbering), std::end(before.m_Numbering),
+        std::begin(v.Geometry().Numbering().m_Numbering)));
+    v.Layout();
+    QCOMPARE(v.Layout().m_xText[0], textBefore);
+
+    QVERIFY(v.RunCommand(outline_cmd::kRedo));
+    f.m_Man.GetNumbering(stored);
+    QCOMPARE(int(stored[0]), int(kNumberLegal));
+    QCOMPARE(int(f.m_Man.GetDB()->getNumberingDivider() & 0xFF), int('.'));
+    QCOMPARE(int(v.Geometry().Numbering().m_chDivider), int('.'));
+}
+
+void tst_LineNumbering::conflictsOutlineRefusesNumberingAndDrawings()
+{
+    CViewFixture f;
+    f.m_Host.m_bConflict = true;
+    f.Open(kDeep);
+    QVERIFY(!ApplyLineNumbering(f.View(), AllLevels(kNumberLegal, '.')));
+    std::uint8_t stored[10];
+    f.m_Man.GetNumbering(stored);
+    QCOMPARE(int(stored[0]), int(kNumberNone));
+    QCOMPARE(f.m_Host.m_Messages.size(), 1);
+    QVERIFY(!f.m_Man.GetUndo()->CanUndo());
+    // The drawing editor would write into the item: refused with the same
+    // message rather than silently.
+    f.View().setFocus();
+    f.View().RunCommand(outline_cmd::kAttachDrawing);
+    QCOMPARE(f.m_Host.m_Messages.size(), 2);
+    QCOMPARE(f.m_Host.m_Messages.at(1), f.m_Host.m_Messages.at(0));
 }
 
 QTEST_MAIN(tst_LineNumbering)

@@ -5,6 +5,7 @@
 // Run with QT_QPA_PLATFORM=offscreen, and QT_SCALE_FACTOR=2 for a screen of
 // twice the density.
 
+#include "QtLook.h"
 #include "SampleOutline.h"
 #include "ZumraView.h"
 
@@ -14,25 +15,6 @@
 #include <QStyleFactory>
 
 #include <cstdio>
-
-namespace {
-
-QPalette DarkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(45, 45, 48));
-    p.setColor(QPalette::WindowText, QColor(220, 220, 220));
-    p.setColor(QPalette::Base, QColor(30, 30, 32));
-    p.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
-    p.setColor(QPalette::Text, QColor(220, 220, 220));
-    p.setColor(QPalette::Button, QColor(53, 53, 56));
-    p.setColor(QPalette::ButtonText, QColor(220, 220, 220));
-    p.setColor(QPalette::Highlight, QColor(38, 79, 120));
-    p.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
-    return p;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

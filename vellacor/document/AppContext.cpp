@@ -41,6 +41,7 @@ void CAppContext::SetWindows(CDocWindows *windows)
 
 bool CAppContext::Start(CPalmLibrary *palm)
 {
+    m_bStopped = false;
     m_env.m_pPalm = palm;
     m_Prefs.LoadPreferences(m_Settings);
     m_env.m_strDesktopFolder = m_Prefs.m_strPath;
@@ -53,8 +54,13 @@ bool CAppContext::Start(CPalmLibrary *palm)
 
 void CAppContext::Stop()
 {
-    m_pUsers->Store();
-    m_pUsers->SetActive(nullptr);
+    // Safe to run again: a second Store would record that no user is
+    // active, and the next run would forget whose outlines were shown.
+    if (m_bStopped)
+        return;
+    m_bStopped = true;
+    m_env.Attempt([this] { m_pUsers->Store(); });
+    m_env.Attempt([this] { m_pUsers->SetActive(nullptr); });
 }
 
 _String CAppContext::SaveNewOutlinesIn() const

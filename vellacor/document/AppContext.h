@@ -41,7 +41,7 @@ public:
     // library loaded) and activates the user of the last run. False when
     // the program cannot go on (the user was told).
     bool Start(CPalmLibrary *palm);
-    // Stores the users and deactivates the active one.
+    // Stores the users and deactivates the active one; only once.
     void Stop();
     // Moves the desktop outlines and templates to `folder`: every modified
     // outline is saved (asking as a close does), every outline closed, and
@@ -107,6 +107,7 @@ public:
 private:
     CCabinetPrompter &m_Prompter;
     kx_gen::CAppRegistry &m_Settings;
+    bool m_bStopped = false;
     CCategoryList m_Categories;
     CCabinetEnv m_env;
     std::unique_ptr<CUserList> m_pUsers;

@@ -18,6 +18,7 @@ class CRowWindow;
 class CUndoGroup;
 class CUndoOutlineMan;
 class CUndoOutline;
+class CUndoOutlNumbering;
 class CUndoOutlPos;
 
 using COutlineTree = kx_gen::CTreeMan<COutlineItem>;
@@ -51,6 +52,7 @@ public:
         kNotifyInserted = 6, // the node was inserted into the tree
         kNotifyLevelExtent = 7, // the maximum index of level `value` grew
         kNotifyCheck = 8, // the check state is about to change, or auto-checking changed it
+        kNotifyNumbering = 9, // an undo or redo changed the line numbering (node null)
     };
 
     // Bytes of a numbering scheme: one style per level.
@@ -144,6 +146,10 @@ public:
     static bool ValidateNumbering(std::uint8_t *scheme);
     // Stores the divider character in both bytes of the header's divider.
     void SetNumberingDivider(std::uint8_t divider);
+    // The line numbering command: new styles and divider as one undo group
+    // (when there is a history), the outline marked modified. False, with
+    // nothing recorded, when both are as they were.
+    bool ChangeNumbering(const std::uint8_t *styles, std::uint8_t divider);
 
     // ---- Tree, notification -------------------------------------------------
 
@@ -532,6 +538,7 @@ protected:
     void SetCheck(COutlineNode *node, bool checked, bool automatic);
     void SortList(COutlineNode *parent, bool ascending);
     bool ReplayRecord(CUndoOutline *record, bool undo, COutlineNode **ppNode, CTextPos *pCaret);
+    void ReplayNumbering(CUndoOutlNumbering &record);
     bool Replay(bool undo, COutlineNode **ppNode, CTextPos *pCaret);
     void AutoCheck(CUndoGroup *group);
     void RenumberTouched(CUndoGroup *group);

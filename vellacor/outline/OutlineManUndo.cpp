@@ -222,6 +222,14 @@ bool COutlineMan::Replay(bool undo, COutlineNode **ppNode, CTextPos *pCaret)
 bool COutlineMan::ReplayRecord(
     CUndoOutline *record, bool undo, COutlineNode **ppNode, CTextPos *pCaret)
 {
+    if (record->m_nKind == CUndoOutline::kNumbering) {
+        ReplayNumbering(*static_cast<CUndoOutlNumbering *>(record));
+        if (ppNode)
+            *ppNode = nullptr;
+        if (pCaret)
+            *pCaret = CTextPos();
+        return true;
+    }
     COutlineNode *node = record->m_pNode;
     if (!node)
         HistoryMismatch();
@@ -384,6 +392,41 @@ bool COutlineMan::ReplayRecord(
         *ppNode = suggested;
     if (pCaret)
         *pCaret = caret;
+    return true;
+}
+
+void COutlineMan::ReplayNumbering(CUndoOutlNumbering &record)
+{
+    std::uint8_t current[kNumberingSize];
+    GetNumbering(current);
+    const auto divider = static_cast<std::uint8_t>(m_pDB->getNumberingDivider() & 0xFF);
+    SetNumbering(record.m_Styles);
+    SetNumberingDivider(record.m_chDivider);
+    std::copy(current, current + kNumberingSize, record.m_Styles);
+    record.m_chDivider = divider;
+    Notify(kNotifyNumbering, nullptr);
+}
+
+bool COutlineMan::ChangeNumbering(const std::uint8_t *styles, std::uint8_t divider)
+{
+    std::uint8_t current[kNumberingSize];
+    GetNumbering(current);
+    const auto oldDivider = static_cast<std::uint8_t>(m_pDB->getNumberingDivider() & 0xFF);
+    if (std::equal(current, current + kNumberingSize, styles) && oldDivider == divider)
+        return false;
+    if (m_pUndo) {
+        m_pUndo->BeginGroup(CUndoOutlineMan::kLabelNumbering, false);
+        try {
+            m_pUndo->AddNumberingRecord(current, oldDivider);
+        } catch (...) {
+            m_pUndo->EndGroup();
+            throw;
+        }
+        m_pUndo->EndGroup();
+    }
+    SetNumbering(styles);
+    SetNumberingDivider(divider);
+    SetModified(true);
     return true;
 }
 

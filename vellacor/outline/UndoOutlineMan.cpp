@@ -78,6 +78,7 @@ const TLabel kLabels[] = {
     { 31, "Uncheck all checked items" },
     { 32, "cut nodes" },
     { 33, "paste nodes" },
+    { 35, "Line Numbers" },
 };
 
 } // namespace
@@ -125,4 +126,9 @@ CUndoOutlPos *CUndoOutlineMan::AddMoveRecord(COutlineNode *node, COutlineNode *o
     auto *move = new CUndoOutlPos(node, CUndoOutline::kPos, oldParent, oldPrev, newParent, newPrev);
     AddRecord(move);
     return move;
+}
+
+void CUndoOutlineMan::AddNumberingRecord(const std::uint8_t *styles, std::uint8_t divider)
+{
+    AddRecord(new CUndoOutlNumbering(styles, divider));
 }

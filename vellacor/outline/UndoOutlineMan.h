@@ -6,6 +6,7 @@
 #include "kx_gen/OutlineRecord.h"
 #include "kx_gen/String.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
         kDeleted = 6,
         kNote = 7,
         kDrawing = 8,
+        // The outline's line numbering; concerns no node.
+        kNumbering = 9,
     };
 
     CUndoOutline(COutlineNode *node, int kind)
@@ -134,6 +137,22 @@ public:
     std::vector<std::uint8_t> m_Drawing;
 };
 
+// The line numbering the outline had (its styles and divider); replaying
+// puts it back and keeps the other one.
+class CUndoOutlNumbering : public CUndoOutline {
+public:
+    static constexpr int kStyles = COutlineItem::kLevelCount;
+
+    CUndoOutlNumbering(const std::uint8_t *styles, std::uint8_t divider)
+        : CUndoOutline(nullptr, kNumbering)
+        , m_chDivider(divider)
+    {
+        std::copy(styles, styles + kStyles, m_Styles);
+    }
+    std::uint8_t m_Styles[kStyles];
+    std::uint8_t m_chDivider;
+};
+
 // The undo history of an outline: the labels of its commands and the
 // creators of its records. Every creator allocates the record and appends
 // it (AddRecord); allocation failures throw std::bad_alloc (or CException
@@ -177,6 +196,7 @@ public:
         kLabelPasteNodes = 33,
         // Sorting has no menu text of its own.
         kLabelSort = 34,
+        kLabelNumbering = 35,
     };
 
     bool GetLabelText(int label, kx_gen::_String &text) const override;
@@ -196,4 +216,6 @@ public:
     // caller can fill in the new place once it is known.
     CUndoOutlPos *AddMoveRecord(COutlineNode *node, COutlineNode *oldParent, COutlineNode *oldPrev,
         COutlineNode *newParent, COutlineNode *newPrev);
+    // Kind 9: the numbering before a change.
+    void AddNumberingRecord(const std::uint8_t *styles, std::uint8_t divider);
 };

@@ -9,6 +9,7 @@
 #include "FileTreeModel.h"
 #include "OutlineDoc.h"
 #include "PaneCommands.h"
+#include "QtLook.h"
 #include "QtStrings.h"
 #include "User.h"
 
@@ -17,14 +18,6 @@
 #include <QTreeView>
 
 namespace {
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor &) = delete;
-    CWaitCursor &operator=(const CWaitCursor &) = delete;
-};
 
 } // namespace
 

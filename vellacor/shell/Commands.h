@@ -28,6 +28,34 @@ enum Id : int {
     kExportPdb = 32959,
     kImportWord = 32838,
     kExportWord = 32837,
+
+    // The outline lists: on the pane's selection, or on the active outline
+    // when it lies in no list.
+    kNewFromTemplate = 32853,
+    kRenameOutline = 33101,
+    kMoveToHandheld = 33102,
+    kMoveToDesktop = 33103,
+    kDuplicateOutline = 33104,
+    kDeleteOutline = 33105,
+    kShowFilingCabinet = 32790,
+    kEmptyFilingCabinet = 32778,
+    kUsers = 32830,
+
+    // Windows and bars.
+    kShowOutlineList = 33110,
+    kWindowCascade = 57650,
+    kWindowTile = 57651,
+    kWindowNext = 57652,
+    kRecentFile1 = 57616,
+    kHelpManual = 57667,
+    kAbout = 57664,
+
+    // Exchange formats of the Import and Export submenus, and the HTML
+    // page with its settings.
+    kImportFormat = 33120,
+    kExportFormat = 33130,
+    kHtmlExport = 32993,
+    kHtmlSettings = 32994,
 };
 
 struct Command {

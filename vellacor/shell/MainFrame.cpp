@@ -8,15 +8,17 @@
 #include "DocTitleBar.h"
 #include "ExchangeCommands.h"
 #include "FileViewControlBar.h"
+#include "FormatCommands.h"
 #include "FrameState.h"
 #include "HotSyncWindow.h"
 #include "InstanceHandOff.h"
-#include "LineNrsDlg.h"
-#include "OutlineCommands.h"
+#include "MainToolBars.h"
 #include "OutlineDoc.h"
 #include "PreferencesDlg.h"
 #include "PrintCommands.h"
+#include "StatusIndicators.h"
 #include "User.h"
+#include "UsersCombo.h"
 #include "WindowPlacement.h"
 #include "ZumraView.h"
 
@@ -27,6 +29,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -53,19 +56,33 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
     m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdiArea);
+    m_pMdiArea->setBackground(palette().brush(QPalette::Mid));
+    setAcceptDrops(true);
+    if (m_pContext) {
+        m_pExchange = new CExchangeCommands(*m_pContext, this);
+        m_pFormats = std::make_unique<CFormatCommands>(*m_pContext, this);
+        m_pPane = new CFileViewControlBar(m_pContext, this);
+        m_pPane->setWindowTitle(tr("File list"));
+        addDockWidget(Qt::LeftDockWidgetArea, m_pPane);
+    }
     createMenus();
+    m_pToolBars = new CMainToolBars(*this, m_Actions);
+    m_pIndicators = new CStatusIndicators(*statusBar());
     statusBar()->showMessage(tr("Ready"));
     resize(900, 640);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
-        RebuildEditMenu();
+        RebuildViewMenus();
         UpdateTitle();
         UpdateActions();
     });
+    connect(m_pToolBars->usersCombo(), &CUsersCombo::userChosen, this, &MainFrame::OnUserChosen);
     if (m_pContext) {
-        m_pExchange = new CExchangeCommands(*m_pContext, this);
+        m_Recent.Load(m_pContext->Settings());
+        RebuildRecentMenu();
+        m_pToolBars->usersCombo()->SetUsers(&m_pContext->Users());
         connect(&m_AutoSave, &QTimer::timeout, this, &MainFrame::AutoSaveTick);
-        m_pPane = new CFileViewControlBar(m_pContext, this);
-        addDockWidget(Qt::LeftDockWidgetArea, m_pPane);
+        connect(m_pPane, &CFileViewControlBar::selectionChanged, this, &MainFrame::UpdateActions);
+        connect(m_pPane, &CFileViewControlBar::documentOpened, this, &MainFrame::AddRecent);
         connect(m_pPane, &CFileViewControlBar::editCategoriesRequested, this,
             &MainFrame::EditCategories);
         m_pContext->m_onCategoryChanged
@@ -74,15 +91,18 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
                   m_pPane->OnCategoryAdded(oldName, newName);
               };
         m_pContext->m_onUserChanged = [this](int code, CUser *user) {
-            m_pPane->UserActivated(code == CCabinetNotify::kUserActivated ? user : nullptr);
-            if (code == CCabinetNotify::kUserActivated)
-                RestartAutoSave();
+            UserActivated(code == CCabinetNotify::kUserActivated ? user : nullptr);
         };
         m_pContext->m_onFileSaved
             = [this](const kx_gen::_String &, const kx_gen::_String &newPath, bool) {
                   m_pPane->Rebuild(true);
                   m_pPane->SelectFile(PathToQString(newPath));
+                  AddRecent(PathToQString(newPath));
               };
+        connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                ApplicationActivated(state == Qt::ApplicationActive);
+            });
         // HotSync: the coordination's windows (HotSyncWindow.*).
         m_pHotSync = new CHotSyncWindow(*this, *m_pContext);
     }
@@ -94,85 +114,14 @@ MainFrame::~MainFrame()
     // The document area outlives our members while Qt destroys the children:
     // it must not call back into them.
     disconnect(m_pMdiArea, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
+    if (m_pPane)
+        disconnect(m_pPane, nullptr, this, nullptr);
     if (m_pContext) {
         m_pContext->m_onCategoryChanged = nullptr;
         m_pContext->m_onUserChanged = nullptr;
         m_pContext->m_onFileSaved = nullptr;
     }
-}
-
-void MainFrame::createMenus()
-{
-    auto make = [this](int id, auto slot) {
-        const cmd::Command *command = cmd::Find(id);
-        auto *action = new QAction(QString::fromLatin1(command->menuText), this);
-        action->setObjectName(QString::number(id));
-        action->setStatusTip(QString::fromLatin1(command->statusText));
-        if (command->standardKey != QKeySequence::UnknownKey)
-            action->setShortcuts(command->standardKey);
-        else if (command->shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(command->shortcut)));
-        connect(action, &QAction::triggered, this, slot);
-        return action;
-    };
-    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    fileMenu->addAction(make(cmd::kFileNew, &MainFrame::FileNew));
-    fileMenu->addAction(make(cmd::kFileOpen, &MainFrame::FileOpen));
-    m_pClose = make(cmd::kFileClose, &MainFrame::FileClose);
-    fileMenu->addAction(m_pClose);
-    fileMenu->addSeparator();
-    m_pSave = make(cmd::kFileSave, &MainFrame::FileSave);
-    m_pSaveAs = make(cmd::kFileSaveAs, &MainFrame::FileSaveAs);
-    m_pSaveAsTemplate = make(cmd::kFileSaveAsTemplate, &MainFrame::FileSaveAsTemplate);
-    m_pSaveAll = make(cmd::kFileSaveAll, &MainFrame::FileSaveAll);
-    fileMenu->addActions({ m_pSave, m_pSaveAs, m_pSaveAsTemplate, m_pSaveAll });
-    fileMenu->addSeparator();
-    QMenu *importMenu = fileMenu->addMenu(tr("&Import"));
-    importMenu->addAction(make(cmd::kImportPdb, [this] {
-        if (m_pExchange)
-            m_pExchange->ImportPdb();
-    }));
-    importMenu->addAction(make(cmd::kImportWord, [this] {
-        if (m_pExchange)
-            m_pExchange->ImportWord();
-    }));
-    QMenu *exportMenu = fileMenu->addMenu(tr("Ex&port"));
-    m_pExportPdb = make(cmd::kExportPdb, [this] {
-        if (m_pExchange)
-            m_pExchange->ExportPdb(activeDocument());
-    });
-    m_pExportWord = make(cmd::kExportWord, [this] {
-        if (m_pExchange)
-            m_pExchange->ExportWord(activeDocument());
-    });
-    exportMenu->addActions({ m_pExportPdb, m_pExportWord });
-    fileMenu->addSeparator();
-    fileMenu->addAction(make(cmd::kPageSetup, [this] {
-        if (m_pContext)
-            RunPageSetup(this, m_pContext->Settings());
-    }));
-    for (int command : { cmd::kPrintPreview, cmd::kPrint, cmd::kExportPdf }) {
-        QAction *action = make(command, [this, command] { Print(command); });
-        m_ViewActions << action;
-        fileMenu->addAction(action);
-    }
-    fileMenu->addSeparator();
-    fileMenu->addAction(make(cmd::kAppExit, &QWidget::close));
-
-    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
-    m_pEditMenu = editMenu;
-    m_pEditCategories = make(cmd::kEditCategories, &MainFrame::EditCategories);
-    editMenu->addAction(m_pEditCategories);
-    editMenu->addSeparator();
-    editMenu->addAction(make(cmd::kPreferences, &MainFrame::EditPreferences));
-
-    QMenu *outlineMenu = menuBar()->addMenu(tr("&Outline"));
-    QAction *numbers = make(cmd::kLineNumbers, [this] {
-        if (CZumraView *view = activeView())
-            RunLineNumbersCommand(*view);
-    });
-    m_ViewActions << numbers;
-    outlineMenu->addAction(numbers);
 }
 
 CChildFrame *MainFrame::activeFrame() const
@@ -241,11 +190,44 @@ void MainFrame::UpdateActions()
         = document && (document->IsModified() || !document->GetPathName().IsEmpty());
     m_pExportPdb->setEnabled(exportable && haveContext && m_pContext->IsPalmMode());
     m_pExportWord->setEnabled(exportable);
+    for (int id : { cmd::kHtmlExport, cmd::kHtmlSettings })
+        if (QAction *action = Action(id))
+            action->setEnabled(document && m_pContext->ActiveUser());
     for (QAction *action : m_ViewActions)
         action->setEnabled(activeFrame() != nullptr);
     m_pSaveAll->setEnabled(haveContext);
     CUser *user = haveContext ? m_pContext->ActiveUser() : nullptr;
     m_pEditCategories->setEnabled(user && user->GetCategories());
+
+    // The list commands follow the pane's selection; the Move commands also
+    // take an active outline that lies in no list.
+    const bool pane = m_pPane && m_pPane->isVisible();
+    Action(cmd::kNewFromTemplate)->setEnabled(pane && m_pPane->CanNewFromTemplate());
+    Action(cmd::kRenameOutline)->setEnabled(pane && m_pPane->CanRename());
+    Action(cmd::kDuplicateOutline)->setEnabled(pane && m_pPane->CanDuplicate());
+    Action(cmd::kDeleteOutline)->setEnabled(pane && m_pPane->CanDelete());
+    const bool outside = ActivePlace() != EPlace::kInList;
+    const bool palm = haveContext && m_pContext->IsPalmMode();
+    Action(cmd::kMoveToDesktop)->setEnabled(outside || (pane && m_pPane->CanMoveToDesktop()));
+    Action(cmd::kMoveToHandheld)
+        ->setEnabled((outside && palm) || (pane && m_pPane->CanMoveToHandheld()));
+    Action(cmd::kShowFilingCabinet)->setEnabled(user != nullptr);
+    Action(cmd::kEmptyFilingCabinet)->setEnabled(user != nullptr);
+    Action(cmd::kUsers)->setEnabled(palm);
+    Action(cmd::kUsers)->setVisible(palm);
+
+    CChildFrame *frame = activeFrame();
+    if (m_pIndicators) {
+        m_pIndicators->SetPosition(
+            frame && frame->view() ? frame->view()->GetStatusText() : QString());
+        m_pIndicators->SetOverwrite(frame && frame->view() && frame->view()->IsOverwrite());
+        const bool readOnly = document
+            && (document->m_bConflict
+                || (!document->GetPathName().IsEmpty()
+                    && QFileInfo::exists(PathToQString(document->GetPathName()))
+                    && !QFileInfo(PathToQString(document->GetPathName())).isWritable()));
+        m_pIndicators->SetReadOnly(readOnly);
+    }
 }
 
 bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
@@ -254,6 +236,9 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
         return false;
     auto *frame = new CChildFrame(document, *m_pContext);
     QMdiSubWindow *window = m_pMdiArea->addSubWindow(frame);
+    window->setWindowIcon(
+        QIcon(document.m_bTemplate ? QStringLiteral(":/icons/application-x-idealoom-template.svg")
+                                   : QStringLiteral(":/icons/application-x-idealoom-outline.svg")));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->installEventFilter(this);
     frame->SetSubWindow(window);
@@ -262,8 +247,14 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
         UpdateActions();
     });
     connect(frame, &CChildFrame::editCategoriesRequested, this, &MainFrame::EditCategories);
-    connect(frame, &CChildFrame::caretMoved, this,
-        [this](const QString &status) { statusBar()->showMessage(status); });
+    connect(frame, &CChildFrame::caretMoved, this, [this, frame](const QString &status) {
+        if (frame == activeFrame())
+            m_pIndicators->SetPosition(status);
+    });
+    connect(frame, &CChildFrame::overwriteChanged, this, [this, frame](bool on) {
+        if (frame == activeFrame())
+            m_pIndicators->SetOverwrite(on);
+    });
     connect(frame, &CChildFrame::characterRefused, this, [this](const QString &character) {
         statusBar()->showMessage(AppText(appstr::kUnsupportedCharacter).arg(character), 5000);
     });
@@ -272,13 +263,22 @@ bool MainFrame::CreateWindowFor(COutlineDoc &document, int /*place*/)
     const int width = std::max(frame->titleBar()->minimumSizeHint().width() + 40, 560);
     window->resize(width, 420);
     const QList<QMdiSubWindow *> others = m_pMdiArea->subWindowList();
-    const bool maximized = std::any_of(others.begin(), others.end(),
-        [window](QMdiSubWindow *w) { return w != window && w->isMaximized(); });
+    // The first window takes the state of the last run; later ones follow
+    // the windows already there.
+    const bool alone = std::none_of(others.begin(), others.end(),
+        [window](QMdiSubWindow *w) { return w != window && !w->isHidden(); });
+    const bool maximized = alone
+        ? shell::ReadMaxState(m_pContext->Settings())
+        : std::any_of(others.begin(), others.end(), [window](QMdiSubWindow *w) {
+              return w != window && !w->isHidden() && w->isMaximized();
+          });
     if (maximized)
         window->showMaximized();
     else
         window->show();
     frame->setFocus();
+    if (!document.m_bFilingCabinet && !document.GetPathName().IsEmpty())
+        AddRecent(PathToQString(document.GetPathName()));
     UpdateTitle();
     UpdateActions();
     return true;
@@ -305,6 +305,13 @@ bool MainFrame::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Close && m_pContext) {
         auto *window = qobject_cast<QMdiSubWindow *>(watched);
         auto *frame = window ? qobject_cast<CChildFrame *>(window->widget()) : nullptr;
+        if (frame && frame->document().m_bFilingCabinet) {
+            // The filing cabinet stays open while its user is active: its
+            // window only hides, and Show Filing Cabinet brings it back.
+            event->ignore();
+            window->hide();
+            return true;
+        }
         if (frame) {
             // The document decides (and may ask) whether its window closes.
             event->ignore();
@@ -448,38 +455,6 @@ void MainFrame::AutoSaveTick()
     m_bDocumentLock = false;
 }
 
-void MainFrame::RebuildEditMenu()
-{
-    // The view's own actions carry its shortcuts: the menu shows them, so
-    // that one key never has two actions.
-    QList<QAction *> keep;
-    for (QAction *action : m_pEditMenu->actions())
-        if (action->parent() == this)
-            keep << action;
-    m_pEditMenu->clear();
-    if (CZumraView *view = activeView()) {
-        using namespace outline_cmd;
-        for (int id : std::initializer_list<int> { kUndo, kRedo, 0, kCut, kCopy, kPaste, kSelectAll,
-                 0, kCopyItem, kCutItem, kPasteItem, kNewItem, kDuplicateItem, kDeleteItem,
-                 kAttachNote, kInsertDate, kInsertTime, kCutToCabinet, kCopyToCabinet,
-                 kDeleteChecked, kUncheckAll, 0 }) {
-            QAction *action = id ? view->Action(id) : nullptr;
-            if (action)
-                m_pEditMenu->addAction(action);
-            else if (!id)
-                m_pEditMenu->addSeparator();
-        }
-        connect(m_pEditMenu, &QMenu::aboutToShow, view, &CZumraView::UpdateCommandStates,
-            Qt::UniqueConnection);
-    }
-    m_pEditMenu->addAction(m_pEditCategories);
-    m_pEditMenu->addSeparator();
-    // clear() deleted the separators the menu owned; ours are kept.
-    for (QAction *action : keep)
-        if (action != m_pEditCategories)
-            m_pEditMenu->addAction(action);
-}
-
 void MainFrame::StartListening()
 {
     m_pListener = new CInstanceListener(this);
@@ -522,9 +497,14 @@ void MainFrame::closeEvent(QCloseEvent *event)
         kx_gen::CAppRegistry &settings = m_pContext->Settings();
         shell::SaveWindowPlacement(*this, settings);
         shell::SaveBarState(*this, settings);
+        QMdiSubWindow *active = m_pMdiArea->activeSubWindow();
+        shell::WriteMaxState(settings, active && active->isMaximized());
+        m_Recent.Save(settings);
+        m_pContext->Env().Attempt([this] { m_pContext->Users().Store(); });
     }
     if (m_pContext && !m_pContext->Documents().CloseAllDocuments(false)) {
         event->ignore();
+        RestartAutoSave();
         return;
     }
     event->accept();

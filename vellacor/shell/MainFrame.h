@@ -1,14 +1,23 @@
 #pragma once
 
 #include "OutlineDocTemplate.h"
+#include "PaneCommands.h"
+#include "RecentFiles.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 class CAppContext;
 class CChildFrame;
 class CExchangeCommands;
 class CFileViewControlBar;
+class CFormatCommands;
+class CMainToolBars;
+class CStatusIndicators;
 class CHotSyncWindow;
 class CInstanceListener;
 class COutlineDoc;
@@ -19,7 +28,7 @@ class QMdiSubWindow;
 // The program's main window: a multiple-document area in which every open
 // outline has its window, the menus and the status bar. It makes the
 // documents' windows and routes the file commands to the active outline.
-class MainFrame : public QMainWindow, public CDocWindows {
+class MainFrame : public QMainWindow, public CDocWindows, public cabinet::CFilingCabinetWindow {
     Q_OBJECT
 
 public:
@@ -40,6 +49,18 @@ public:
     // CDocWindows
     bool CreateWindowFor(COutlineDoc &document, int place) override;
     void DestroyWindowOf(COutlineDoc &document) override;
+    // CFilingCabinetWindow
+    void Show(COutlineDoc &document) override;
+    void Empty(COutlineDoc &document) override;
+
+    // The window's command of `id` (tests, and the bars); null when none.
+    QAction *Action(int id) const { return m_Actions.value(id, nullptr); }
+    CMainToolBars *toolBars() const { return m_pToolBars; }
+    CStatusIndicators *indicators() const { return m_pIndicators; }
+    const CRecentFileList &recentFiles() const { return m_Recent; }
+    // Where the active outline lies, for the Move commands.
+    enum class EPlace { kInList, kOutsideOutline, kOutsideTemplate };
+    EPlace ActivePlace() const;
 
 public slots:
     void FileNew();
@@ -51,6 +72,14 @@ public slots:
     void FileClose();
     void EditCategories();
     void EditPreferences();
+    void ShowFilingCabinet();
+    void EmptyFilingCabinet();
+    void MoveToDesktop();
+    void MoveToHandheld();
+    void DeleteOutline();
+    void UsersCommand();
+    void Help();
+    void About();
     // Starts (or stops) the auto-save timer from the preference.
     void RestartAutoSave();
 
@@ -66,9 +95,23 @@ private:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createMenus();
+    QAction *MakeAction(int id, std::function<void()> slot);
+    void createViewMenus();
+    void createWindowMenu();
+    void RebuildViewMenus();
+    void RebuildRecentMenu();
+    void AddRecent(const QString &path);
+    void OnUserChosen();
+    void UserActivated(class CUser *user);
+    void MoveActive(bool toHandheld);
+    // On returning to the program: Palm's users may have changed meanwhile.
+    void ApplicationActivated(bool active);
     void UpdateTitle();
     void UpdateActions();
     void RefreshAllCategories();
@@ -91,8 +134,18 @@ private:
     CFileViewControlBar *m_pPane = nullptr;
     CInstanceListener *m_pListener = nullptr;
     QMenu *m_pEditMenu = nullptr;
-    // Fills the Edit menu with the active view's commands.
-    void RebuildEditMenu();
+    QMenu *m_pViewMenu = nullptr;
+    QMenu *m_pOutlineMenu = nullptr;
+    QMenu *m_pWindowMenu = nullptr;
+    QMenu *m_pRecentMenu = nullptr;
+    // The window's own actions that stay in the view-filled menus.
+    QList<QAction *> m_ViewMenuFixed;
+    QList<QAction *> m_OutlineMenuFixed;
+    QHash<int, QAction *> m_Actions;
+    CMainToolBars *m_pToolBars = nullptr;
+    CStatusIndicators *m_pIndicators = nullptr;
+    std::unique_ptr<CFormatCommands> m_pFormats;
+    CRecentFileList m_Recent;
     QTimer m_AutoSave;
     // Held while documents are being saved; an auto-save tick waits for it.
     bool m_bDocumentLock = false;

@@ -1,11 +1,23 @@
 #include "ScreenshotOption.h"
 
+#include "QtLook.h"
+
 #include <QApplication>
+#include <QPalette>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+
+void applyScreenshotPalette()
+{
+    // Screenshots of the dark look need no dark desktop theme.
+    if (qgetenv("VELLACOR_SCREENSHOT_PALETTE") != "dark")
+        return;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setPalette(DarkPalette());
+}
 
 void scheduleScreenshotAndQuit(QWidget *window, const QString &fileName)
 {

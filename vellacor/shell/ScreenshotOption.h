@@ -8,3 +8,6 @@ class QWidget;
 // then quits the application. Used where no display is available and by
 // documentation and tests.
 void scheduleScreenshotAndQuit(QWidget *window, const QString &fileName);
+// With VELLACOR_SCREENSHOT_PALETTE=dark in the environment: the Fusion style
+// with a dark palette, for looking at the dark look.
+void applyScreenshotPalette();

@@ -1,5 +1,7 @@
 #include "AppContext.h"
 #include "AppText.h"
+#include "ConvertOption.h"
+#include "FileViewControlBar.h"
 #include "GlobalLock.h"
 #include "InstanceHandOff.h"
 #include "MainFrame.h"
@@ -16,14 +18,36 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMessageBox>
+#include <QTreeView>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // Conversions run without a window, and without a display when the
+    // format does not paint.
+    if (shell::WantsConversion(argc, argv) && !shell::ConversionNeedsGui(argc, argv))
+        return shell::RunConversion(argc, argv);
+    if (shell::WantsConversion(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
+        return shell::RunConversion(argc, argv);
+    }
+    // Help needs no display either.
+    for (int i = 1; i < argc; ++i)
+        if ((!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+            && qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellacor"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vellacor.svg")));
     QApplication::setOrganizationName(QStringLiteral("Larkwell"));
 
     QCommandLineParser parser;
@@ -37,6 +61,13 @@ int main(int argc, char *argv[])
         QStringLiteral("Print the outline <file> to the PDF document <pdf> and exit."),
         QStringLiteral("pdf"));
     parser.addOption(pdfOption);
+    // Handled before the window exists; listed here for --help.
+    QCommandLineOption convertOption(QStringLiteral("convert-to"),
+        QStringLiteral("Convert the outlines <file>... to <format> (opml, md, txt, html, docx, "
+                       "pdb, pdf, or kxo from an importable format) and exit; --outdir DIR "
+                       "and --force as the converter takes them."),
+        QStringLiteral("format"));
+    parser.addOption(convertOption);
     QCommandLineOption recoveredOption(QStringLiteral("recovered"),
         QStringLiteral("Answer the offer of unsaved outlines of the last run without asking: "
                        "open, discard or later."),
@@ -90,6 +121,8 @@ int main(int argc, char *argv[])
     if (!startup.Lock(shell::kStartupLockTimeoutMs))
         return 1;
     const bool screenshot = parser.isSet(screenshotOption);
+    if (screenshot)
+        applyScreenshotPalette();
     if (!screenshot) {
         const QStringList files = parser.positionalArguments();
         const std::string handed = files.isEmpty()
@@ -131,6 +164,9 @@ int main(int argc, char *argv[])
     }
     for (const QString &file : parser.positionalArguments())
         frame.OpenFile(file);
+    // Without an outline to type into, the keyboard starts in the list.
+    if (!frame.activeFrame() && frame.pane())
+        frame.pane()->tree()->setFocus();
 
     hotsync.Unlock();
     startup.Unlock();

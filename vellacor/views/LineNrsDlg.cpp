@@ -123,28 +123,16 @@ void CLineNrsDlg::accept()
 
 bool ApplyLineNumbering(CZumraView &view, const CNumbering &numbering)
 {
-    COutlineMan *man = view.GetMan();
-    if (!man || !man->IsOpen())
-        return false;
-    const CNumbering &old = view.Geometry().Numbering();
-    if (std::equal(std::begin(old.m_Numbering), std::end(old.m_Numbering),
-            std::begin(numbering.m_Numbering))
-        && old.m_chDivider == numbering.m_chDivider)
-        return false;
-    man->SetNumbering(numbering.m_Numbering);
-    man->SetNumberingDivider(static_cast<std::uint8_t>(numbering.m_chDivider));
-    man->SetModified(true);
-    view.ReadNumbering();
-    for (int level = 0; level < COutlineLayout::kLevels; ++level)
-        view.Geometry().MarkLevelDirty(level);
-    view.OutlineChanged();
-    view.viewport()->update();
-    return true;
+    return view.ApplyNumbering(numbering);
 }
 
 bool RunLineNumbersCommand(CZumraView &view)
 {
     if (!view.IsReady() || !view.GetMan() || !view.GetMan()->IsOpen())
+        return false;
+    // Refused before the dialog: an outline of the Conflicts folder keeps
+    // its numbering.
+    if (view.RefusesEdits())
         return false;
     CLineNrsDlg dialog(view.Geometry().Numbering(), &view);
     if (dialog.exec() != QDialog::Accepted)

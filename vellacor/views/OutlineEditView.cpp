@@ -252,8 +252,13 @@ bool COutlineEditView::DoCommand(int id)
     case kAttachDrawing:
     case kEditDrawing:
         m_pContextItem = nullptr;
-        if (m_pHost && IsEditable())
+        if (!m_pHost)
+            return true;
+        // The drawing editor writes back into the item: not in Conflicts.
+        if (IsEditable())
             m_pHost->OpenDrawing(context ? context : m_Caret.m_pItem);
+        else
+            m_pHost->ShowMessage(AppText(appstr::kConflictsReadOnly));
         return true;
     case kDeleteDrawing:
         m_pContextItem = nullptr;

@@ -85,6 +85,16 @@ void COutlineTextView::ReadNumbering()
     m_Geometry.SetNumbering(numbering);
 }
 
+void COutlineTextView::NumberingRead()
+{
+    ReadNumbering();
+    // Labels change width: every level's indent is measured again.
+    for (int level = 0; level < COutlineLayout::kLevels; ++level)
+        m_Geometry.MarkLevelDirty(level);
+    m_Geometry.InvalidateRows();
+    viewport()->update();
+}
+
 void COutlineTextView::SetShowCheckBoxes(bool show)
 {
     m_Geometry.SetShowCheckBoxes(show);
@@ -660,6 +670,9 @@ void COutlineTextView::OnNotify(int code, COutlineNode *node, int value)
         break;
     case COutlineMan::kNotifyLevelExtent:
         m_Geometry.MarkLevelDirty(value);
+        break;
+    case COutlineMan::kNotifyNumbering:
+        NumberingRead();
         break;
     case COutlineMan::kNotifyCheck:
         // While checked items are hidden, an item being checked leaves the

@@ -43,6 +43,8 @@ public:
     // Takes the numbering styles and the divider from the manager; styles
     // out of range are replaced and written back.
     void ReadNumbering();
+    // ReadNumbering, then the levels measured and the rows drawn again.
+    void NumberingRead();
     void SetShowCheckBoxes(bool show);
     // The view's colour table: 0, 1 and 5 the window background, 2 the
     // window text, 3 the scroll bars, 4 the highlight, then fixed colours.

@@ -424,3 +424,34 @@ void CZumraView::ClickCheckBox(COutlineNode *node)
     }
     EndEdit(caret);
 }
+
+// ---- Line numbering -----------------------------------------------------------------
+
+bool CZumraView::RefusesEdits()
+{
+    if (IsEditable())
+        return false;
+    if (m_pHost)
+        m_pHost->ShowMessage(AppText(appstr::kConflictsReadOnly));
+    return true;
+}
+
+bool CZumraView::ApplyNumbering(const CNumbering &numbering)
+{
+    COutlineMan *man = GetMan();
+    if (!IsReady() || !man || !man->IsOpen() || RefusesEdits())
+        return false;
+    bool changed = false;
+    RunWork([&] {
+        changed = man->ChangeNumbering(
+            numbering.m_Numbering, static_cast<std::uint8_t>(numbering.m_chDivider));
+    });
+    if (!changed)
+        return false;
+    NumberingRead();
+    OutlineChanged();
+    if (m_pHost)
+        m_pHost->SetModified(true);
+    UpdateCommandStates();
+    return true;
+}

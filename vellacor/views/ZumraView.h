@@ -77,6 +77,14 @@ public:
     bool CopyToFilingCabinet(COutlineNode *node);
     void CutToFilingCabinet(COutlineNode *node);
 
+    // The line numbering command's change: new styles and divider as one
+    // undo step, the outline modified and laid out again. False when
+    // nothing changed or the outline refuses edits.
+    bool ApplyNumbering(const CNumbering &numbering);
+    // An outline of the Conflicts folder is not changed: shows why and
+    // answers true.
+    bool RefusesEdits();
+
 signals:
     // A drag of items starts (the press and the items stay in the view).
     void itemDragRequested();

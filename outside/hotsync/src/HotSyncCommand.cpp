@@ -274,7 +274,7 @@ int CHotSyncCommand::Run(const std::vector<std::string> &args)
         if (!FindProgram().IsNull()) {
             m_err << "hotsync: Vellacor is running, but no HotSync notifier is registered in "
                   << hotSyncFolder << " to tell it about the HotSync; nothing was exchanged.\n"
-                  << "Register Vellacor's notifier once with\n    vellacor-installer install "
+                  << "Register Vellacor's notifier once with\n    vellacor-setup install "
                      "--notifier "
                   << OwnNotifier() << "\nor name one with --notifier LIB.\n";
             return 1;

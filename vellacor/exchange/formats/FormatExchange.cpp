@@ -257,14 +257,29 @@ std::string ProgramFolder()
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+namespace {
+
+// An installed program finds its files under share/vellacor beside its
+// folder; one in the build tree finds them beside itself.
+std::string ShippedHtmlFile(const char *name)
+{
+    const std::string folder = ProgramFolder();
+    const std::string installed = folder + "/../share/vellacor/html/" + name;
+    if (::access(installed.c_str(), R_OK) == 0)
+        return installed;
+    return folder + "/html/" + name;
+}
+
+} // namespace
+
 std::string DefaultTemplatePath()
 {
-    return ProgramFolder() + "/html/outline-template.html";
+    return ShippedHtmlFile("outline-template.html");
 }
 
 std::string DefaultRulesPath()
 {
-    return ProgramFolder() + "/html/outline.rules";
+    return ShippedHtmlFile("outline.rules");
 }
 
 std::string TodayText()
