@@ -138,8 +138,9 @@ std::vector<CRecoveryStore::SCopy> CRecoveryStore::LeftOver() const
         }
         copies.push_back(copy);
     }
-    std::sort(copies.begin(), copies.end(),
-        [](const SCopy &a, const SCopy &b) { return a.nTime < b.nTime; });
+    std::sort(copies.begin(), copies.end(), [](const SCopy &a, const SCopy &b) {
+        return a.nTime != b.nTime ? a.nTime < b.nTime : a.strPath.str() < b.strPath.str();
+    });
     return copies;
 }
 
