@@ -15,8 +15,9 @@ foreach(tool ${_tools})
     install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
-# The installer loads its helpers by path from lib/vellacor.
-foreach(lib Tavish Mirrick)
+# The installer loads its helpers by path from lib/vellacor, where the
+# HotSync notifier that it registers lies too.
+foreach(lib Tavish Mirrick KXNotify)
   if(TARGET ${lib})
     install(TARGETS ${lib} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vellacor NAMELINK_SKIP)
   endif()

@@ -25,6 +25,8 @@ foreach(file
     bin/tarnvel
     lib/vellacor/libTavish.so
     lib/vellacor/libMirrick.so
+    lib/vellacor/libKXNotify.so
+    bin/hotsync
     lib/libInstaide.so
     lib/libUserData.so
     lib/libCondMgr.so

@@ -13,6 +13,7 @@
 #include "OutlineDocTemplate.h"
 #include "OutlineServices.h"
 #include "Preferences.h"
+#include "RecoveryStore.h"
 #include "UserList.h"
 
 #include <functional>
@@ -53,6 +54,8 @@ public:
     CCategoryList &Categories() { return m_Categories; }
     CCabinetEnv &Env() { return m_env; }
     kx_gen::CAppRegistry &Settings() { return m_Settings; }
+    // The recovery copies of unsaved outlines.
+    CRecoveryStore &Recovery() { return m_Recovery; }
 
     // Hooks for the windows: a saved file to show in the pane, a category
     // change to show everywhere, a user change, the end of the program.
@@ -111,4 +114,5 @@ private:
     std::unique_ptr<COutlineDocTemplate> m_pTemplate;
     CPreferences m_Prefs;
     COutlineSettings *m_pOutlineSettings = &m_Prefs;
+    CRecoveryStore m_Recovery;
 };

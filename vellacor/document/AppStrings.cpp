@@ -283,6 +283,15 @@ constexpr Entry kTable[] = {
     { kFindBarNext, "Next" },
     { kFindBarClose, "Close" },
     { kHotSyncRunning, "Vellacor can not start while a HotSync process is running. Try again when the synchronization is done." },
+    { kHotSyncNotSaved, "%s could not be saved before the HotSync. It stays open with its changes; save it when the synchronization is done." },
+    { kSynchronizingCaption, "Synchronizing" },
+    { kSynchronizingText, "Synchronizing..." },
+    { kRecoveredCaption, "Recovered Outlines" },
+    { kRecoveredQuestion, "Vellacor did not end normally last time. These outlines had changes that were not saved:" },
+    { kRecoveredOpen, "Open" },
+    { kRecoveredSaveAs, "Save As..." },
+    { kRecoveredDiscard, "Discard" },
+    { kRecoveredLater, "Decide Later" },
 };
 
 } // namespace

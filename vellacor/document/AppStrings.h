@@ -195,6 +195,15 @@ enum Id : unsigned {
     kDeleteUserQuestion,
     kPleaseEnterUserName,
     kHotSyncRunning,
+    kHotSyncNotSaved,
+    kSynchronizingCaption,
+    kSynchronizingText,
+    kRecoveredCaption,
+    kRecoveredQuestion,
+    kRecoveredOpen,
+    kRecoveredSaveAs,
+    kRecoveredDiscard,
+    kRecoveredLater,
 };
 
 // The text of `id`; an empty string for an id the table lacks.

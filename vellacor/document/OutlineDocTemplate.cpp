@@ -195,17 +195,20 @@ void COutlineDocTemplate::RenameCategoryInOpenDocuments(
             document->RenameCategory(oldName, newName);
 }
 
-void COutlineDocTemplate::CloseDocumentsInHandheldOutlines()
+bool COutlineDocTemplate::CloseDocumentsInHandheldOutlines()
 {
     CUser *user = m_Host.ActiveUser();
     if (!user)
-        return;
+        return true;
     std::vector<COutlineDoc *> inHandheld;
     for (const auto &document : m_Documents)
         if (user->GetRoots().IsInHandheldOutlines(document->GetPathName()))
             inHandheld.push_back(document.get());
+    bool allClosed = true;
     for (COutlineDoc *document : inHandheld)
-        CloseDocument(document);
+        if (!CloseDocument(document))
+            allClosed = false;
+    return allClosed;
 }
 
 bool COutlineDocTemplate::SaveAll()
@@ -217,6 +220,26 @@ bool COutlineDocTemplate::SaveAll()
             allSaved = false;
     m_bSavingAll = false;
     return allSaved;
+}
+
+std::vector<COutlineDoc *> COutlineDocTemplate::SaveAndCloseForSync(std::vector<_String> &closed)
+{
+    RecordOpenFiles();
+    std::vector<COutlineDoc *> unsaved;
+    m_bSavingAll = true;
+    for (COutlineDoc *document : InStackingOrder()) {
+        if (document->m_bFilingCabinet)
+            continue;
+        if (document->IsModified() && !document->SaveAllByTitle()) {
+            unsaved.push_back(document);
+            continue;
+        }
+        if (!document->GetPathName().IsEmpty())
+            closed.push_back(document->GetPathName());
+        RemoveDocument(document);
+    }
+    m_bSavingAll = false;
+    return unsaved;
 }
 
 void COutlineDocTemplate::ReplaceWithFile(COutlineDoc *document, const _String &path)

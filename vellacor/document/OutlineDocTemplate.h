@@ -69,12 +69,20 @@ public:
     void RenameCategoryInOpenDocuments(
         const kx_gen::_String &oldName, const kx_gen::_String &newName);
     // Closes (asking as usual) every document whose file lies in the
-    // Handheld Outlines folder.
-    void CloseDocumentsInHandheldOutlines();
+    // Handheld Outlines folder. False when one stayed open (the user
+    // cancelled, or its save failed).
+    bool CloseDocumentsInHandheldOutlines();
     // Save All: every modified document saved without questions. False when
     // any could not be saved (it stays modified).
     bool SaveAll();
     bool IsSavingAll() const { return m_bSavingAll; }
+    // Before a synchronisation: every modified document saved without
+    // questions, then every document closed except the Filing Cabinet (its
+    // user closes it) and those that could not be saved, which stay open
+    // and modified so that nothing of them is lost. `closed` receives the
+    // files of the closed documents, bottom window first, for reopening;
+    // the result are the documents that stayed open unsaved.
+    std::vector<COutlineDoc *> SaveAndCloseForSync(std::vector<kx_gen::_String> &closed);
 
     // Closes `document`'s window and opens `path` in a window at the same
     // place in the stacking order (Save As Template).

@@ -143,6 +143,9 @@ bool CChildFrame::WriteRecoveryCopy(QString *where)
 {
     const QString path
         = RecoveryCopyPath(PathToQString(m_Doc.GetPathName()), ToQString(m_Doc.GetTitle()));
+    // The program's own recovery copy too, which the next start offers
+    // back; the one beside the file is what the user is told about.
+    m_Context.Recovery().Keep(m_Doc);
     if (!::WriteRecoveryCopy(m_Doc.GetOutline(), path))
         return false;
     if (where)

@@ -46,11 +46,25 @@ bool CInstanceListener::Start()
     const unsigned areYouMe = kx_gen::RegisterWindowMessage(shell::kAreYouMeMessage);
     const unsigned appQuest = kx_gen::RegisterWindowMessage(shell::kAppQuestMessage);
     const unsigned commandLine = kx_gen::RegisterWindowMessage(shell::kCommandLineMessage);
+    const unsigned hotSync = kx_gen::RegisterWindowMessage(shell::kHotSyncNotifyMessage);
     auto window = std::make_unique<kx_gen::CMessageWindow>();
     const bool created = window->Create(
-        [this, areYouMe, appQuest, commandLine](
-            unsigned message, std::uint64_t, std::int64_t lParam, std::int64_t *result) {
+        [this, areYouMe, appQuest, commandLine, hotSync](
+            unsigned message, std::uint64_t wParam, std::int64_t lParam, std::int64_t *result) {
             if (message == areYouMe || message == appQuest) {
+                *result = message;
+                return true;
+            }
+            if (message == hotSync) {
+                // Answered at once; the work follows on the interface thread
+                // and ends with the event that the notifier waits for.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, wParam, lParam] {
+                        emit hotSyncNotified(static_cast<quint64>(wParam),
+                            static_cast<qint64>(lParam));
+                    },
+                    Qt::QueuedConnection);
                 *result = message;
                 return true;
             }

@@ -46,6 +46,9 @@ signals:
     void newDocumentRequested();
     // The window is to come to the front.
     void activationRequested();
+    // The HotSync notifier reported progress: the work of `code`, posted
+    // after the notifier has had its answer.
+    void hotSyncNotified(quint64 code, qint64 lParam);
 
 private:
     std::unique_ptr<kx_gen::CMessageWindow> m_pWindow;

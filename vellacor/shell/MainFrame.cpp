@@ -11,6 +11,7 @@
 #include "FileViewControlBar.h"
 #include "FormatCommands.h"
 #include "FrameState.h"
+#include "HotSyncWindow.h"
 #include "InstanceHandOff.h"
 #include "MainToolBars.h"
 #include "OutlineDoc.h"
@@ -108,6 +109,8 @@ MainFrame::MainFrame(CAppContext *context, QWidget *parent)
             [this](Qt::ApplicationState state) {
                 ApplicationActivated(state == Qt::ApplicationActive);
             });
+        // HotSync: the coordination's windows (HotSyncWindow.*).
+        m_pHotSync = new CHotSyncWindow(*this, *m_pContext);
     }
     UpdateActions();
 }
@@ -474,6 +477,9 @@ void MainFrame::StartListening()
         raise();
         activateWindow();
     });
+    if (m_pHotSync)
+        connect(m_pListener, &CInstanceListener::hotSyncNotified, m_pHotSync,
+            &CHotSyncWindow::Notify);
     m_pListener->Start();
 }
 

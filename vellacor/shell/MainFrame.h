@@ -18,6 +18,7 @@ class CFileViewControlBar;
 class CFormatCommands;
 class CMainToolBars;
 class CStatusIndicators;
+class CHotSyncWindow;
 class CInstanceListener;
 class COutlineDoc;
 class QAction;
@@ -81,6 +82,15 @@ public slots:
     void About();
     // Starts (or stops) the auto-save timer from the preference.
     void RestartAutoSave();
+
+    // ---- HotSync (HotSyncWindow.*) ----
+public:
+    void StopAutoSave() { m_AutoSave.stop(); }
+    CHotSyncWindow *hotSync() const { return m_pHotSync; }
+
+private:
+    CHotSyncWindow *m_pHotSync = nullptr;
+    // ---- end HotSync ----
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "FileViewControlBar.h"
 #include "FrameState.h"
+#include "HotSyncWindow.h"
 #include "MainToolBars.h"
 #include "OutlineDoc.h"
 #include "QtStrings.h"
@@ -168,6 +169,9 @@ void MainFrame::UserActivated(CUser *user)
 void MainFrame::ApplicationActivated(bool active)
 {
     if (!m_pContext || QApplication::activeModalWidget())
+        return;
+    // During a HotSync the users stay let go of until it ends.
+    if (m_pHotSync && m_pHotSync->state() != 0)
         return;
     CUserList &users = m_pContext->Users();
     if (!active) {

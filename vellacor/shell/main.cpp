@@ -8,6 +8,7 @@
 #include "PalmLibrary.h"
 #include "PrintCommands.h"
 #include "QtPrompter.h"
+#include "RecoveryOffer.h"
 #include "ScreenshotOption.h"
 #include "ShellNames.h"
 
@@ -67,6 +68,11 @@ int main(int argc, char *argv[])
                        "and --force as the converter takes them."),
         QStringLiteral("format"));
     parser.addOption(convertOption);
+    QCommandLineOption recoveredOption(QStringLiteral("recovered"),
+        QStringLiteral("Answer the offer of unsaved outlines of the last run without asking: "
+                       "open, discard or later."),
+        QStringLiteral("answer"));
+    parser.addOption(recoveredOption);
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("An outline to open."), QStringLiteral("[file]"));
     // The desktop's print commands: "/p FILE" prints on the default
@@ -85,6 +91,11 @@ int main(int argc, char *argv[])
         arguments.remove(printTo, std::min<qsizetype>(5, arguments.size() - printTo));
     }
     parser.process(arguments);
+    RecoveredAnswer recovered = RecoveredAnswer::kAsk;
+    if (!ParseRecoveredAnswer(parser.value(recoveredOption), recovered)) {
+        std::fprintf(stderr, "vellacor: --recovered takes open, discard or later\n");
+        return 2;
+    }
 
     kx_gen::CCategoryDB::setUnfiledCategoryName("Unfiled");
     kx_gen::CAppRegistry settings("Larkwell", "Idealoom");
@@ -159,12 +170,20 @@ int main(int argc, char *argv[])
 
     hotsync.Unlock();
     startup.Unlock();
+    // Unsaved work of a run that did not end cleanly is offered back (with
+    // the locks free, so that neither a HotSync nor a second start waits
+    // for the answer), and this run's is kept from now on.
+    CRecoveryKeeper recovery(context);
+    if (!screenshot)
+        OfferRecoveredOutlines(&frame, context, recovered);
+    recovery.Start();
     if (screenshot)
         scheduleScreenshotAndQuit(&frame, parser.value(screenshotOption));
 
     const int status = app.exec();
     // Whatever closed the window, the documents are gone before the users.
-    context.Documents().CloseAllDocuments(false);
+    if (context.Documents().CloseAllDocuments(false))
+        context.Recovery().RemoveSessionCopies();
     context.Stop();
     return status;
 }
