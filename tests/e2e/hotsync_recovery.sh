@@ -18,15 +18,9 @@ palm_desktop=$3
 hotsync=$4
 installer=$5
 notifier=$6
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/xvfb-session.sh"
+plans=
+handheld=
 fail() {
   echo "FAILED: $*"
   if [ -n "$app_pid" ]; then
@@ -39,33 +33,6 @@ fail() {
   echo "--- hotsync"; cat "$work/hotsync.log" 2>/dev/null; "$corvale" cat "$plans"; ls "$handheld"
   exit 1
 }
-
-command -v Xvfb >/dev/null || { echo "no Xvfb"; exit 77; }
-command -v xdotool >/dev/null || { echo "xdotool missing (scripts/install-deps)"; exit 1; }
-
-display=
-for n in $(seq 161 230); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "no free display"; exit 77; }
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -e "/tmp/.X11-unix/X$display" ]; then
-  echo "Xvfb could not start:"; cat "$work/xvfb.log"; exit 77
-fi
-
-export DISPLAY=":$display"
-export HOME="$work/home"
-export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
 
 "$palm_desktop" setup "$work/Palm" --user Ann >/dev/null || fail "palm-desktop setup"
 handheld="$work/Palm/Ann/Vellacor"

@@ -17,20 +17,28 @@ trap cleanup EXIT
 command -v Xvfb >/dev/null || { echo "no Xvfb"; exit 77; }
 command -v xdotool >/dev/null || { echo "xdotool missing (scripts/install-deps)"; exit 1; }
 
-# A display number nobody uses.
+# A display number nobody uses. Tests run side by side, so two may pick the
+# same free number: the one whose server does not come up tries the next.
 display=
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+offset=$(( $$ % 50 ))
+for i in $(seq 0 69); do
+  n=$(( 91 + (offset + i) % 140 ))
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+    display=$n
+    break
+  fi
+  kill "$xvfb_pid" 2>/dev/null
+  xvfb_pid=
 done
-[ -n "$display" ] || { echo "no free display"; exit 77; }
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -e "/tmp/.X11-unix/X$display" ]; then
+if [ -z "$display" ]; then
   echo "Xvfb could not start:"; cat "$work/xvfb.log"; exit 77
 fi
 
