@@ -182,6 +182,9 @@ void CRowReader::Next(CDBRecord &record)
     const std::uint64_t pos = m_nBlockPos + m_nNext;
     record.ShareData(length ? start + kHead : nullptr, length, m_pBlock,
         pos > 0xFFFFFFFEu ? kNoFilePos : static_cast<std::uint32_t>(pos));
+    // The bytes have just arrived and are still in cache: the walk that
+    // every field lookup needs costs least now.
+    record.GetTags().indexTags();
     // The previous record's end marker and this one's head are fenced
     // together: fencing a marker alone could fence the next record's first
     // bytes sharing its 8-byte granule before they are read.
