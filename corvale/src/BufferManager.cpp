@@ -16,6 +16,7 @@ CBufferManager::~CBufferManager() = default;
 void CBufferManager::assignBuffer(
     std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy)
 {
+    noteChange();
     m_pKeeper.reset();
     m_ppBuffer = buffer;
     if (!buffer || !*buffer) {
@@ -33,6 +34,7 @@ void CBufferManager::shareBuffer(std::uint8_t **buffer, const std::uint8_t *data
     std::uint32_t length, std::shared_ptr<const void> keeper)
 {
     deleteBuff();
+    noteChange();
     m_ppBuffer = buffer;
     if (!buffer)
         return;
@@ -57,6 +59,7 @@ std::int32_t CBufferManager::unshare()
         return kTagError;
     if (m_nLength)
         std::memcpy(own, *m_ppBuffer, m_nLength);
+    noteChange();
     *m_ppBuffer = own;
     m_nCapacity = static_cast<std::uint32_t>(cap);
     m_pKeeper.reset();
@@ -78,6 +81,7 @@ std::int32_t CBufferManager::replace(
     if (total > 0xFFFFFFFFu)
         return kTagError;
 
+    noteChange();
     std::uint8_t *buf = *m_ppBuffer;
     const std::uint32_t tail = m_nLength - pos - oldLength;
     // Shared bytes are never changed in place: the new contents go to a
@@ -130,6 +134,7 @@ std::int32_t CBufferManager::write(std::uint32_t pos, const void *data, std::uin
     if (length) {
         if (unshare() != kTagOK)
             return kTagError;
+        noteChange();
         std::memcpy(*m_ppBuffer + pos, data, length);
     }
     return kTagOK;
@@ -149,6 +154,7 @@ std::uint8_t *CBufferManager::get(std::uint32_t pos) const
     std::uint8_t *buf = data();
     if (!buf || pos > m_nLength)
         return nullptr;
+    noteChange();
     return buf + pos;
 }
 
@@ -163,6 +169,7 @@ std::int32_t CBufferManager::resize()
         return kTagError;
     if (cap == m_nCapacity && *m_ppBuffer)
         return kTagOK;
+    noteChange();
     auto *buf
         = static_cast<std::uint8_t *>(std::realloc(*m_ppBuffer, static_cast<std::size_t>(cap)));
     if (!buf)
@@ -174,6 +181,7 @@ std::int32_t CBufferManager::resize()
 
 void CBufferManager::deleteBuff()
 {
+    noteChange();
     if (m_ppBuffer) {
         if (!m_pKeeper)
             std::free(*m_ppBuffer);

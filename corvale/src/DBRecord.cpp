@@ -1,6 +1,7 @@
 #include "kx_gen/DBRecord.h"
 
 #include "ByteOrder.h"
+#include "RecordSlab.h"
 #include "StreamIO.h"
 #include "kx_gen/Exception.h"
 
@@ -44,6 +45,18 @@ CDBRecord::~CDBRecord()
 {
     // Shared bytes are let go, never freed.
     m_tags.deleteBuff();
+}
+
+void CDBRecord::operator delete(CDBRecord *record, std::destroying_delete_t)
+{
+    // The slab is read before the record is gone; the destructor is
+    // virtual, so the whole record of whatever class is destroyed.
+    CRecordSlab *slab = record->m_pSlab;
+    record->~CDBRecord();
+    if (slab)
+        slab->Release();
+    else
+        ::operator delete(record);
 }
 
 void CDBRecord::copyDataFrom(const CDBRecord &other)

@@ -33,6 +33,11 @@ CDBRecord *CDBRecordset::CreateRecordToRead()
     return CreateDBRecord();
 }
 
+CDBRecord *CDBRecordset::CreateRecordToReadAt(void *)
+{
+    return nullptr;
+}
+
 CDBRecord *CDBRecordset::insertAt(std::size_t index)
 {
     std::unique_ptr<CDBRecord, void (*)(CDBRecord *)> record(

@@ -1,6 +1,7 @@
 #include "kx_gen/Database.h"
 
 #include "ByteOrder.h"
+#include "RecordSlab.h"
 #include "RowBlock.h"
 #include "StreamIO.h"
 #include "kx_gen/DBRecord.h"
@@ -142,14 +143,16 @@ void CDatabase::ReadRows()
     records->Free();
     // The count comes from the file; no record takes fewer bytes than its
     // framing, so that bounds what is worth reserving.
-    records->reserve(static_cast<std::size_t>(
-        std::min<std::uint64_t>(m_dbInfo.rowCount, StreamRemaining(*this) / kMinFramedRecordSize)));
+    const auto expected = static_cast<std::size_t>(
+        std::min<std::uint64_t>(m_dbInfo.rowCount, StreamRemaining(*this) / kMinFramedRecordSize));
+    records->reserve(expected);
     // The rows are read in a few large blocks that the records use in place
     // (each a shared, read-only part of a block, copied on its first change)
     // rather than as a copy per record.
     CRowReader reader(*this);
+    CRecordMaker maker(*records, expected);
     for (std::uint32_t i = 0; i < m_dbInfo.rowCount; ++i) {
-        std::unique_ptr<CDBRecord> record(records->CreateRecordToRead());
+        std::unique_ptr<CDBRecord> record(maker.Make());
         reader.Next(*record);
         record->FinishRead();
         records->add(record.release());

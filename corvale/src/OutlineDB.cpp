@@ -23,6 +23,11 @@ CDBRecord *COutlineRecordset::CreateRecordToRead()
     return new COutlineRecord(CDBRecord::TToBeRead());
 }
 
+CDBRecord *COutlineRecordset::CreateRecordToReadAt(void *place)
+{
+    return new (place) COutlineRecord(CDBRecord::TToBeRead());
+}
+
 COutlineDB::COutlineDB()
     : CDatabase(kVersion)
 {

@@ -42,14 +42,7 @@ const std::vector<std::uint8_t> &defaultTags()
 const std::uint8_t *findData(
     const CTaggedDataManager &tags, std::uint32_t id, std::uint32_t &length)
 {
-    std::uint32_t offset = 0;
-    bool found = false;
-    CTaggedDataManager::TagType tag;
-    length = 0;
-    if (tags.findTag(id, offset, found, &tag) != kTagOK || !found)
-        return nullptr;
-    length = tag.length;
-    return tags.get(offset + kTagHeaderSize);
+    return tags.findData(id, length);
 }
 
 } // namespace

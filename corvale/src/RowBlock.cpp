@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <sys/mman.h>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 #if defined(__has_include)
@@ -41,6 +44,62 @@ std::size_t pageSize()
     return size;
 }
 
+// Blocks of the usual size whose records have all gone, kept mapped for the
+// next file read: a fresh mapping costs the kernel a zero-filled page for
+// every page, most of the cost of a read into new memory. Their pages are
+// handed back to the system lazily (MADV_FREE), so that under memory
+// pressure a kept block costs nothing.
+class CBlockPool {
+public:
+    static constexpr std::size_t kMaxBlocks = 8;
+
+    static CBlockPool &Instance()
+    {
+        // Never destroyed: blocks may go after static destruction starts.
+        static CBlockPool *pool = new CBlockPool;
+        return *pool;
+    }
+
+    // A kept block of `mapped` bytes made writable, or null.
+    std::uint8_t *Take(std::size_t mapped)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+            if (m_blocks[i].second != mapped)
+                continue;
+            std::uint8_t *p = m_blocks[i].first;
+            if (mprotect(p, mapped, PROT_READ | PROT_WRITE) != 0)
+                return nullptr;
+            m_blocks.erase(m_blocks.begin() + static_cast<std::ptrdiff_t>(i));
+            return p;
+        }
+        return nullptr;
+    }
+
+    // Keeps the block; false when the pool is full (the caller unmaps it).
+    bool Keep(std::uint8_t *p, std::size_t mapped)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_blocks.size() >= kMaxBlocks)
+            return false;
+#ifdef MADV_FREE
+        madvise(p, mapped, MADV_FREE);
+#endif
+        m_blocks.emplace_back(p, mapped);
+        return true;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::pair<std::uint8_t *, std::size_t>> m_blocks;
+};
+
+std::size_t usualMapped()
+{
+    const std::size_t page = pageSize();
+    return (kRowBlockSize + page - 1) / page * page;
+}
+
 } // namespace
 
 CRowBlock::CRowBlock(std::uint8_t *data, std::size_t size, std::size_t mapped)
@@ -57,6 +116,16 @@ std::shared_ptr<CRowBlock> CRowBlock::Create(std::size_t size)
     // of a large page or more start on a large-page boundary.
     const std::size_t page = pageSize();
     const std::size_t mapped = (std::max<std::size_t>(size, 1) + page - 1) / page * page;
+    if (mapped == usualMapped()) {
+        if (std::uint8_t *kept = CBlockPool::Instance().Take(mapped)) {
+            try {
+                return std::shared_ptr<CRowBlock>(new CRowBlock(kept, size, mapped));
+            } catch (...) {
+                munmap(kept, mapped);
+                ThrowException(kMsgOutOfMemory);
+            }
+        }
+    }
     const std::size_t slack = mapped >= kHugePage ? kHugePage : 0;
     void *raw
         = mmap(nullptr, mapped + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -91,6 +160,8 @@ std::shared_ptr<CRowBlock> CRowBlock::Create(std::size_t size)
 CRowBlock::~CRowBlock()
 {
     ASAN_UNPOISON_MEMORY_REGION(m_pData, m_nMapped);
+    if (m_nMapped == usualMapped() && CBlockPool::Instance().Keep(m_pData, m_nMapped))
+        return;
     munmap(m_pData, m_nMapped);
 }
 
@@ -182,6 +253,9 @@ void CRowReader::Next(CDBRecord &record)
     const std::uint64_t pos = m_nBlockPos + m_nNext;
     record.ShareData(length ? start + kHead : nullptr, length, m_pBlock,
         pos > 0xFFFFFFFEu ? kNoFilePos : static_cast<std::uint32_t>(pos));
+    // The bytes have just arrived and are still in cache: the walk that
+    // every field lookup needs costs least now.
+    record.GetTags().indexTags();
     // The previous record's end marker and this one's head are fenced
     // together: fencing a marker alone could fence the next record's first
     // bytes sharing its 8-byte granule before they are read.

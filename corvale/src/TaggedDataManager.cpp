@@ -60,6 +60,7 @@ std::int32_t CTaggedDataManager::writeTagHeader(std::uint32_t offset, const TagT
         if (unshare() != kTagOK)
             return kTagError;
     }
+    noteChange();
     encode(data() + offset);
     return kTagOK;
 }
@@ -79,17 +80,101 @@ std::int32_t CTaggedDataManager::getTagAt(std::uint32_t offset, TagType &header)
     return kTagOK;
 }
 
+bool CTaggedDataManager::packId(std::uint32_t id, std::uint16_t &packed)
+{
+    if (id < 0x8000) {
+        packed = static_cast<std::uint16_t>(id);
+        return true;
+    }
+    if (id >= kStringTagIDCode && id - kStringTagIDCode < 0x8000) {
+        packed = static_cast<std::uint16_t>(0x8000 | (id - kStringTagIDCode));
+        return true;
+    }
+    return false;
+}
+
+void CTaggedDataManager::indexTags() const
+{
+    m_nIndexChanges = changeCount();
+    m_nIndexSize = size();
+    m_nIndexCount = 0;
+    m_nIndexState = kIndexNone;
+    const std::uint8_t *block = data();
+    const std::uint32_t end = size();
+    if (!block || end > 0xFFFF)
+        return;
+    // The same checks as a lookup's walk, in the same order, so that the
+    // index answers every lookup as the walk would.
+    std::uint8_t state = kIndexComplete;
+    std::uint32_t pos = 0;
+    while (end - pos >= kTagHeaderSize) {
+        const std::uint8_t *p = block + pos;
+        if (order16(GetLE16(p + kTagCodeOffset)) != kTaggedDataCode) {
+            state = kIndexDamaged;
+            break;
+        }
+        const std::uint32_t length = order32(GetLE32(p + kTagLengthOffset));
+        if (length > end - pos - kTagHeaderSize) {
+            state = kIndexDamaged;
+            break;
+        }
+        std::uint16_t packed = 0;
+        if (!packId(order32(GetLE32(p + kTagIdOffset)), packed))
+            return;
+        if (m_nIndexCount == kIndexSlots) {
+            state = kIndexPartial;
+            break;
+        }
+        m_IndexIds[m_nIndexCount] = packed;
+        m_IndexOffsets[m_nIndexCount] = static_cast<std::uint16_t>(pos);
+        ++m_nIndexCount;
+        pos += kTagHeaderSize + length;
+    }
+    m_nIndexEnd = static_cast<std::uint16_t>(pos);
+    m_nIndexState = state;
+}
+
 std::int32_t CTaggedDataManager::findTag(
     std::uint32_t id, std::uint32_t &offset, bool &found, TagType *header) const
 {
     found = false;
+    // Only a block that has not changed since it was indexed (on reading)
+    // uses the index; a changed one is walked as before, since indexing it
+    // again after every change would cost more than the walk it saves.
+    std::uint16_t packed = 0;
+    if (!indexCurrent() || m_nIndexState == kIndexNone || !packId(id, packed))
+        return walkFrom(0, id, offset, found, header);
+    // The walk stops at the first tag whose id is not below the one looked
+    // for; the index holds the tags in the walk's order.
+    for (std::uint8_t i = 0; i < m_nIndexCount; ++i) {
+        if (m_IndexIds[i] >= packed) {
+            found = m_IndexIds[i] == packed;
+            offset = m_IndexOffsets[i];
+            if (header)
+                readTagHeader(offset, *header);
+            return kTagOK;
+        }
+    }
+    switch (m_nIndexState) {
+    case kIndexComplete:
+        offset = m_nIndexEnd;
+        return kTagOK;
+    case kIndexDamaged:
+        return kTagDataCorrupt;
+    default:
+        return walkFrom(m_nIndexEnd, id, offset, found, header);
+    }
+}
+
+std::int32_t CTaggedDataManager::walkFrom(std::uint32_t pos, std::uint32_t id,
+    std::uint32_t &offset, bool &found, TagType *header) const
+{
     // Every field read goes through here, so the walk reads only the code,
     // id and length of each header, with the checks of getTagAt: a bad code
     // or data past the end of the block is corrupt, and a remainder too
     // short for a header ends the walk unread.
     const std::uint8_t *block = data();
     const std::uint32_t end = size();
-    std::uint32_t pos = 0;
     while (end - pos >= kTagHeaderSize) {
         const std::uint8_t *p = block + pos;
         if (order16(GetLE16(p + kTagCodeOffset)) != kTaggedDataCode)
@@ -151,7 +236,7 @@ std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value
     } else {
         const bool same = !force && !(tag.flags & kTagChangedFlag) && tag.version == version
             && tag.length == length
-            && (length == 0 || std::memcmp(get(offset + kTagHeaderSize), bytes, length) == 0);
+            && (length == 0 || std::memcmp(data() + offset + kTagHeaderSize, bytes, length) == 0);
         if (same)
             return kTagOK;
         rc = replace(offset + kTagHeaderSize, tag.length, nullptr, length);
@@ -188,7 +273,7 @@ std::int32_t CTaggedDataManager::getData(
     if (tag.length) {
         if (!out)
             return kTagError;
-        std::memcpy(out, get(offset + kTagHeaderSize), tag.length);
+        std::memcpy(out, data() + offset + kTagHeaderSize, tag.length);
     }
     size = tag.length;
     if (version)
@@ -204,7 +289,19 @@ const std::uint8_t *CTaggedDataManager::getDataPtr(
     TagType tag;
     if (findTag(id, offset, found, &tag) != kTagOK || !found || tag.length < expectedSize)
         return nullptr;
-    return get(offset + kTagHeaderSize);
+    return data() + offset + kTagHeaderSize;
+}
+
+const std::uint8_t *CTaggedDataManager::findData(std::uint32_t id, std::uint32_t &length) const
+{
+    std::uint32_t offset = 0;
+    bool found = false;
+    TagType tag;
+    length = 0;
+    if (findTag(id, offset, found, &tag) != kTagOK || !found)
+        return nullptr;
+    length = tag.length;
+    return data() + offset + kTagHeaderSize;
 }
 
 std::int32_t CTaggedDataManager::deleteData(std::uint32_t id)
@@ -322,7 +419,7 @@ std::int32_t CTaggedDataManager::getString(std::uint32_t index, _String &text) c
         return kTagNotFound;
     if (tag.length == 0)
         return kTagOK;
-    const std::uint8_t *p = get(offset + kTagHeaderSize);
+    const std::uint8_t *p = data() + offset + kTagHeaderSize;
     if (p[tag.length - 1] != 0)
         return kTagDataCorrupt;
 
@@ -333,8 +430,9 @@ std::int32_t CTaggedDataManager::getString(std::uint32_t index, _String &text) c
             units.pop_back();
         text.AssignUnicode(units.c_str(), static_cast<int>(units.size()));
     } else {
+        // Into the caller's string, whose buffer a loop over records reuses.
         const char *chars = reinterpret_cast<const char *>(p);
-        text = _String(chars, strnlen(chars, tag.length));
+        text.str().assign(chars, strnlen(chars, tag.length));
     }
     return kTagOK;
 }

@@ -72,7 +72,8 @@ public:
     std::int32_t read(std::uint32_t pos, void *out, std::uint32_t length) const;
     // A pointer into the data at pos, or null when pos is past the end.
     // Valid until the next operation that changes the data. Shared data must
-    // not be written through it: call unshare first.
+    // not be written through it: call unshare first. The caller may write
+    // through it, so it counts as a change (see changeCount).
     std::uint8_t *get(std::uint32_t pos) const;
 
     std::uint32_t size() const { return m_nLength; }
@@ -86,8 +87,14 @@ public:
     // pointer to null.
     void deleteBuff();
 
+    // Goes up with every operation that may have changed the bytes (get
+    // included, since it hands out a writable pointer): what a reader
+    // derived from the bytes stays valid while it does not move.
+    std::uint32_t changeCount() const { return m_nChanges; }
+
 protected:
     std::uint8_t *data() const { return m_ppBuffer ? *m_ppBuffer : nullptr; }
+    void noteChange() const { ++m_nChanges; }
     // True when [pos, pos + length) lies inside the data.
     bool inRange(std::uint32_t pos, std::uint32_t length) const
     {
@@ -103,6 +110,7 @@ protected:
     std::uint32_t m_nGrowBy = kMemBlock;
     // Keeps shared data alive; null while the data is the manager's own.
     std::shared_ptr<const void> m_pKeeper;
+    mutable std::uint32_t m_nChanges = 0;
 };
 
 } // namespace kx_gen

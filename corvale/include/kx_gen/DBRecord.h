@@ -8,8 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 namespace kx_gen {
+
+class CRecordSlab;
 
 // One row of a database: a tag block with the status byte (tag 1) and the
 // sort-changed flag (tag 2), framed on disk as start marker, u32 length,
@@ -33,6 +36,11 @@ public:
     CDBRecord(const CDBRecord &other);
     CDBRecord &operator=(const CDBRecord &other);
     ~CDBRecord() override;
+    // Records read from a file may live side by side in one allocation (see
+    // CDBRecordset::CreateRecordToReadAt); deleting one destroys it and
+    // gives its place back to that allocation, which goes when its last
+    // record does. Any other record is freed as usual.
+    static void operator delete(CDBRecord *record, std::destroying_delete_t);
 
     // Reads one framed record at the stream's position, replacing the tag
     // block. Throws CDBException message 5 / 6 for a missing start / end
@@ -128,6 +136,9 @@ protected:
 
 private:
     friend class CDBRecordset;
+    friend class CRecordSlab;
+    // The allocation the record lives in, or null when it has its own.
+    CRecordSlab *m_pSlab = nullptr;
     // The record's place in the recordset that holds it, kept by that
     // recordset so that removing a record needs no search. Neither copied
     // nor assigned: a copy is in no recordset.

@@ -48,6 +48,13 @@ public:
     // (its defaults would be overwritten at once). The base recordset
     // returns CreateDBRecord().
     virtual CDBRecord *CreateRecordToRead();
+    // Recordsets whose records can be made in place, so that a file's rows
+    // get their records side by side in a few allocations rather than one
+    // each: the bytes one such record needs (0: not supported, and
+    // CreateRecordToRead is used), and the record made at `place`, which
+    // has that many bytes aligned for any type.
+    virtual std::size_t RecordToReadSize() const { return 0; }
+    virtual CDBRecord *CreateRecordToReadAt(void *place);
 
     // A new record at the end; its row index is its position.
     CDBRecord *Append();

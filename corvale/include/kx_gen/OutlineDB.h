@@ -22,6 +22,8 @@ public:
     CDBRecord *CreateDBRecord() override;
     // A COutlineRecord without tags, for CDBRecord::Read to fill.
     CDBRecord *CreateRecordToRead() override;
+    std::size_t RecordToReadSize() const override { return sizeof(COutlineRecord); }
+    CDBRecord *CreateRecordToReadAt(void *place) override;
 };
 
 // An outline document (.kxo) or template (.kxt): the container with the

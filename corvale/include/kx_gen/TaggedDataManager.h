@@ -37,7 +37,11 @@ public:
         std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
 
     bool getSwap() const { return m_bSwap; }
-    void setSwap(bool swap) { m_bSwap = swap; }
+    void setSwap(bool swap)
+    {
+        m_bSwap = swap;
+        noteChange();
+    }
 
     // Stores length bytes under id (inserting the tag in id order when it is
     // absent). A value equal to the stored one (same bytes, same version, and
@@ -55,6 +59,10 @@ public:
     // or null when the tag is absent, the block is corrupt or the value is
     // shorter than expectedSize.
     const std::uint8_t *getDataPtr(std::uint32_t id, std::uint32_t expectedSize) const;
+    // The value of id in place and its length (valid until the block
+    // changes), or null with length 0 when the tag is absent or the walk to
+    // it meets damage.
+    const std::uint8_t *findData(std::uint32_t id, std::uint32_t &length) const;
     // Removes the tag; an absent tag is no error.
     std::int32_t deleteData(std::uint32_t id);
     std::int32_t hasTag(std::uint32_t id, bool &found) const;
@@ -111,9 +119,14 @@ public:
 
     // Locates id: offset is where its header starts, or the insertion point
     // when absent (found false). kTagDataCorrupt when the walk meets a bad
-    // code or a tag whose data runs past the end of the block.
+    // code or a tag whose data runs past the end of the block. A block
+    // indexed (indexTags) and not changed since is looked up in its index.
     std::int32_t findTag(
         std::uint32_t id, std::uint32_t &offset, bool &found, TagType *header = nullptr) const;
+    // Walks the block once and keeps where each header starts, so that the
+    // lookups that follow need no walk until the block changes; for readers
+    // of a block just read, whose bytes are still in cache.
+    void indexTags() const;
     // The tag whose header starts at offset, checked as findTag checks it:
     // kTagNotFound when fewer than 15 bytes remain there (the end of the
     // block), kTagDataCorrupt for a bad code or data past the end. Walks
@@ -136,8 +149,37 @@ private:
     std::int32_t getFixed(std::uint32_t id, void *out, std::uint32_t width) const;
     std::uint16_t order16(std::uint16_t v) const;
     std::uint32_t order32(std::uint32_t v) const;
+    std::int32_t walkFrom(std::uint32_t pos, std::uint32_t id, std::uint32_t &offset, bool &found,
+        TagType *header) const;
 
     bool m_bSwap = false;
+
+    // Where each header of the block starts, from one walk, so that reading
+    // every field of a record costs one walk rather than one per field. The
+    // ids are kept in 16 bits (plain ids below 0x8000 as they are, string
+    // ids as 0x8000 + index), which keeps their order; a block with other
+    // ids, or larger than 64 KiB, is walked on every lookup. Current while
+    // the change count and size are those it was built at.
+    static constexpr int kIndexSlots = 10;
+    enum : std::uint8_t {
+        kIndexNone, // not usable: walk from the start
+        kIndexComplete, // every tag, then the end of the walk
+        kIndexDamaged, // the walk met damage after the tags kept
+        kIndexPartial, // more tags follow the ones kept
+    };
+    bool indexCurrent() const
+    {
+        return m_nIndexChanges == changeCount() && m_nIndexSize == size();
+    }
+    static bool packId(std::uint32_t id, std::uint16_t &packed);
+    mutable std::uint32_t m_nIndexChanges = ~0u;
+    mutable std::uint32_t m_nIndexSize = 0;
+    mutable std::uint16_t m_IndexIds[kIndexSlots];
+    mutable std::uint16_t m_IndexOffsets[kIndexSlots];
+    // Where the walk stopped after the tags kept.
+    mutable std::uint16_t m_nIndexEnd = 0;
+    mutable std::uint8_t m_nIndexCount = 0;
+    mutable std::uint8_t m_nIndexState = kIndexNone;
 };
 
 } // namespace kx_gen
