@@ -15,14 +15,7 @@ export VELLACOR_VIEW_PROBE="$work/rows.txt"
 file="$work/Trial.kxo"
 "$corvale" new "$file" --title Trial >/dev/null || { echo "corvale new failed"; exit 1; }
 
-"$vellacor" "$file" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$app_pid" 2>/dev/null | head -1)
-if [ -z "$window" ]; then
-  echo "the program showed no window"; cat "$work/app.log"; exit 1
-fi
-sleep 1
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+start_program "$vellacor" "$file"
 
 xdotool type --delay 40 "first"
 xdotool key --delay 40 Return

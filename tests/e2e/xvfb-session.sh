@@ -58,3 +58,17 @@ wait_gone() {
   done
   return 1
 }
+
+# Starts PROGRAM ARGS... in the background ($app_pid), waits for its window
+# ($window) and gives it the keyboard. The program's output goes to
+# $work/app.log.
+start_program() {
+  "$@" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$app_pid" 2>/dev/null | head -1)
+  if [ -z "$window" ]; then
+    echo "the program showed no window"; cat "$work/app.log"; exit 1
+  fi
+  sleep 1
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+}
