@@ -7,6 +7,8 @@
 #include "kx_gen/DrawingFormat.h"
 #include "kx_gen/Memory.h"
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -24,6 +26,31 @@
 #include <vector>
 
 namespace bench {
+
+// The body of a benchmark program: Google Benchmark's own options, the
+// goals (`reportGoals` answers non-zero when the outlines could not be set
+// up: `failure`, when given, is printed and that status returned), the
+// timed runs, and the scratch folder (when given) removed at the end.
+inline int RunBenchmarkProgram(int &argc, char **argv, const std::function<int()> &reportGoals,
+    const char *failure = nullptr, const std::string &scratch = std::string())
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    const int rc = reportGoals();
+    if (rc != 0) {
+        if (failure)
+            std::printf("%s\n", failure);
+        return rc;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (!scratch.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(scratch, ec);
+    }
+    return 0;
+}
 
 // Lower-case words of 1 to 10 letters, between minLength and maxLength
 // characters in all.
@@ -163,8 +190,8 @@ inline void PrintRatio(
 // One line of figures: "read Corvale min 9.1 median 9.5 ms (wall 9.2)".
 inline void PrintSamples(const char *prefix, const char *what, const Samples &s)
 {
-    std::printf("%s: %-28s min %8.2f  median %8.2f ms processor time  (wall min %8.2f)\n",
-        prefix, what, s.Min(), s.Median(), s.WallMin());
+    std::printf("%s: %-28s min %8.2f  median %8.2f ms processor time  (wall min %8.2f)\n", prefix,
+        what, s.Min(), s.Median(), s.WallMin());
 }
 
 // Reads the whole file into `buffer` with plain reads: what copying the

@@ -274,17 +274,6 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    const int rc = ReportGoals();
-    if (rc != 0) {
-        std::printf("editing: the outline could not be set up\n");
-        return rc;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(TempFolder(), ec);
-    return 0;
+    return bench::RunBenchmarkProgram(
+        argc, argv, ReportGoals, "editing: the outline could not be set up", TempFolder());
 }

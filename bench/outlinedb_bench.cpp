@@ -335,7 +335,8 @@ void ReportGrowth(int runs)
                     "(%.2f and %.2f times the 1k figure)\n",
             kName, counts[c], perItem[c][0], perItem[c][1], perItem[c][0] / perItem[0][0],
             perItem[c][1] / perItem[0][1]);
-    const bool linear = perItem[2][0] <= 1.5 * perItem[0][0] && perItem[2][1] <= 1.5 * perItem[0][1];
+    const bool linear
+        = perItem[2][0] <= 1.5 * perItem[0][0] && perItem[2][1] <= 1.5 * perItem[0][1];
     std::printf("%s: growth from 1k to 100k linear (time per item at most 1.5 times the "
                 "1k figure)  %s\n",
         kName, linear ? "met" : "MISSED");

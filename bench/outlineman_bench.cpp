@@ -234,17 +234,6 @@ BENCHMARK(BM_SaveOneChange)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    const int rc = ReportGoals();
-    if (rc != 0) {
-        std::printf("outlineman: loading or saving failed\n");
-        return rc;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(TempFolder(), ec);
-    return 0;
+    return bench::RunBenchmarkProgram(
+        argc, argv, ReportGoals, "outlineman: loading or saving failed", TempFolder());
 }
