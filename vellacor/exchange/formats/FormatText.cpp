@@ -278,4 +278,19 @@ std::vector<std::string> SplitParagraphs(std::string_view text)
     return paras;
 }
 
+bool AcceptTextInput(std::string_view &data, CImportReport &report)
+{
+    if (data.size() > kMaxImportBytes) {
+        report.Fail(0, "the file is too large to import");
+        return false;
+    }
+    if (data.find('\0') != std::string_view::npos) {
+        report.Fail(0, "this is no text file (it holds NUL bytes)");
+        return false;
+    }
+    if (data.substr(0, 3) == "\xEF\xBB\xBF")
+        data.remove_prefix(3);
+    return true;
+}
+
 } // namespace formats

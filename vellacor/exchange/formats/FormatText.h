@@ -42,6 +42,11 @@ private:
     std::size_t m_nDropped = 0;
 };
 
+// The line-based readers' first step: refuses input above kMaxImportBytes
+// and binary data (NUL bytes), with the reason in `report`, and drops a
+// UTF-8 byte order mark from `data`.
+bool AcceptTextInput(std::string_view &data, CImportReport &report);
+
 // The model's Windows-1252 text as UTF-8; "[U+XXXX]" markers for characters
 // outside the code page become those characters again.
 std::string Utf8FromModel(std::string_view text);

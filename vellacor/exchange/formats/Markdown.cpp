@@ -513,16 +513,8 @@ std::string WriteMarkdown(const SFlatOutline &outline)
 bool ReadMarkdown(std::string_view data, SFlatOutline &outline, CImportReport &report)
 {
     outline = SFlatOutline();
-    if (data.size() > kMaxImportBytes) {
-        report.Fail(0, "the file is too large to import");
+    if (!AcceptTextInput(data, report))
         return false;
-    }
-    if (data.find('\0') != std::string_view::npos) {
-        report.Fail(0, "this is no text file (it holds NUL bytes)");
-        return false;
-    }
-    if (data.substr(0, 3) == "\xEF\xBB\xBF")
-        data.remove_prefix(3);
     CMarkdownReader reader(outline, report);
     reader.Read(data);
     return !report.Failed();
