@@ -11,6 +11,7 @@
 // printed with its ratio to the 1k figure.
 
 #include "BenchSupport.h"
+#include "BenchViewHost.h"
 #include "KXClipboard.h"
 #include "OutlineCommands.h"
 #include "OutlineMan.h"
@@ -82,25 +83,9 @@ void WriteOutlineFile(const std::string &path, int items)
     db.Close();
 }
 
-class CBenchHost : public COutlineViewHost {
-public:
-    bool IsFilingCabinet() const override { return false; }
-    bool IsTemplate() const override { return false; }
-    bool IsConflict() const override { return false; }
-    bool IsJustCreated() const override { return false; }
-    void SetModified(bool) override { }
-    void PrepareFrame() override { }
-    bool WriteRecoveryCopy(QString *) override { return false; }
-    void ShowMessage(const QString &text) override
-    {
-        std::fprintf(stderr, "editing: %s\n", text.toLocal8Bit().constData());
-    }
-    void CloseWindow() override { }
-};
-
 struct COpenOutline {
     COutlineMan m_Man;
-    CBenchHost m_Host;
+    bench::CBenchViewHost m_Host { "editing" };
     std::unique_ptr<CZumraView> m_pView;
 
     bool Open(const std::string &path)

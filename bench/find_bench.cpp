@@ -7,6 +7,7 @@
 // goal, with the 10k figure for the growth.
 
 #include "BenchSupport.h"
+#include "BenchViewHost.h"
 #include "FindReplaceDlg.h"
 #include "OutlineCommands.h"
 #include "OutlineMan.h"
@@ -31,20 +32,6 @@ namespace {
 constexpr int kWidth = 600;
 constexpr int kHeight = 800;
 
-class CBenchHost : public COutlineViewHost {
-public:
-    bool IsFilingCabinet() const override { return false; }
-    bool IsTemplate() const override { return false; }
-    bool IsConflict() const override { return false; }
-    bool IsJustCreated() const override { return false; }
-    void SetModified(bool) override { }
-    void PrepareFrame() override { }
-    bool WriteRecoveryCopy(QString *) override { return false; }
-    void ShowMessage(const QString &text) override { m_strLast = text; }
-    void CloseWindow() override { }
-    QString m_strLast;
-};
-
 // The view with the Replace dialog answered by a Replace All click.
 class CReplaceAllView : public CZumraView {
 public:
@@ -67,7 +54,7 @@ protected:
 
 struct COpenOutline {
     COutlineMan m_Man;
-    CBenchHost m_Host;
+    bench::CBenchViewHost m_Host;
     std::unique_ptr<CReplaceAllView> m_pView;
 
     // Items of 20 to 120 characters, each with the word "lantern" once.

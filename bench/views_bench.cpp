@@ -10,6 +10,7 @@
 // ratio to the 1k figure, so that growth with the outline's size shows.
 
 #include "BenchSupport.h"
+#include "BenchViewHost.h"
 #include "OutlineMan.h"
 #include "ZumraView.h"
 
@@ -87,22 +88,6 @@ void WriteOutlineFile(const std::string &path, int items)
     db.Close();
 }
 
-class CBenchHost : public COutlineViewHost {
-public:
-    bool IsFilingCabinet() const override { return false; }
-    bool IsTemplate() const override { return false; }
-    bool IsConflict() const override { return false; }
-    bool IsJustCreated() const override { return false; }
-    void SetModified(bool) override { }
-    void PrepareFrame() override { }
-    bool WriteRecoveryCopy(QString *) override { return false; }
-    void ShowMessage(const QString &text) override
-    {
-        std::fprintf(stderr, "views: %s\n", text.toLocal8Bit().constData());
-    }
-    void CloseWindow() override { }
-};
-
 // Counts the paints that reach a widget, so that a paint the platform
 // skipped is never timed as a fast one.
 class CPaintCounter : public QObject {
@@ -121,7 +106,7 @@ protected:
 // An open outline in a shown view.
 struct COpenOutline {
     COutlineMan m_Man;
-    CBenchHost m_Host;
+    bench::CBenchViewHost m_Host { "views" };
     std::unique_ptr<CZumraView> m_pView;
     CPaintCounter m_Paints;
 
