@@ -30,21 +30,35 @@ QStringList IconRoots()
     return roots;
 }
 
-QString FindMask(const QString &name, int size)
+// The masks of `name` in every size the theme has, read once: the place is
+// searched with the smallest size, and the other sizes lie beside it.
+const QList<QImage> &Masks(const QString &name)
 {
+    static QHash<QString, QList<QImage>> masks;
+    if (const auto it = masks.constFind(name); it != masks.constEnd())
+        return *it;
     static const QStringList roots = IconRoots();
     const QString file = name + QStringLiteral("-symbolic.symbolic.png");
+    auto pathFor = [&file](const QString &root, const char *theme, int size, const char *context) {
+        return QStringLiteral("%1/%2/%3x%3/%4/%5")
+            .arg(root, QLatin1String(theme))
+            .arg(size)
+            .arg(QLatin1String(context), file);
+    };
+    QList<QImage> found;
     for (const QString &root : roots)
         for (const char *theme : kThemes)
             for (const char *context : kContexts) {
-                const QString path = QStringLiteral("%1/%2/%3x%3/%4/%5")
-                                         .arg(root, QLatin1String(theme))
-                                         .arg(size)
-                                         .arg(QLatin1String(context), file);
-                if (QFileInfo::exists(path))
-                    return path;
+                if (!found.isEmpty()
+                    || !QFileInfo::exists(pathFor(root, theme, kSizes[0], context)))
+                    continue;
+                for (int size : kSizes) {
+                    QImage mask;
+                    if (mask.load(pathFor(root, theme, size, context)))
+                        found << mask;
+                }
             }
-    return QString();
+    return *masks.insert(name, found);
 }
 
 // The mask's shape in one colour, its own alpha kept.
@@ -71,11 +85,7 @@ QIcon ToolIcon(const QString &name, const QPalette &palette)
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     QIcon icon;
-    for (int size : kSizes) {
-        const QString path = FindMask(name, size);
-        QImage mask;
-        if (path.isEmpty() || !mask.load(path))
-            continue;
+    for (const QImage &mask : Masks(name)) {
         icon.addPixmap(Tinted(mask, normal), QIcon::Normal);
         icon.addPixmap(Tinted(mask, disabled), QIcon::Disabled);
     }
