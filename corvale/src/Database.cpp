@@ -135,7 +135,7 @@ std::uint32_t CDatabase::getFirstRowStartPosWriting()
     return m_headerManager.GetWriteHeadersEnd();
 }
 
-void CDatabase::ReadRows()
+void CDatabase::ReadRows(const std::function<void(CDBRecord &)> &onRow)
 {
     StreamSeek(*this, getFirstRowStartPosReading());
     ReadExtraRows();
@@ -155,7 +155,10 @@ void CDatabase::ReadRows()
         std::unique_ptr<CDBRecord> record(maker.Make());
         reader.Next(*record);
         record->FinishRead();
+        CDBRecord &added = *record;
         records->add(record.release());
+        if (onRow)
+            onRow(added);
     }
     reader.Finish();
 }

@@ -34,6 +34,9 @@ namespace {
 // stays small.
 constexpr std::size_t kRowBlockSize = 4 * 1024 * 1024;
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+// What one read brings into a block: small enough to stay in the L2 cache
+// while its records are checked and used.
+constexpr std::uint64_t kReadPiece = 1024 * 1024;
 
 std::size_t pageSize()
 {
@@ -194,6 +197,18 @@ void CRowReader::seal()
         m_pBlock->Seal();
 }
 
+void CRowReader::fill(std::uint64_t count)
+{
+    for (std::uint64_t done = 0; done < count;) {
+        const auto chunk
+            = static_cast<std::uint32_t>(std::min<std::uint64_t>(count - done, 1u << 30));
+        StreamRead(m_stream, m_pBlock->data() + m_nFilled, chunk);
+        m_nFilled += chunk;
+        m_nFileLeft -= chunk;
+        done += chunk;
+    }
+}
+
 bool CRowReader::ensure(std::uint64_t count)
 {
     const std::size_t have = m_nFilled - m_nNext;
@@ -201,6 +216,15 @@ bool CRowReader::ensure(std::uint64_t count)
         return true;
     if (count - have > m_nFileLeft)
         return false;
+    // The block is filled a cache-sized piece at a time, so that checking
+    // the records of a piece (and whatever the caller does with each one)
+    // finds their bytes still in cache.
+    const std::uint64_t wanted
+        = std::min<std::uint64_t>(m_nFileLeft, std::max<std::uint64_t>(count - have, kReadPiece));
+    if (m_pBlock && m_nNext + count <= m_pBlock->size()) {
+        fill(std::min<std::uint64_t>(wanted, m_pBlock->size() - m_nFilled));
+        return true;
+    }
     // A record that runs past the block moves, with what is read of it, to
     // the start of the next block.
     const std::uint64_t size = std::min<std::uint64_t>(
@@ -208,13 +232,6 @@ bool CRowReader::ensure(std::uint64_t count)
     std::shared_ptr<CRowBlock> block = CRowBlock::Create(static_cast<std::size_t>(size));
     if (have)
         std::memcpy(block->data(), m_pBlock->data() + m_nNext, have);
-    const std::uint64_t more = size - have;
-    for (std::uint64_t done = 0; done < more;) {
-        const auto chunk
-            = static_cast<std::uint32_t>(std::min<std::uint64_t>(more - done, 1u << 30));
-        StreamRead(m_stream, block->data() + have + done, chunk);
-        done += chunk;
-    }
     if (m_pBlock) {
         // Nothing reads the old block's framing, nor what moved on, again.
         m_pBlock->Fence(m_nFenceFrom, m_nFilled - m_nFenceFrom);
@@ -223,9 +240,9 @@ bool CRowReader::ensure(std::uint64_t count)
     m_pBlock = std::move(block);
     m_nFenceFrom = 0;
     m_nBlockPos += m_nNext;
-    m_nFilled = static_cast<std::size_t>(size);
+    m_nFilled = have;
     m_nNext = 0;
-    m_nFileLeft -= more;
+    fill(std::min<std::uint64_t>(wanted, size - have));
     return true;
 }
 

@@ -44,7 +44,7 @@ private:
 };
 
 // Reads framed records one after another from the stream's position, in
-// blocks of up to a few MiB, so that a file holding fewer rows than bytes
+// blocks of up to a few MiB filled a piece at a time, so that a file holding fewer rows than bytes
 // never costs more than one block beyond its rows. Every length from the
 // file is checked against what the file still holds before it is used.
 class CRowReader {
@@ -70,6 +70,9 @@ private:
     // Makes at least `count` bytes from the next record on available in the
     // block, reading a new block when needed; false when the file ends first.
     bool ensure(std::uint64_t count);
+    // Reads `count` more bytes of the file into the block after its filled
+    // part; the block has room for them.
+    void fill(std::uint64_t count);
     void seal();
 
     CFileStream &m_stream;

@@ -311,3 +311,45 @@ TEST(SharedRowsDeathTest, AWriteThatSkipsCopyOnWriteFaultsInsteadOfChangingOther
     CDBRecord &r = *db->getRecord(0);
     EXPECT_DEATH(*r.GetTags().get(0) ^= 0xFF, "");
 }
+
+TEST(SharedRows, ACallerSeesEachRowAsItIsReadAndCanStopTheRead)
+{
+    TempDir dir;
+    // Small rows by the thousand: the block is filled a piece at a time, so
+    // rows straddle the pieces' ends as well as the blocks'.
+    std::vector<std::string> written;
+    const std::string path = writeFile(dir, "many.kxo", 20000, 200, &written);
+    CSampleDB db(3);
+    db.Open(path.c_str(), CFile::modeRead);
+    std::vector<const CDBRecord *> seen;
+    db.ReadRows([&](CDBRecord &record) {
+        // Already in the recordset, at its place.
+        ASSERT_EQ(db.GetRecordset()->getSize(), seen.size() + 1);
+        EXPECT_EQ(db.getRecord(seen.size()), &record);
+        EXPECT_EQ(bytesOf(record), written[seen.size()]);
+        seen.push_back(&record);
+    });
+    db.Close();
+    ASSERT_EQ(seen.size(), written.size());
+    CSampleDB single(3);
+    single.Open(path.c_str(), CFile::modeRead);
+    for (std::size_t i = 0; i < written.size(); i += 997) {
+        CDBRecord r;
+        single.ReadRow(db.getRecord(i)->GetPos(), &r);
+        EXPECT_EQ(bytesOf(r), written[i]) << i;
+    }
+    single.Close();
+
+    // What the caller throws ends the read; the rows read so far stay.
+    struct Stop { };
+    CSampleDB stopped(3);
+    stopped.Open(path.c_str(), CFile::modeRead);
+    std::size_t calls = 0;
+    EXPECT_THROW(stopped.ReadRows([&](CDBRecord &) {
+        if (++calls == 1234)
+            throw Stop();
+    }),
+        Stop);
+    ASSERT_EQ(stopped.GetRecordset()->getSize(), 1234u);
+    EXPECT_EQ(bytesOf(*stopped.getRecord(1233)), written[1233]);
+}

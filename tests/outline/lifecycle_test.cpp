@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+using kx_gen::_String;
 using kx_gen::COutlineRecord;
 
 namespace {
@@ -217,13 +218,63 @@ TEST_F(Lifecycle, AFailedLoadReportsTheErrorAndLeavesNothingOpen)
     EXPECT_FALSE(m_Man.Load(m_Dir.file("missing.kxo").c_str()));
     EXPECT_EQ(m_Sink.m_Messages.size(), 2u);
 
-    // A file cut short inside its records.
-    const std::string whole = m_Dir.read("a.kxo");
+    // A file cut short inside its records, after items were made of the
+    // rows before.
+    WriteOutlineFile(m_Dir.file("b.kxo"), { { 0, "a" }, { 1, "b" }, { 0, "c" } });
+    const std::string whole = m_Dir.read("b.kxo");
     m_Dir.write("short.kxo", whole.substr(0, whole.size() - 6));
     EXPECT_FALSE(m_Man.Load(m_Dir.file("short.kxo").c_str()));
     EXPECT_EQ(m_Sink.m_Messages.size(), 3u);
     EXPECT_FALSE(m_Man.IsOpen());
     EXPECT_EQ(m_Man.GetLoadedRows(), -1);
+}
+
+TEST_F(Lifecycle, LoadedTextsOutliveTheirRecordsBytesAndCopyThemOnTheFirstEdit)
+{
+    WriteOutlineFile(m_Dir.file("a.kxo"),
+        { { 0, "first\r\nsecond" }, { 0, "lone\nfeed\r" }, { 0, "\r\r\nthird" }, { 0, "plain" } });
+    ASSERT_TRUE(m_Man.Load(m_Dir.file("a.kxo").c_str()));
+    std::vector<COutlineItem *> items;
+    for (COutlineNode *n = m_Man.GetTree().GetFirstChild(nullptr); n;
+         n = m_Man.GetTree().GetNextInDocument(n))
+        items.push_back(&n->m_Item);
+    ASSERT_EQ(items.size(), 4u);
+    // Paragraphs break as typed text breaks them.
+    EXPECT_EQ(items[0]->m_Text.GetParaCount(), 2);
+    EXPECT_EQ(items[1]->m_Text.GetParaCount(), 2);
+    EXPECT_EQ(items[1]->m_Text.GetPara(0).GetText(), "lone\nfeed");
+    EXPECT_EQ(items[1]->m_Text.GetPara(1).GetText(), "");
+    EXPECT_EQ(items[2]->m_Text.GetParaCount(), 3);
+    EXPECT_EQ(items[2]->m_Text.GetString(), "\r\n\r\nthird");
+
+    // Every record takes bytes of its own: the block they were read into
+    // has no record left, yet the texts still read it.
+    for (COutlineItem *item : items) {
+        item->m_pRecord->SetChecked(true);
+        item->m_pRecord->SetText(_String("replaced"));
+    }
+    EXPECT_EQ(items[0]->m_Text.GetString(), "first\r\nsecond");
+    EXPECT_EQ(items[3]->m_Text.GetString(), "plain");
+
+    // Edits copy the characters first.
+    CTextCtrl &text = items[0]->m_Text;
+    EXPECT_TRUE(text.DeleteRange({ 1, 0 }, { 3, 1 }));
+    EXPECT_EQ(text.GetString(), "fond");
+    text.InsertAt({ 4, 0 }, _String("!"));
+    EXPECT_TRUE(items[2]->m_Text.DeleteRange({ 0, 2 }, { 2, 2 }));
+    EXPECT_EQ(items[2]->m_Text.GetString(), "\r\n\r\nird");
+    CTextCtrl copy = items[3]->m_Text;
+    items[3]->m_Text.SetString(_String("other"));
+    EXPECT_EQ(copy.GetString(), "plain");
+
+    ASSERT_TRUE(m_Man.Save(m_Dir.file("a.kxo").c_str()));
+    m_Man.Close();
+    EXPECT_EQ(copy.GetString(), "plain");
+    ASSERT_TRUE(m_Man.Load(m_Dir.file("a.kxo").c_str()));
+    const COutlineNode *first = m_Man.GetTree().GetFirstChild(nullptr);
+    EXPECT_EQ(first->m_Item.m_Text.GetString(), "fond!");
+    EXPECT_EQ(m_Man.GetTree().GetNextInDocument(first)->m_Item.m_Text.GetString(),
+        "lone\nfeed\r\n");
 }
 
 TEST_F(Lifecycle, ClosingFreesTheOutline)

@@ -25,18 +25,17 @@ void COutlineItem::LoadFromRecord()
     LoadFromRecord(CRecordScan(*m_pRecord));
 }
 
-void COutlineItem::LoadFromRecord(const CRecordScan &scan)
+void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
 {
     const kx_gen::COutlineRecord &record = *m_pRecord;
     std::uint32_t id = 0;
     std::uint8_t indent = 0;
     std::uint8_t checked = 0;
     std::uint8_t expanded = 0;
-    std::string_view text;
     std::string_view note;
     if (scan.IsValid() && scan.m_Id.GetU32(id) && scan.m_Indent.GetByte(indent)
         && scan.m_Checked.GetByte(checked) && scan.m_Expanded.GetByte(expanded)
-        && (!scan.m_Text.m_bFound || scan.m_Text.GetPlainString(text))
+        && (!scan.m_Text.m_bFound || scan.m_Text.IsPlainString())
         && (!scan.m_Note.m_bFound || scan.m_Note.GetPlainString(note))) {
         m_nId = id;
         m_nLevel = IsValidLevel(indent) ? indent : 0;
@@ -51,7 +50,15 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan)
             height = 0;
         }
         SetDrawSize(width, height);
-        m_Text.SetChars(text.data(), text.size());
+        if (!scan.m_Text.m_bFound || scan.m_Text.m_nLength == 0) {
+            m_Text.SetChars(nullptr, 0);
+        } else if (borrowText) {
+            m_Text.BorrowString(reinterpret_cast<const char *>(scan.m_Text.m_pData));
+        } else {
+            std::string_view text;
+            scan.m_Text.GetPlainString(text);
+            m_Text.SetChars(text.data(), text.size());
+        }
         m_strNote = kx_gen::_String(note);
         return;
     }

@@ -50,8 +50,11 @@ public:
     // record keeps its own copy of text and note; from now on the item's
     // fields are the truth, and StoreToRecord brings the record up to date.
     void LoadFromRecord();
-    // The same, given a scan of the record as it stands.
-    void LoadFromRecord(const CRecordScan &scan);
+    // The same, given a scan of the record as it stands. With `borrowText`,
+    // the text uses the record's bytes in place (CTextCtrl::BorrowString):
+    // only for records whose bytes the caller keeps alive and unchanged for
+    // as long as the item lives.
+    void LoadFromRecord(const CRecordScan &scan, bool borrowText = false);
     // Writes id, level, checked, expanded, text and note into the record,
     // each only when it differs from what the record holds (a tag given its
     // own value would stay as it is). True when any field was written. The

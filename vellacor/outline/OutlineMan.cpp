@@ -86,25 +86,45 @@ bool COutlineMan::Load(const char *path)
 {
     Close();
     m_bNewDB = false;
+    // Declared outside the try, so that a failure clears the items built so
+    // far before the records they point at go.
+    std::unique_ptr<COutlineDB> db;
+    COutlineNode *last = nullptr;
+    bool building = false;
     try {
-        auto db = std::make_unique<COutlineDB>();
+        db = std::make_unique<COutlineDB>();
         StartNewHistory();
         db->Open(path, kx_gen::CFile::modeRead | kx_gen::CFile::shareDenyWrite);
         db->ReadSharedHeader();
         db->ReadPrivateHeader();
-        db->ReadRows();
+        // Each record becomes its item as soon as it is read: its bytes are
+        // still in cache then, where a second pass would find them cold.
+        db->ReadRows([&](kx_gen::CDBRecord &record) {
+            building = true;
+            last = AddLoadedItem(static_cast<COutlineRecord *>(&record), last);
+            building = false;
+        });
         db->Close();
-        m_pDB = db.release();
     } catch (CException *e) {
         ExceptionHolder holder(e);
+        m_Tree.RemoveAll();
+        m_LoadedBlocks.clear();
         ShowMessage(holder->GetDescription());
         return false;
     } catch (...) {
-        ShowUnknownException();
+        m_Tree.RemoveAll();
+        m_LoadedBlocks.clear();
+        if (building)
+            ShowMessage(kTextUnknownDatabaseError);
+        else
+            ShowUnknownException();
         return false;
     }
+    m_pDB = db.release();
     const int rows = static_cast<int>(m_pDB->GetRecordset()->getSize());
-    if (!BuildTree()) {
+    // A loaded outline always has an item to edit; AddFirstItem reports its
+    // own failure.
+    if (rows == 0 && !AddFirstItem()) {
         Close();
         return false;
     }
@@ -155,7 +175,13 @@ COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *l
     COutlineNode *node = m_Tree.InsertLast(parent);
     COutlineItem &item = node->m_Item;
     item.m_pRecord = record;
-    item.LoadFromRecord(scan);
+    // A record that shares the bytes it was read into lends the item its
+    // text: the block is kept here for as long as the items may use it.
+    const std::shared_ptr<const void> &block = record->GetDataKeeper();
+    const bool borrow = block != nullptr;
+    if (borrow && (m_LoadedBlocks.empty() || m_LoadedBlocks.back() != block))
+        m_LoadedBlocks.push_back(block);
+    item.LoadFromRecord(scan, borrow);
     if (level != stored) {
         record->SetIndent(level);
         item.m_nLevel = level;
@@ -168,6 +194,7 @@ void COutlineMan::Close()
     DeleteHistory();
     // Items point at records of the database: free them first.
     m_Tree.RemoveAll();
+    m_LoadedBlocks.clear();
     delete m_pDB;
     m_pDB = nullptr;
     for (TLevelExtent &extent : m_LevelExtent)

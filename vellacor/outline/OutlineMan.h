@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace kx_gen {
@@ -563,6 +564,10 @@ protected:
     COutlineNode *GetDropAnchor(int mode, COutlineNode *target) const;
     bool IsInSubtree(const COutlineNode *node, const COutlineNode *top) const;
 
+    // The blocks the outline's rows were read into: items loaded from them
+    // use their texts in place, so they stay until the items have gone
+    // (declared before the tree, so they outlive it).
+    std::vector<std::shared_ptr<const void>> m_LoadedBlocks;
     COutlineTree m_Tree;
     TLevelExtent m_LevelExtent[COutlineItem::kLevelCount];
     PFNNOTIFY m_pfnNotify = nullptr;

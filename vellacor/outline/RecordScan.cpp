@@ -39,14 +39,12 @@ bool CRecordScan::TTag::GetU32(std::uint32_t &value) const
 
 bool CRecordScan::TTag::GetPlainString(std::string_view &text) const
 {
-    if (!m_bFound || (m_nFlags & kx_gen::kTagUnicodeFlag))
+    if (!IsPlainString())
         return false;
     if (m_nLength == 0) {
         text = std::string_view();
         return true;
     }
-    if (m_pData[m_nLength - 1] != 0)
-        return false;
     const char *chars = reinterpret_cast<const char *>(m_pData);
     text = std::string_view(chars, ::strnlen(chars, m_nLength));
     return true;

@@ -37,6 +37,13 @@ public:
         // byte); false when absent, flagged as UTF-16 or not 0-terminated.
         // A zero-length tag is the empty string.
         bool GetPlainString(std::string_view &text) const;
+        // Whether GetPlainString would succeed: present, 8-bit, and empty or
+        // ending in a 0 byte (so the data reads as a C string).
+        bool IsPlainString() const
+        {
+            return m_bFound && !(m_nFlags & kx_gen::kTagUnicodeFlag)
+                && (m_nLength == 0 || m_pData[m_nLength - 1] == 0);
+        }
         // Whether a setter given these bytes would leave the tag as it is.
         bool Holds(const void *data, std::uint32_t length) const;
     };

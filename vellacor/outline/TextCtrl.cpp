@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <iterator>
 #include <stdexcept>
 #include <string_view>
@@ -65,6 +66,39 @@ void CTextCtrl::SetChars(const char *text, std::size_t length)
     m_FirstPara.MarkStale();
     if (length > 0)
         InsertChars({ 0, 0 }, std::string_view(text, length));
+}
+
+void CTextCtrl::BorrowString(const char *text)
+{
+    m_MoreParas.clear();
+    m_FirstPara.Truncate(0);
+    m_FirstPara.MarkStale();
+    // Paragraphs break where InsertChars breaks them: at a carriage return,
+    // which takes a line feed right after it along. One pass finds both the
+    // breaks and the end.
+    CTextLine *para = &m_FirstPara;
+    const char *p = text;
+    try {
+        for (;;) {
+            const char *end = strchrnul(p, '\r');
+            if (end - p > INT_MAX)
+                throw std::length_error("text longer than 2 GB");
+            if (end > p)
+                para->Borrow(p, static_cast<int>(end - p));
+            if (*end == 0)
+                break;
+            p = end + 1;
+            if (*p == '\n')
+                ++p;
+            m_MoreParas.emplace_back();
+            para = &m_MoreParas.back();
+        }
+    } catch (...) {
+        // As SetChars: out of memory leaves the text empty.
+        m_MoreParas.clear();
+        m_FirstPara.Truncate(0);
+        throw;
+    }
 }
 
 _String CTextCtrl::GetString() const

@@ -47,6 +47,12 @@ public:
     void SetString(const kx_gen::_String &text);
     // The same for `length` bytes at `text`, which need no terminator.
     void SetChars(const char *text, std::size_t length);
+    // The same for the zero-terminated `text`, whose characters stay alive
+    // and unchanged for as long as this text (or anything it is moved into)
+    // may use them, as the bytes an outline was read into do: the
+    // paragraphs use them in place until they change, which spares loading
+    // an outline a copy of every text.
+    void BorrowString(const char *text);
     // All paragraphs joined with "\r\n"; empty for an empty text.
     kx_gen::_String GetString() const;
     // The text between two paragraph positions, in either order, paragraphs

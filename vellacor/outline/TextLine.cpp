@@ -80,7 +80,8 @@ CTextLine &CTextLine::operator=(CTextLine &&other) noexcept
 {
     if (this == &other)
         return *this;
-    delete[] m_pBuffer;
+    if (m_nCapacity)
+        delete[] m_pBuffer;
     m_pBuffer = std::exchange(other.m_pBuffer, nullptr);
     m_nCapacity = std::exchange(other.m_nCapacity, 0);
     m_nLength = std::exchange(other.m_nLength, 0);
@@ -91,6 +92,10 @@ CTextLine &CTextLine::operator=(CTextLine &&other) noexcept
 
 void CTextLine::Reserve(long long needed)
 {
+    // Borrowed characters (capacity 0) are copied by the first change, all
+    // of them, however little room the change asks for.
+    if (m_nCapacity == 0 && needed < m_nLength)
+        needed = m_nLength;
     if (needed <= m_nCapacity)
         return;
     const long long capacity = (needed / kGrowBy + 1) * kGrowBy;
@@ -99,7 +104,8 @@ void CTextLine::Reserve(long long needed)
     char *buffer = new char[static_cast<std::size_t>(capacity)];
     if (m_nLength > 0)
         std::memcpy(buffer, m_pBuffer, static_cast<std::size_t>(m_nLength));
-    delete[] m_pBuffer;
+    if (m_nCapacity)
+        delete[] m_pBuffer;
     m_pBuffer = buffer;
     m_nCapacity = static_cast<int>(capacity);
 }
@@ -119,9 +125,21 @@ void CTextLine::Remove(int offset, int count)
 {
     if (count <= 0)
         return;
+    if (m_nCapacity == 0)
+        Reserve(m_nLength);
     std::memmove(m_pBuffer + offset, m_pBuffer + offset + count,
         static_cast<std::size_t>(m_nLength - offset - count));
     m_nLength -= count;
+}
+
+void CTextLine::Borrow(const char *text, int count)
+{
+    if (m_nCapacity)
+        delete[] m_pBuffer;
+    m_pBuffer = const_cast<char *>(text);
+    m_nCapacity = 0;
+    m_nLength = count;
+    m_bStale = true;
 }
 
 void CTextLine::Wrap(const CMeasureDC *dc, const CTextFont &font, int width)

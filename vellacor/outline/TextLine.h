@@ -56,6 +56,12 @@ private:
 // breaks, not zero-terminated) and the rows it was last wrapped into. It is
 // changed only through its CTextCtrl, which marks it stale whenever its
 // characters change; its rows are then out of date until it is wrapped again.
+//
+// A paragraph loaded from a file may borrow its characters from the bytes
+// the file was read into (capacity 0) instead of holding a copy: whoever
+// lends them keeps them alive and unchanged for as long as the paragraph
+// may use them. The first change copies them; a copy of the paragraph
+// always holds its own.
 class CTextLine {
 public:
     // The buffer grows in steps of this many bytes.
@@ -66,7 +72,11 @@ public:
     CTextLine(CTextLine &&other) noexcept;
     CTextLine &operator=(const CTextLine &other);
     CTextLine &operator=(CTextLine &&other) noexcept;
-    ~CTextLine() { delete[] m_pBuffer; }
+    ~CTextLine()
+    {
+        if (m_nCapacity)
+            delete[] m_pBuffer;
+    }
 
     int GetLength() const { return m_nLength; }
     // The characters; never null, even for an empty paragraph.
@@ -98,6 +108,8 @@ private:
     void Append(const char *text, int count) { Insert(m_nLength, text, count); }
     void Remove(int offset, int count);
     void Truncate(int length) { m_nLength = length; }
+    // Uses the `count` characters at `text` in place (see above); count > 0.
+    void Borrow(const char *text, int count);
     void MarkStale() { m_bStale = true; }
 
     char *m_pBuffer = nullptr;

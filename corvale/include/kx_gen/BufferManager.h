@@ -49,6 +49,8 @@ public:
         std::shared_ptr<const void> keeper);
     // True while the data is shared rather than the manager's own.
     bool isShared() const { return m_pKeeper != nullptr; }
+    // What keeps shared bytes alive; null while the manager owns its bytes.
+    const std::shared_ptr<const void> &keeper() const { return m_pKeeper; }
     // Gives the manager a copy of shared data, so that it may be written in
     // place (through get); nothing happens to data of its own. Returns -1
     // when memory runs out (nothing changes).

@@ -76,6 +76,11 @@ public:
     // it is read-only, and stays valid until the record changes or goes.
     std::uint32_t GetRecSize() const { return m_tags.size(); }
     const std::uint8_t *GetRawDataPtr() const { return m_pData; }
+    // What keeps the tag block alive while it is shared with other records
+    // read from the same file (null once the record holds its own bytes):
+    // holding it keeps the bytes the record was read with valid and
+    // unchanged, whatever becomes of the record.
+    const std::shared_ptr<const void> &GetDataKeeper() const { return m_tags.keeper(); }
     // Frees the tag block; the record then holds no tags at all.
     void FreeData();
     // Trims the block's spare capacity. Throws CException message 18 on failure.

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace kx_gen {
 
@@ -83,8 +84,12 @@ public:
     // Writes the db info, the whole header table and every header block.
     void WriteAllHeaders();
     // Reads the extra rows and then as many records as the db info counts,
-    // replacing the records in memory.
-    void ReadRows();
+    // replacing the records in memory. `onRow`, when given, sees each record
+    // as soon as it is read and in the recordset, while its bytes are still
+    // in cache: a caller that turns records into something else does it
+    // then rather than in a second pass over cold memory. What it throws
+    // ends the read, leaving the records read so far in the recordset.
+    void ReadRows(const std::function<void(CDBRecord &)> &onRow = nullptr);
     // Writes the extra rows and every record, rewrites the db info with the
     // row count and truncates the file after the last record.
     void WriteRows();
