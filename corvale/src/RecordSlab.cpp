@@ -23,7 +23,8 @@ constexpr std::size_t kHeader = (sizeof(std::size_t) * 4 + kAlign - 1) / kAlign 
 } // namespace
 
 CRecordSlab::CRecordSlab(std::size_t count, std::size_t size)
-    : m_nCount(count)
+    : m_nHolds(count + 1)
+    , m_nCount(count)
     , m_nSize(size)
 {
 }
@@ -47,13 +48,21 @@ void *CRecordSlab::NextPlace()
 
 void CRecordSlab::Adopt(CDBRecord &record)
 {
-    m_nHolds.fetch_add(1, std::memory_order_relaxed);
     record.m_pSlab = this;
 }
 
 void CRecordSlab::Release()
 {
     if (m_nHolds.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        this->~CRecordSlab();
+        std::free(this);
+    }
+}
+
+void CRecordSlab::LetGo()
+{
+    const std::size_t holds = 1 + (m_nCount - m_nUsed);
+    if (m_nHolds.fetch_sub(holds, std::memory_order_acq_rel) == holds) {
         this->~CRecordSlab();
         std::free(this);
     }
@@ -69,7 +78,7 @@ CRecordMaker::CRecordMaker(CDBRecordset &records, std::size_t expected)
 CRecordMaker::~CRecordMaker()
 {
     if (m_pSlab)
-        m_pSlab->Release();
+        m_pSlab->LetGo();
 }
 
 CDBRecord *CRecordMaker::Make()
@@ -80,15 +89,23 @@ CDBRecord *CRecordMaker::Make()
     if (!place) {
         CRecordSlab *slab = CRecordSlab::Create(m_nNextCount, m_nSize);
         if (m_pSlab)
-            m_pSlab->Release();
+            m_pSlab->LetGo();
         m_pSlab = slab;
         // Each slab twice the last, up to the largest.
         m_nNextCount = std::min(m_nNextCount * 2, kMaxSlabRecords);
         place = m_pSlab->NextPlace();
     }
-    CDBRecord *record = m_records.CreateRecordToReadAt(place);
-    if (!record)
+    CDBRecord *record = nullptr;
+    try {
+        record = m_records.CreateRecordToReadAt(place);
+    } catch (...) {
+        m_pSlab->Release();
+        throw;
+    }
+    if (!record) {
+        m_pSlab->Release();
         ThrowException(kMsgOutOfMemory);
+    }
     m_pSlab->Adopt(*record);
     return record;
 }

@@ -18,17 +18,23 @@ public:
     // 11 when memory runs out. The caller holds it (Release).
     static CRecordSlab *Create(std::size_t count, std::size_t size);
 
-    // The next free place, or null when the slab is full.
+    // The next free place, or null when the slab is full. Every place holds
+    // the slab from the start, so that making a record costs no atomic
+    // operation: a place given out keeps its hold for the record made there
+    // (or gives it back with Release when none could be made), and the
+    // places never given out give theirs back with the maker's (LetGo).
     void *NextPlace();
     // `record`, just made at the last place given, now lives in the slab.
     void Adopt(CDBRecord &record);
-    // Lets go of one hold (a record's, or the maker's); the last frees it.
+    // Lets go of one hold (a record's, or a place's); the last frees it.
     void Release();
+    // Lets go of the maker's hold and those of the places never given out.
+    void LetGo();
 
 private:
     CRecordSlab(std::size_t count, std::size_t size);
 
-    std::atomic<std::size_t> m_nHolds { 1 };
+    std::atomic<std::size_t> m_nHolds;
     std::size_t m_nCount;
     std::size_t m_nSize;
     std::size_t m_nUsed = 0;

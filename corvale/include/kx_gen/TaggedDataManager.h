@@ -185,4 +185,11 @@ private:
 } // namespace kx_gen
 
 // Passes a tag result to ProcessError with the caller's file and line.
-#define KX_TAG_CHECK(expr) ::kx_gen::CTaggedDataManager::ProcessError(__FILE__, __LINE__, (expr))
+// Every field access of a record passes through here: success costs a test
+// in the caller, not a call into the library.
+#define KX_TAG_CHECK(expr)                                                                        \
+    do {                                                                                          \
+        const std::int32_t kxTagResult_ = (expr);                                                 \
+        if (kxTagResult_ != ::kx_gen::kTagOK)                                                     \
+            ::kx_gen::CTaggedDataManager::ProcessError(__FILE__, __LINE__, kxTagResult_);         \
+    } while (false)
