@@ -21,22 +21,6 @@ std::uint16_t Le16(const std::uint8_t *p)
 
 } // namespace
 
-bool CRecordScan::TTag::GetByte(std::uint8_t &value) const
-{
-    if (!m_bFound || m_nLength != 1)
-        return false;
-    value = m_pData[0];
-    return true;
-}
-
-bool CRecordScan::TTag::GetU32(std::uint32_t &value) const
-{
-    if (!m_bFound || m_nLength != 4)
-        return false;
-    value = Le32(m_pData);
-    return true;
-}
-
 bool CRecordScan::TTag::GetPlainString(std::string_view &text) const
 {
     if (!IsPlainString())
@@ -64,18 +48,30 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     const std::uint32_t size = record.GetRecSize();
     if (!block && size)
         return;
+    // A record just read carries the offsets of its tags, checked by the
+    // walk that found them: the headers need no walk and no check here.
+    const std::uint16_t *indexed = nullptr;
+    const int count = record.GetTags().indexedTags(indexed);
     std::uint32_t offset = 0;
     std::uint64_t lastId = 0;
     bool first = true;
-    // As the accessors walk: a remainder too short for a header ends the
-    // block; a bad code or data past the end is damage.
-    while (size - offset >= kx_gen::kTagHeaderSize) {
+    for (int k = 0;; ++k) {
+        if (count >= 0) {
+            if (k == count)
+                break;
+            offset = indexed[k];
+        } else if (size - offset < kx_gen::kTagHeaderSize) {
+            // As the accessors walk: a remainder too short for a header ends
+            // the block.
+            break;
+        }
         const std::uint8_t *h = block + offset;
-        if (Le16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode)
-            return;
         const std::uint32_t id = Le32(h + kx_gen::kTagIdOffset);
         const std::uint32_t length = Le32(h + kx_gen::kTagLengthOffset);
-        if (length > size - offset - kx_gen::kTagHeaderSize)
+        // A bad code or data past the end is damage.
+        if (count < 0
+            && (Le16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode
+                || length > size - offset - kx_gen::kTagHeaderSize))
             return;
         // Out of order, a lookup would stop early and miss tags that this
         // walk sees: leave such a block to the accessors.

@@ -127,6 +127,18 @@ public:
     // lookups that follow need no walk until the block changes; for readers
     // of a block just read, whose bytes are still in cache.
     void indexTags() const;
+    // Where the headers of every tag start, when an index built by
+    // indexTags covers the whole block and the block has not changed since:
+    // the count of tags, with `offsets` pointing at their offsets in block
+    // order; -1 when there is no such index. Every header found so has the
+    // tag code and data inside the block.
+    int indexedTags(const std::uint16_t *&offsets) const
+    {
+        if (!indexCurrent() || m_nIndexState != kIndexComplete)
+            return -1;
+        offsets = m_IndexOffsets;
+        return m_nIndexCount;
+    }
     // The tag whose header starts at offset, checked as findTag checks it:
     // kTagNotFound when fewer than 15 bytes remain there (the end of the
     // block), kTagDataCorrupt for a bad code or data past the end. Walks
