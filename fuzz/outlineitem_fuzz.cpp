@@ -133,6 +133,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         || (sized && item.m_nDrawHeight != static_cast<std::int32_t>(expected.height)))
         std::abort();
 
+    {
+        // A record just read from a file carries the index of its tags, and
+        // its item borrows the text: the same item must come out.
+        record.GetTags().indexTags();
+        COutlineItem borrowed;
+        borrowed.m_pRecord = &record;
+        if (!Try([&] { borrowed.LoadFromRecord(CRecordScan(record), true); }))
+            std::abort();
+        if (borrowed.m_nId != item.m_nId || borrowed.m_nLevel != item.m_nLevel
+            || borrowed.m_bChecked != item.m_bChecked || borrowed.m_bExpanded != item.m_bExpanded
+            || borrowed.m_Text.GetString() != item.m_Text.GetString()
+            || !(borrowed.m_strNote == item.m_strNote)
+            || borrowed.m_nDrawWidth != item.m_nDrawWidth
+            || borrowed.m_nDrawHeight != item.m_nDrawHeight)
+            std::abort();
+    }
+
     // Storing a changed item: only what differs versus every field.
     item.m_nLevel = static_cast<std::uint8_t>((item.m_nLevel + (size & 1)) % 10);
     if (size & 2)
