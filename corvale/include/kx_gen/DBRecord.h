@@ -142,6 +142,13 @@ protected:
 private:
     friend class CDBRecordset;
     friend class CRecordSlab;
+    // The status and sort-changed tags every new record starts with.
+    void setBaseDefaults();
+    // Turns a record made without tags in a slab of new records into what
+    // the default constructor makes, its tags in `storage` (lent by the
+    // slab, right after the record).
+    void startInSlab(std::uint8_t *storage);
+
     // The allocation the record lives in, or null when it has its own.
     CRecordSlab *m_pSlab = nullptr;
     // The record's place in the recordset that holds it, kept by that
