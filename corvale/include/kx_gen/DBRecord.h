@@ -36,7 +36,8 @@ public:
     CDBRecord(const CDBRecord &other);
     CDBRecord &operator=(const CDBRecord &other);
     ~CDBRecord() override;
-    // Records read from a file may live side by side in one allocation (see
+    // Records read from a file, and those a recordset builds (see
+    // CDBRecordset::Append), may live side by side in one allocation (see
     // CDBRecordset::CreateRecordToReadAt); deleting one destroys it and
     // gives its place back to that allocation, which goes when its last
     // record does. Any other record is freed as usual.
