@@ -1,5 +1,7 @@
 #include "kx_gen/BufferManager.h"
 
+#include "RecordSlab.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +20,7 @@ void CBufferManager::assignBuffer(
 {
     noteChange();
     m_pKeeper.reset();
+    m_bLent = false;
     m_ppBuffer = buffer;
     if (!buffer || !*buffer) {
         // No data yet: the first insertion allocates.
@@ -45,6 +48,16 @@ void CBufferManager::shareBuffer(std::uint8_t **buffer, const std::uint8_t *data
     m_nCapacity = m_nLength;
     if (data)
         m_pKeeper = std::move(keeper);
+}
+
+void CBufferManager::lendBuffer(std::uint8_t **buffer, std::uint8_t *storage)
+{
+    deleteBuff();
+    m_ppBuffer = buffer;
+    if (!buffer)
+        return;
+    *buffer = storage;
+    m_bLent = true;
 }
 
 std::int32_t CBufferManager::unshare()
@@ -84,6 +97,12 @@ std::int32_t CBufferManager::replace(
     noteChange();
     std::uint8_t *buf = *m_ppBuffer;
     const std::uint32_t tail = m_nLength - pos - oldLength;
+    // Lent storage at the top of its slab grows where it is.
+    if (total > m_nCapacity && m_bLent) {
+        std::uint32_t granted = 0;
+        if (CRecordSlab::ExtendLent(buf, m_nCapacity, total, granted))
+            m_nCapacity = granted;
+    }
     // Shared bytes are never changed in place: the new contents go to a
     // block of the manager's own, as when the data grows.
     if (total > m_nCapacity || m_pKeeper) {
@@ -107,8 +126,11 @@ std::int32_t CBufferManager::replace(
             std::memcpy(grown + pos + newLength, buf + pos + oldLength, tail);
         if (m_pKeeper)
             m_pKeeper.reset();
+        else if (m_bLent)
+            CRecordSlab::AbandonLent(buf, m_nCapacity);
         else
             std::free(buf);
+        m_bLent = false;
         *m_ppBuffer = grown;
         m_nCapacity = static_cast<std::uint32_t>(cap);
         m_nLength = static_cast<std::uint32_t>(total);
@@ -164,6 +186,8 @@ std::int32_t CBufferManager::resize()
         return kTagError;
     if (m_pKeeper)
         return unshare();
+    if (m_bLent)
+        return kTagOK;
     const std::uint64_t cap = capacityFor(m_nLength);
     if (cap == 0)
         return kTagError;
@@ -183,11 +207,14 @@ void CBufferManager::deleteBuff()
 {
     noteChange();
     if (m_ppBuffer) {
-        if (!m_pKeeper)
+        if (m_bLent)
+            CRecordSlab::AbandonLent(*m_ppBuffer, m_nCapacity);
+        else if (!m_pKeeper)
             std::free(*m_ppBuffer);
         *m_ppBuffer = nullptr;
     }
     m_pKeeper.reset();
+    m_bLent = false;
     m_nLength = 0;
     m_nCapacity = 0;
 }

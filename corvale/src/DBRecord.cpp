@@ -19,8 +19,19 @@ constexpr std::uint32_t kUncheckedRecordLength = 64 * 1024;
 CDBRecord::CDBRecord()
     : m_tags(&m_pData, 0, false, 0, kMemBlock)
 {
+    setBaseDefaults();
+}
+
+void CDBRecord::setBaseDefaults()
+{
     KX_TAG_CHECK(m_tags.setUInt8(kStatusTagID, 0));
     KX_TAG_CHECK(m_tags.setBool(kSortChangedTagID, false));
+}
+
+void CDBRecord::startInSlab(std::uint8_t *storage)
+{
+    m_tags.lendBuffer(&m_pData, storage);
+    setBaseDefaults();
 }
 
 CDBRecord::CDBRecord(const CDBRecord &other)

@@ -1,5 +1,6 @@
 #include "kx_gen/DBRecordset.h"
 
+#include "RecordSlab.h"
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/Exception.h"
 
@@ -8,12 +9,21 @@
 
 namespace kx_gen {
 
+namespace {
+
+// A list built by hand (a new outline's first items) stays within these
+// and never takes a slab: a slab only pays for many records.
+constexpr std::size_t kMadeOneByOne = 64;
+
+} // namespace
+
 CDBRecordset::~CDBRecordset()
 {
     // Derived recordsets have gone by now; plain delete frees each record
     // through its virtual destructor.
     for (CDBRecord *record : m_records)
         delete record;
+    endBuilding();
 }
 
 CDBRecord *CDBRecordset::CreateDBRecord()
@@ -38,10 +48,61 @@ CDBRecord *CDBRecordset::CreateRecordToReadAt(void *)
     return nullptr;
 }
 
+void CDBRecordset::endBuilding()
+{
+    m_bBuilding = false;
+    m_nBuilt = 0;
+    if (m_pNewSlab) {
+        m_pNewSlab->LetGo();
+        m_pNewSlab = nullptr;
+    }
+}
+
+CDBRecord *CDBRecordset::makeNew()
+{
+    if (m_records.empty()) {
+        endBuilding();
+        m_bBuilding = true;
+    }
+    if (!m_bBuilding || ++m_nBuilt <= kMadeOneByOne)
+        return CreateDBRecord();
+    const std::size_t size = RecordToReadSize();
+    if (size == 0)
+        return CreateDBRecord();
+    std::uint8_t *storage = nullptr;
+    void *place = m_pNewSlab ? m_pNewSlab->PlaceNew(size, storage) : nullptr;
+    if (!place) {
+        // The first slab of a list keeps small pages: a list that stops
+        // growing soon costs only the pages it uses.
+        CRecordSlab *slab = CRecordSlab::CreateForNew(m_pNewSlab != nullptr);
+        // Without memory for a slab, records are made one by one.
+        if (!slab)
+            return CreateDBRecord();
+        if (m_pNewSlab)
+            m_pNewSlab->LetGo();
+        m_pNewSlab = slab;
+        place = slab->PlaceNew(size, storage);
+        if (!place)
+            return CreateDBRecord();
+    }
+    CDBRecord *record = CreateRecordToReadAt(place);
+    if (!record)
+        return CreateDBRecord();
+    m_pNewSlab->AdoptNew(*record);
+    try {
+        record->startInSlab(storage);
+        record->Init();
+    } catch (...) {
+        delete record;
+        throw;
+    }
+    return record;
+}
+
 CDBRecord *CDBRecordset::insertAt(std::size_t index)
 {
     std::unique_ptr<CDBRecord, void (*)(CDBRecord *)> record(
-        CreateDBRecord(), [](CDBRecord *r) { delete r; });
+        makeNew(), [](CDBRecord *r) { delete r; });
     m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(index), record.get());
     record->SetRowIndex(static_cast<std::uint32_t>(index));
     renumberSlots(index);
@@ -104,6 +165,7 @@ bool CDBRecordset::Delete(std::size_t index)
     CDBRecord *record = m_records[index];
     m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(index));
     renumberSlots(index);
+    endBuilding();
     DeleteDBRecord(record);
     return true;
 }
@@ -126,6 +188,7 @@ bool CDBRecordset::DeleteUnordered(CDBRecord *record)
     m_records[index] = last;
     last->m_nSlot = index;
     m_records.pop_back();
+    endBuilding();
     DeleteDBRecord(record);
     return true;
 }
@@ -140,6 +203,7 @@ void CDBRecordset::add(CDBRecord *record)
     if (!record)
         return;
     m_records.push_back(record);
+    endBuilding();
     record->SetRowIndex(static_cast<std::uint32_t>(m_records.size() - 1));
     record->m_nSlot = m_records.size() - 1;
 }
@@ -148,6 +212,7 @@ void CDBRecordset::Free()
 {
     std::vector<CDBRecord *> records;
     records.swap(m_records);
+    endBuilding();
     for (CDBRecord *record : records)
         DeleteDBRecord(record);
 }
@@ -155,6 +220,7 @@ void CDBRecordset::Free()
 void CDBRecordset::emptyRS()
 {
     m_records.clear();
+    endBuilding();
 }
 
 CDBRecord *CDBRecordset::getRecord(std::size_t index) const
@@ -202,6 +268,8 @@ void CDBRecordset::purgeDeleted()
             m_records[kept++] = record;
         }
     }
+    if (kept != m_records.size())
+        endBuilding();
     m_records.resize(kept);
 }
 

@@ -1,12 +1,27 @@
 #include "RecordSlab.h"
 
+#include "kx_gen/DBConstants.h"
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/DBRecordset.h"
 #include "kx_gen/Exception.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <sys/mman.h>
+#include <vector>
+
+#if defined(__has_include)
+#if __has_include(<sanitizer/asan_interface.h>)
+#include <sanitizer/asan_interface.h>
+#endif
+#endif
+#ifndef ASAN_POISON_MEMORY_REGION
+#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#endif
 
 namespace kx_gen {
 
@@ -18,7 +33,117 @@ constexpr std::size_t kMaxSlabRecords = 4096;
 constexpr std::size_t kAlign = alignof(std::max_align_t);
 
 // The header, rounded up so that the places after it stay aligned.
-constexpr std::size_t kHeader = (sizeof(std::size_t) * 4 + kAlign - 1) / kAlign * kAlign;
+constexpr std::size_t kHeader = (sizeof(CRecordSlab) + kAlign - 1) / kAlign * kAlign;
+
+// Room a new record must leave after it for its first tag block: what a
+// block of one grow step holds, so that a usual record does not move its
+// tags out of the slab as soon as it gets them.
+constexpr std::size_t kFirstBlockRoom = kMemBlock;
+
+// Lent storage grows in steps of this many bytes: a record placed after it
+// then starts on a boundary the sanitizer can fence exactly.
+constexpr std::uint64_t kLentStep = 8;
+
+// Slabs for new records whose records have all gone, kept mapped for the
+// next outline built: a fresh mapping costs the kernel a zeroed page for
+// every page, and freeing memory to the heap hands it back to the system,
+// which faults it in again for the next outline. Their pages are handed
+// back lazily (MADV_FREE), so that under memory pressure a kept slab costs
+// nothing.
+class CNewSlabPool {
+public:
+    static constexpr std::size_t kMaxKept = 8;
+
+    static CNewSlabPool &Instance()
+    {
+        // Never destroyed: records may go after static destruction starts.
+        static CNewSlabPool *pool = new CNewSlabPool;
+        return *pool;
+    }
+
+    // A writable mapping of kNewSlabBytes on a boundary of that size, or
+    // null when none can be had.
+    void *Take(bool large)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_kept.empty()) {
+                // One of the same kind if there is one, else any, told what
+                // pages it is to have from now on.
+                auto it = std::find_if(
+                    m_kept.begin(), m_kept.end(), [&](const Kept &k) { return k.large == large; });
+                if (it == m_kept.end())
+                    it = m_kept.end() - 1;
+                const Kept kept = *it;
+                m_kept.erase(it);
+                if (kept.large != large)
+                    advise(kept.p, large);
+                return kept.p;
+            }
+        }
+        const std::size_t bytes = CRecordSlab::kNewSlabBytes;
+        void *raw
+            = mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED)
+            return nullptr;
+        auto *p = static_cast<std::uint8_t *>(raw);
+        auto *aligned = reinterpret_cast<std::uint8_t *>(
+            (reinterpret_cast<std::uintptr_t>(p) + bytes - 1) & ~std::uintptr_t(bytes - 1));
+        if (aligned != p)
+            munmap(p, static_cast<std::size_t>(aligned - p));
+        munmap(aligned + bytes, static_cast<std::size_t>(p + 2 * bytes - (aligned + bytes)));
+        advise(aligned, large);
+        return aligned;
+    }
+
+    // Keeps the mapping for the next Take, or unmaps it when enough are kept.
+    void Give(void *p, bool large)
+    {
+        const std::size_t bytes = CRecordSlab::kNewSlabBytes;
+        ASAN_UNPOISON_MEMORY_REGION(p, bytes);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_kept.size() < kMaxKept) {
+#ifdef MADV_FREE
+                madvise(p, bytes, MADV_FREE);
+#endif
+                m_kept.push_back({ p, large });
+                return;
+            }
+        }
+        munmap(p, bytes);
+    }
+
+private:
+    struct Kept {
+        void *p;
+        bool large;
+    };
+
+    CNewSlabPool()
+    {
+        m_kept.reserve(kMaxKept);
+    }
+
+    // Large pages fault a whole slab in at once; a slab of a few records
+    // keeps small ones, so that it costs only the pages it uses.
+    static void advise(void *p, bool large)
+    {
+        madvise(p, CRecordSlab::kNewSlabBytes, large ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+    }
+
+    std::mutex m_mutex;
+    std::vector<Kept> m_kept;
+};
+
+CRecordSlab *slabOf(const std::uint8_t *storage)
+{
+    // Lent storage starts right after its record, so the byte before it
+    // lies in the same slab, and slabs for new records start on a boundary
+    // of their size.
+    return reinterpret_cast<CRecordSlab *>(reinterpret_cast<std::uintptr_t>(storage - 1)
+        & ~std::uintptr_t(CRecordSlab::kNewSlabBytes - 1));
+}
 
 } // namespace
 
@@ -39,6 +164,22 @@ CRecordSlab *CRecordSlab::Create(std::size_t count, std::size_t size)
     return new (raw) CRecordSlab(count, size);
 }
 
+CRecordSlab *CRecordSlab::CreateForNew(bool large)
+{
+    void *raw = CNewSlabPool::Instance().Take(large);
+    if (!raw)
+        return nullptr;
+    // No places: the maker's is the only hold until records are made.
+    auto *slab = new (raw) CRecordSlab(0, 0);
+    slab->m_nTop.store(kHeader, std::memory_order_relaxed);
+    slab->m_nBytes = kNewSlabBytes;
+    slab->m_bMapped = true;
+    slab->m_bLarge = large;
+    // Only what is given out may be touched.
+    ASAN_POISON_MEMORY_REGION(slab->base() + kHeader, kNewSlabBytes - kHeader);
+    return slab;
+}
+
 void *CRecordSlab::NextPlace()
 {
     if (m_nUsed == m_nCount)
@@ -51,21 +192,75 @@ void CRecordSlab::Adopt(CDBRecord &record)
     record.m_pSlab = this;
 }
 
+void *CRecordSlab::PlaceNew(std::size_t size, std::uint8_t *&storage)
+{
+    const std::size_t recordBytes = (size + kLentStep - 1) / kLentStep * kLentStep;
+    std::size_t top = m_nTop.load(std::memory_order_relaxed);
+    for (;;) {
+        const std::size_t place = (top + kAlign - 1) / kAlign * kAlign;
+        if (place > m_nBytes || m_nBytes - place < recordBytes + kFirstBlockRoom)
+            return nullptr;
+        if (m_nTop.compare_exchange_weak(
+                top, place + recordBytes, std::memory_order_acq_rel, std::memory_order_relaxed)) {
+            ASAN_UNPOISON_MEMORY_REGION(base() + place, recordBytes);
+            storage = base() + place + recordBytes;
+            return base() + place;
+        }
+    }
+}
+
+void CRecordSlab::AdoptNew(CDBRecord &record)
+{
+    m_nHolds.fetch_add(1, std::memory_order_relaxed);
+    record.m_pSlab = this;
+}
+
+bool CRecordSlab::ExtendLent(
+    std::uint8_t *storage, std::uint32_t capacity, std::uint64_t want, std::uint32_t &granted)
+{
+    CRecordSlab *slab = slabOf(storage);
+    const std::size_t start = static_cast<std::size_t>(storage - slab->base());
+    const std::uint64_t need = (want + kLentStep - 1) / kLentStep * kLentStep;
+    if (need <= capacity || need > slab->m_nBytes - start)
+        return false;
+    // The top only moves up, so it is at the end of this storage exactly
+    // when nothing has been placed after it.
+    std::size_t expected = start + capacity;
+    if (!slab->m_nTop.compare_exchange_strong(expected, start + static_cast<std::size_t>(need),
+            std::memory_order_acq_rel, std::memory_order_relaxed))
+        return false;
+    ASAN_UNPOISON_MEMORY_REGION(storage + capacity, static_cast<std::size_t>(need) - capacity);
+    granted = static_cast<std::uint32_t>(need);
+    return true;
+}
+
+void CRecordSlab::AbandonLent(std::uint8_t *storage, std::uint32_t capacity)
+{
+    ASAN_POISON_MEMORY_REGION(storage, capacity);
+}
+
 void CRecordSlab::Release()
 {
-    if (m_nHolds.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        this->~CRecordSlab();
-        std::free(this);
-    }
+    if (m_nHolds.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        destroy();
 }
 
 void CRecordSlab::LetGo()
 {
     const std::size_t holds = 1 + (m_nCount - m_nUsed);
-    if (m_nHolds.fetch_sub(holds, std::memory_order_acq_rel) == holds) {
-        this->~CRecordSlab();
+    if (m_nHolds.fetch_sub(holds, std::memory_order_acq_rel) == holds)
+        destroy();
+}
+
+void CRecordSlab::destroy()
+{
+    const bool mapped = m_bMapped;
+    const bool large = m_bLarge;
+    this->~CRecordSlab();
+    if (mapped)
+        CNewSlabPool::Instance().Give(this, large);
+    else
         std::free(this);
-    }
 }
 
 CRecordMaker::CRecordMaker(CDBRecordset &records, std::size_t expected)

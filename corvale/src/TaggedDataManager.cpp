@@ -202,9 +202,10 @@ std::int32_t CTaggedDataManager::setData(
 }
 
 std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value,
-    std::uint32_t length, bool *changed, std::uint8_t version, bool force)
+    std::uint32_t length, bool *changed, std::uint8_t version, bool text)
 {
-    if (changed)
+    // A string's change report is left alone when its block is damaged.
+    if (changed && !text)
         *changed = false;
     if (length && !value)
         return kTagError;
@@ -225,6 +226,8 @@ std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value
     std::int32_t rc = findTag(id, offset, found, &tag);
     if (rc != kTagOK)
         return rc;
+    if (changed)
+        *changed = false;
 
     if (!found) {
         if (std::uint64_t(kTagHeaderSize) + length > 0xFFFFFFFFu)
@@ -234,6 +237,9 @@ std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value
             return rc;
         tag = TagType();
     } else {
+        // Stored UTF-16 text with the same bytes is still a different string
+        // once the bytes are read as 8-bit text.
+        const bool force = text && (tag.flags & kTagUnicodeFlag);
         const bool same = !force && !(tag.flags & kTagChangedFlag) && tag.version == version
             && tag.length == length
             && (length == 0 || std::memcmp(data() + offset + kTagHeaderSize, bytes, length) == 0);
@@ -249,6 +255,8 @@ std::int32_t CTaggedDataManager::setDataImpl(std::uint32_t id, const void *value
     tag.code = kTaggedDataCode;
     tag.version = version;
     tag.flags |= kTagChangedFlag;
+    if (text)
+        tag.flags &= ~kTagUnicodeFlag;
     tag.id = id;
     tag.length = length;
     writeTagHeader(offset, tag);
@@ -382,28 +390,13 @@ std::int32_t CTaggedDataManager::getTagChanged(std::uint32_t id, bool &changed) 
 
 std::int32_t CTaggedDataManager::setString(std::uint32_t index, const _String &text, bool *changed)
 {
-    const std::uint32_t id = kStringTagIDCode + index;
-    std::uint32_t offset = 0;
-    bool found = false;
-    TagType tag;
-    std::int32_t rc = findTag(id, offset, found, &tag);
-    if (rc != kTagOK)
-        return rc;
-    // Stored UTF-16 text with the same bytes is still a different string once
-    // the bytes are read as 8-bit text, so it counts as a change.
-    const bool wasUnicode = found && (tag.flags & kTagUnicodeFlag);
-
     if (text.size() >= 0xFFFFFFFFu - kTagHeaderSize)
         return kTagError;
-    rc = setDataImpl(
-        id, text.c_str(), static_cast<std::uint32_t>(text.size()) + 1, changed, 0, wasUnicode);
-    if (rc != kTagOK)
-        return rc;
-    rc = findTag(id, offset, found, &tag);
-    if (rc != kTagOK)
-        return rc;
-    tag.flags &= ~kTagUnicodeFlag;
-    return writeTagHeader(offset, tag);
+    // One walk: the header written for the new text also drops the UTF-16
+    // flag, and an equal 8-bit string (which has no such flag) is left as
+    // it is.
+    return setDataImpl(kStringTagIDCode + index, text.c_str(),
+        static_cast<std::uint32_t>(text.size()) + 1, changed, 0, true);
 }
 
 std::int32_t CTaggedDataManager::getString(std::uint32_t index, _String &text) const

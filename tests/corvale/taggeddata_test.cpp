@@ -281,6 +281,37 @@ TEST(TaggedDataStrings, ZeroLengthUnterminatedAndUnicodeTags)
     EXPECT_EQ(s, "ab");
 }
 
+TEST(TaggedDataStrings, RewritingKeepsOtherFlagsAndAnEqualStringIsLeftAlone)
+{
+    // Flags other than UTF-16 survive a new text; the changed bit is set.
+    constexpr std::uint32_t kOther = 0x2;
+    Block b(tagBytes(1, { 7 }) + tagBytes(0x10000, { 'a', 0 }, kOther | kTagUnicodeFlag)
+        + tagBytes(0x10001, { 'k', 0 }, 0));
+    bool changed = false;
+    ASSERT_EQ(b.tags.setString(0, "longer text", &changed), 0);
+    EXPECT_TRUE(changed);
+    const Bytes text = { 'l', 'o', 'n', 'g', 'e', 'r', ' ', 't', 'e', 'x', 't', 0 };
+    EXPECT_EQ(b.bytes(),
+        tagBytes(1, { 7 }) + tagBytes(0x10000, text, kOther | kTagChangedFlag)
+            + tagBytes(0x10001, { 'k', 0 }, 0));
+
+    // An equal 8-bit string with the changed bit clear stays as it is.
+    const Bytes before = b.bytes();
+    changed = true;
+    ASSERT_EQ(b.tags.setString(1, "k", &changed), 0);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(b.bytes(), before);
+
+    // A damaged block is reported and left alone, the change report too.
+    Bytes bad = tagBytes(1, { 7 }) + tagBytes(0x10000, { 'a', 0 });
+    bad[16] = 0x75;
+    Block damaged(bad);
+    changed = true;
+    EXPECT_EQ(damaged.tags.setString(0, "b", &changed), kTagDataCorrupt);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(damaged.bytes(), bad);
+}
+
 TEST(TaggedDataCorruption, ShortTailIsNotScannedAndBadCodesAreReported)
 {
     for (std::size_t tail = 1; tail < kTagHeaderSize; ++tail) {

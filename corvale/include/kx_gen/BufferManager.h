@@ -26,6 +26,13 @@ namespace kx_gen {
 // first gives the manager a copy of its own (copy on first write), and
 // deleteBuff only lets go of the reference. The owner's pointer then points
 // into the shared block, which the owner must never free itself.
+//
+// The data may also be lent: storage right after a record that a recordset
+// made in a slab of new records (CDBRecordset::Append), which the manager
+// writes and grows in place while nothing follows it in the slab, and
+// never frees. Growth past it moves the data to a block of the manager's
+// own; deleteBuff only lets go of it. The capacity of lent storage is
+// whatever the slab granted, not a multiple of the grow block.
 class KX_GEN_EXPORT CBufferManager {
 public:
     // buffer: address of the owner's data pointer (may be null: no data yet).
@@ -37,8 +44,8 @@ public:
     CBufferManager &operator=(const CBufferManager &) = delete;
 
     // Points the manager at another owner pointer; the data is not touched.
-    // Shared bytes the manager held are let go (the owner's new data is its
-    // own, from std::malloc).
+    // Shared or lent bytes the manager held are let go (the owner's new data
+    // is its own, from std::malloc).
     void assignBuffer(
         std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy);
     // Frees the data (deleteBuff) and makes the owner's pointer point at
@@ -51,6 +58,8 @@ public:
     bool isShared() const { return m_pKeeper != nullptr; }
     // What keeps shared bytes alive; null while the manager owns its bytes.
     const std::shared_ptr<const void> &keeper() const { return m_pKeeper; }
+    // True while the data is lent storage in a slab of new records.
+    bool isLent() const { return m_bLent; }
     // Gives the manager a copy of shared data, so that it may be written in
     // place (through get); nothing happens to data of its own. Returns -1
     // when memory runs out (nothing changes).
@@ -83,10 +92,11 @@ public:
     std::uint32_t growBy() const { return m_nGrowBy; }
 
     // Reallocates the capacity to the smallest multiple of the grow block
-    // above the length. Returns -1 when memory runs out (nothing changes).
+    // above the length. Lent storage has no spare capacity to give back and
+    // stays as it is. Returns -1 when memory runs out (nothing changes).
     std::int32_t resize();
-    // Frees the data (or lets go of shared data) and sets the owner's
-    // pointer to null.
+    // Frees the data (or lets go of shared or lent data) and sets the
+    // owner's pointer to null.
     void deleteBuff();
 
     // Goes up with every operation that may have changed the bytes (get
@@ -95,6 +105,12 @@ public:
     std::uint32_t changeCount() const { return m_nChanges; }
 
 protected:
+    friend class CDBRecord;
+    // Frees the data and makes the owner's pointer point at `storage`, lent
+    // by the slab that CDBRecordset made the owning record in (see
+    // CRecordSlab::PlaceNew), with no bytes yet.
+    void lendBuffer(std::uint8_t **buffer, std::uint8_t *storage);
+
     std::uint8_t *data() const { return m_ppBuffer ? *m_ppBuffer : nullptr; }
     void noteChange() const { ++m_nChanges; }
     // True when [pos, pos + length) lies inside the data.
@@ -110,6 +126,8 @@ protected:
     std::uint32_t m_nCapacity = 0;
     std::uint32_t m_nLength = 0;
     std::uint32_t m_nGrowBy = kMemBlock;
+    // The data is lent storage (it sits in what would be padding).
+    bool m_bLent = false;
     // Keeps shared data alive; null while the data is the manager's own.
     std::shared_ptr<const void> m_pKeeper;
     mutable std::uint32_t m_nChanges = 0;

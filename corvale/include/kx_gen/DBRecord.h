@@ -36,7 +36,8 @@ public:
     CDBRecord(const CDBRecord &other);
     CDBRecord &operator=(const CDBRecord &other);
     ~CDBRecord() override;
-    // Records read from a file may live side by side in one allocation (see
+    // Records read from a file, and those a recordset builds (see
+    // CDBRecordset::Append), may live side by side in one allocation (see
     // CDBRecordset::CreateRecordToReadAt); deleting one destroys it and
     // gives its place back to that allocation, which goes when its last
     // record does. Any other record is freed as usual.
@@ -142,6 +143,13 @@ protected:
 private:
     friend class CDBRecordset;
     friend class CRecordSlab;
+    // The status and sort-changed tags every new record starts with.
+    void setBaseDefaults();
+    // Turns a record made without tags in a slab of new records into what
+    // the default constructor makes, its tags in `storage` (lent by the
+    // slab, right after the record).
+    void startInSlab(std::uint8_t *storage);
+
     // The allocation the record lives in, or null when it has its own.
     CRecordSlab *m_pSlab = nullptr;
     // The record's place in the recordset that holds it, kept by that

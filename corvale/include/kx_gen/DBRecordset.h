@@ -9,6 +9,7 @@
 namespace kx_gen {
 
 class CDBRecord;
+class CRecordSlab;
 
 // The in-memory rows of a database: an ordered list of records that the
 // recordset owns (every record it holds is deleted with it or by Free).
@@ -52,11 +53,24 @@ public:
     // get their records side by side in a few allocations rather than one
     // each: the bytes one such record needs (0: not supported, and
     // CreateRecordToRead is used), and the record made at `place`, which
-    // has that many bytes aligned for any type.
+    // has that many bytes aligned for any type. New records are made in
+    // place too (see Append): given the base record's tags and Init, such
+    // a record must be what CreateDBRecord makes.
     virtual std::size_t RecordToReadSize() const { return 0; }
     virtual CDBRecord *CreateRecordToReadAt(void *place);
 
     // A new record at the end; its row index is its position.
+    //
+    // While the list holds nothing but records inserted since it was last
+    // empty (an outline being built or imported), the records inserted
+    // after the first few are made side by side in slabs, each with its
+    // first tag block beside it, when the recordset can make them in place:
+    // building a large outline then costs a few allocations rather than
+    // two per record. A slab goes when its last record does. Once a record
+    // is removed or added from elsewhere (a file's rows, a reordering), the
+    // records that follow are made one by one again, so that an editing
+    // session that inserts and deletes records never keeps a slab of
+    // mostly deleted records alive for each record it keeps.
     CDBRecord *Append();
     // A new record just before / after `record` (at the end when `record` is
     // not in the list); its row index is its position.
@@ -105,10 +119,20 @@ public:
 
 private:
     CDBRecord *insertAt(std::size_t index);
+    // A new record as CreateDBRecord makes it, from the slab of new records
+    // while the list is being built (see Append).
+    CDBRecord *makeNew();
+    // The list is no longer being built: its slab of new records is let go.
+    void endBuilding();
     // Tells the records from `first` on where they now are.
     void renumberSlots(std::size_t first);
 
     std::vector<CDBRecord *> m_records;
+    // While the list is being built: the slab new records are placed in
+    // (null until the first is), and the records inserted so far.
+    CRecordSlab *m_pNewSlab = nullptr;
+    std::size_t m_nBuilt = 0;
+    bool m_bBuilding = false;
 };
 
 } // namespace kx_gen

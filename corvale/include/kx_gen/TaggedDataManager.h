@@ -156,8 +156,11 @@ public:
         const char *file, int line, std::int32_t code, void *reserved = nullptr);
 
 private:
+    // `text`: the value is 8-bit text (setString), so a stored value flagged
+    // as UTF-16 differs whatever its bytes, and the flag goes with the
+    // header that is written anyway.
     std::int32_t setDataImpl(std::uint32_t id, const void *data, std::uint32_t length,
-        bool *changed, std::uint8_t version, bool force);
+        bool *changed, std::uint8_t version, bool text);
     std::int32_t getFixed(std::uint32_t id, void *out, std::uint32_t width) const;
     std::uint16_t order16(std::uint16_t v) const;
     std::uint32_t order32(std::uint32_t v) const;
