@@ -1,5 +1,7 @@
 #include "RecordSlab.h"
 
+#include "Sanitizer.h"
+
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/DBRecordset.h"
@@ -12,16 +14,6 @@
 #include <new>
 #include <sys/mman.h>
 #include <vector>
-
-#if defined(__has_include)
-#if __has_include(<sanitizer/asan_interface.h>)
-#include <sanitizer/asan_interface.h>
-#endif
-#endif
-#ifndef ASAN_POISON_MEMORY_REGION
-#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
-#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
-#endif
 
 namespace kx_gen {
 

@@ -1,6 +1,7 @@
 #include "RowBlock.h"
 
 #include "ByteOrder.h"
+#include "Sanitizer.h"
 #include "StreamIO.h"
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/DBRecord.h"
@@ -14,16 +15,6 @@
 #include <utility>
 #include <vector>
 #include <unistd.h>
-
-#if defined(__has_include)
-#if __has_include(<sanitizer/asan_interface.h>)
-#include <sanitizer/asan_interface.h>
-#endif
-#endif
-#ifndef ASAN_POISON_MEMORY_REGION
-#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
-#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
-#endif
 
 namespace kx_gen {
 
