@@ -21,22 +21,6 @@ std::uint16_t Le16(const std::uint8_t *p)
 
 } // namespace
 
-bool CRecordScan::TTag::GetByte(std::uint8_t &value) const
-{
-    if (!m_bFound || m_nLength != 1)
-        return false;
-    value = m_pData[0];
-    return true;
-}
-
-bool CRecordScan::TTag::GetU32(std::uint32_t &value) const
-{
-    if (!m_bFound || m_nLength != 4)
-        return false;
-    value = Le32(m_pData);
-    return true;
-}
-
 bool CRecordScan::TTag::GetPlainString(std::string_view &text) const
 {
     if (!IsPlainString())

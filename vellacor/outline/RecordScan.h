@@ -30,9 +30,22 @@ public:
 
         bool IsChanged() const { return m_bFound && (m_nFlags & kx_gen::kTagChangedFlag); }
         // A one-byte value (bool or u8) as the typed getters read it.
-        bool GetByte(std::uint8_t &value) const;
+        bool GetByte(std::uint8_t &value) const
+        {
+            if (!m_bFound || m_nLength != 1)
+                return false;
+            value = m_pData[0];
+            return true;
+        }
         // A four-byte little-endian value.
-        bool GetU32(std::uint32_t &value) const;
+        bool GetU32(std::uint32_t &value) const
+        {
+            if (!m_bFound || m_nLength != 4)
+                return false;
+            value = std::uint32_t(m_pData[0]) | (std::uint32_t(m_pData[1]) << 8)
+                | (std::uint32_t(m_pData[2]) << 16) | (std::uint32_t(m_pData[3]) << 24);
+            return true;
+        }
         // An 8-bit string as the string getter reads it (up to its first 0
         // byte); false when absent, flagged as UTF-16 or not 0-terminated.
         // A zero-length tag is the empty string.
