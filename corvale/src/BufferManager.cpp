@@ -64,7 +64,7 @@ std::int32_t CBufferManager::unshare()
 {
     if (!m_pKeeper)
         return kTagOK;
-    const std::uint64_t cap = capacityFor(m_nLength);
+    const std::uint64_t cap = copyCapacityFor(m_nLength);
     if (cap == 0)
         return kTagError;
     auto *own = static_cast<std::uint8_t *>(std::malloc(static_cast<std::size_t>(cap)));
@@ -82,6 +82,12 @@ std::int32_t CBufferManager::unshare()
 std::uint64_t CBufferManager::capacityFor(std::uint64_t length) const
 {
     const std::uint64_t cap = (length / m_nGrowBy + 1) * m_nGrowBy;
+    return cap > 0xFFFFFFFFu ? 0 : cap;
+}
+
+std::uint64_t CBufferManager::copyCapacityFor(std::uint64_t length)
+{
+    const std::uint64_t cap = length == 0 ? 16 : (length + 15) / 16 * 16;
     return cap > 0xFFFFFFFFu ? 0 : cap;
 }
 
@@ -106,7 +112,7 @@ std::int32_t CBufferManager::replace(
     // Shared bytes are never changed in place: the new contents go to a
     // block of the manager's own, as when the data grows.
     if (total > m_nCapacity || m_pKeeper) {
-        const std::uint64_t cap = capacityFor(total);
+        const std::uint64_t cap = m_pKeeper ? copyCapacityFor(total) : capacityFor(total);
         if (cap == 0)
             return kTagError;
         auto *grown = static_cast<std::uint8_t *>(std::malloc(static_cast<std::size_t>(cap)));

@@ -49,6 +49,7 @@ CDBRecord &CDBRecord::operator=(const CDBRecord &other)
         m_tags.setSwap(other.m_tags.getSwap());
     }
     m_nPos = kNoFilePos;
+    m_nRowSerial = 0;
     return *this;
 }
 
@@ -84,15 +85,18 @@ void CDBRecord::copyDataFrom(const CDBRecord &other)
     m_pData = copy;
     m_tags.assignBuffer(&m_pData, length, length, kMemBlock);
     m_nPos = kNoFilePos;
+    m_nRowSerial = 0;
 }
 
 void CDBRecord::Init() { }
 
 void CDBRecord::ShareData(const std::uint8_t *data, std::uint32_t length,
-    std::shared_ptr<const void> keeper, std::uint32_t pos)
+    std::shared_ptr<const void> keeper, std::uint32_t pos, std::uint32_t openSerial)
 {
     m_tags.shareBuffer(&m_pData, data, length, std::move(keeper));
     m_nPos = pos;
+    m_nRowSerial = openSerial;
+    m_nRowChanges = m_tags.changeCount();
 }
 
 void CDBRecord::FreeData()
@@ -158,6 +162,8 @@ void CDBRecord::Write(CFileStream &stream) const
         StreamWrite(stream, m_pData, length);
     StreamWrite(stream, kRecordEndTag, kEndTagLen);
     m_nPos = pos > 0xFFFFFFFEu ? kNoFilePos : static_cast<std::uint32_t>(pos);
+    m_nRowSerial = stream.GetOpenSerial();
+    m_nRowChanges = m_tags.changeCount();
 }
 
 void CDBRecord::Read(CFileStream &stream)
@@ -165,6 +171,7 @@ void CDBRecord::Read(CFileStream &stream)
     FreeData();
     const std::uint64_t pos = StreamTell(stream);
     m_nPos = pos > 0xFFFFFFFEu ? kNoFilePos : static_cast<std::uint32_t>(pos);
+    m_nRowSerial = 0;
 
     std::uint8_t head[kStartTagLen + 4];
     StreamRead(stream, head, kStartTagLen);
@@ -195,6 +202,9 @@ void CDBRecord::Read(CFileStream &stream)
     StreamRead(stream, tail, kEndTagLen);
     if (std::memcmp(tail, kRecordEndTag, kEndTagLen) != 0)
         ThrowDBException(kMsgMissingEndRecord);
+    // Before FinishRead: a record it repairs no longer holds its row.
+    m_nRowSerial = stream.GetOpenSerial();
+    m_nRowChanges = m_tags.changeCount();
     FinishRead();
 }
 

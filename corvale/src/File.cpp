@@ -582,6 +582,48 @@ _String CFile::GetFileRoot() const
     return kx_gen::GetRoot(m_strFileName);
 }
 
+namespace {
+
+TFileIdentity IdentityOf(const struct stat &st)
+{
+    TFileIdentity identity;
+    identity.m_nDevice = static_cast<std::uint64_t>(st.st_dev);
+    identity.m_nInode = static_cast<std::uint64_t>(st.st_ino);
+    identity.m_nSize = static_cast<std::uint64_t>(st.st_size);
+    identity.m_nModifiedSec = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    identity.m_nModifiedNsec = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    identity.m_nChangedSec = static_cast<std::int64_t>(st.st_ctim.tv_sec);
+    identity.m_nChangedNsec = static_cast<std::int64_t>(st.st_ctim.tv_nsec);
+    identity.m_bKnown = true;
+    return identity;
+}
+
+} // namespace
+
+TFileIdentity TFileIdentity::OfPath(const char *path)
+{
+    struct stat st { };
+    if (!path || stat(path, &st) != 0)
+        return {};
+    return IdentityOf(st);
+}
+
+TFileIdentity TFileIdentity::OfHandle(int fd)
+{
+    struct stat st { };
+    if (fd < 0 || fstat(fd, &st) != 0)
+        return {};
+    return IdentityOf(st);
+}
+
+bool TFileIdentity::SameAs(const TFileIdentity &other) const
+{
+    return m_bKnown && other.m_bKnown && m_nDevice == other.m_nDevice && m_nInode == other.m_nInode
+        && m_nSize == other.m_nSize && m_nModifiedSec == other.m_nModifiedSec
+        && m_nModifiedNsec == other.m_nModifiedNsec && m_nChangedSec == other.m_nChangedSec
+        && m_nChangedNsec == other.m_nChangedNsec;
+}
+
 bool CFile::GetStatus(CFileStatus &status) const
 {
     if (m_hFile == hFileNull)

@@ -1,5 +1,6 @@
 #include "kx_gen/FileStream.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -21,12 +22,27 @@ template <typename U> U loadLE(const unsigned char *in)
     return value;
 }
 
+// Taken by every Open and Attach. Counting 2^32 of them takes longer than a
+// process lives; 0 stays for "none".
+std::atomic<std::uint32_t> g_nLastOpenSerial { 0 };
+
 } // namespace
 
 CFileStream::CFileStream(CFile *file, bool ownsFile)
     : m_pFile(file)
     , m_bOwnsFile(ownsFile)
 {
+    if (file)
+        startUsing(file);
+}
+
+void CFileStream::startUsing(const CFile *file)
+{
+    std::uint32_t serial = g_nLastOpenSerial.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (serial == 0)
+        serial = g_nLastOpenSerial.fetch_add(1, std::memory_order_relaxed) + 1;
+    m_nOpenSerial = serial;
+    m_OpenedIdentity = file ? TFileIdentity::OfHandle(file->GetHandle()) : TFileIdentity();
 }
 
 CFileStream::~CFileStream()
@@ -40,6 +56,7 @@ void CFileStream::Open(const char *path, unsigned openFlags)
     Close();
     auto file = std::make_unique<CFile>();
     file->Open(path, openFlags);
+    startUsing(file.get());
     m_pFile = file.release();
     m_bOwnsFile = true;
 }
@@ -59,6 +76,7 @@ void CFileStream::Close()
 void CFileStream::Attach(CFile *file, bool ownsFile)
 {
     Close();
+    startUsing(file);
     m_pFile = file;
     m_bOwnsFile = ownsFile;
 }

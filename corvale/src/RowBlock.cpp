@@ -260,7 +260,8 @@ void CRowReader::Next(CDBRecord &record)
 
     const std::uint64_t pos = m_nBlockPos + m_nNext;
     record.ShareData(length ? start + kHead : nullptr, length, m_pBlock,
-        pos > 0xFFFFFFFEu ? kNoFilePos : static_cast<std::uint32_t>(pos));
+        pos > 0xFFFFFFFEu ? kNoFilePos : static_cast<std::uint32_t>(pos),
+        m_stream.GetOpenSerial());
     // The bytes have just arrived and are still in cache: the walk that
     // every field lookup needs costs least now.
     record.GetTags().indexTags();

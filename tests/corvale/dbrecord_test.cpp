@@ -235,3 +235,47 @@ TEST(DBRecordset, PurgeRemovesDeletedRecordsInOnePassKeepingOrder)
     rs.Free();
     EXPECT_EQ(rs.getSize(), 0u);
 }
+
+TEST(DBRecordRow, ARecordHoldsItsRowUntilItChangesMovesOrIsCopied)
+{
+    TempDir dir;
+    const std::string path = dir.file("rec.bin");
+    CDBRecord a;
+    ASSERT_EQ(a.GetTags().setString(7, "hello"), 0);
+    EXPECT_FALSE(a.HoldsRowOf(0));
+    CFileStream out;
+    out.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+    a.Write(out);
+    out.Close();
+    EXPECT_TRUE(a.HoldsRowOf(out.GetOpenSerial()));
+    EXPECT_FALSE(a.HoldsRowOf(0));
+
+    CFileStream in;
+    in.Open(path.c_str(), CFile::modeRead);
+    CDBRecord b;
+    b.Read(in);
+    // Read through another open, the same bytes are that open's row only.
+    EXPECT_TRUE(b.HoldsRowOf(in.GetOpenSerial()));
+    EXPECT_FALSE(b.HoldsRowOf(out.GetOpenSerial()));
+    EXPECT_TRUE(a.HoldsRowOf(out.GetOpenSerial()));
+
+    // Copies, a position given by hand, any change and a pointer handed out
+    // for writing all end it.
+    const CDBRecord copy(b);
+    EXPECT_FALSE(copy.HoldsRowOf(in.GetOpenSerial()));
+    CDBRecord assigned;
+    assigned = b;
+    EXPECT_FALSE(assigned.HoldsRowOf(in.GetOpenSerial()));
+    b.SetPos(b.GetPos());
+    EXPECT_FALSE(b.HoldsRowOf(in.GetOpenSerial()));
+    in.GetFile()->SeekToBegin();
+    b.Read(in);
+    ASSERT_TRUE(b.HoldsRowOf(in.GetOpenSerial()));
+    ASSERT_EQ(b.GetTags().setString(7, "hullo"), 0);
+    EXPECT_FALSE(b.HoldsRowOf(in.GetOpenSerial()));
+    in.GetFile()->SeekToBegin();
+    b.Read(in);
+    ASSERT_TRUE(b.HoldsRowOf(in.GetOpenSerial()));
+    b.GetTags().get(0);
+    EXPECT_FALSE(b.HoldsRowOf(in.GetOpenSerial()));
+}

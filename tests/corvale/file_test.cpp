@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 using namespace kx_gen;
@@ -386,4 +390,68 @@ TEST(FileOperations, StatusAndCreateFilePath)
         CFile::CreateFilePath("/home/ann/", "Outline", "kxo"), _String("/home/ann/Outline.kxo"));
     EXPECT_EQ(CFile::CreateFilePath("/home/ann", "Outline.kxo"), _String("/home/ann/Outline.kxo"));
     EXPECT_EQ(CFile::CreateFilePath("", "Outline", ".kxo"), _String("Outline.kxo"));
+}
+
+namespace {
+
+// Waits until the clock that file times come from has moved past the last
+// change of `path`: a write within the same tick may leave the times as
+// they were, which no identity can tell.
+void WaitForTheFileClock(const std::string &path)
+{
+    struct stat st { };
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    for (;;) {
+        timespec now {};
+        clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        if (now.tv_sec > st.st_ctim.tv_sec
+            || (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
+            return;
+    }
+}
+
+} // namespace
+
+TEST(FileIdentity, TellsARewriteOrAReplacementFromTheSameFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.bin");
+    dir.write("a.bin", "0123456789");
+    const TFileIdentity before = TFileIdentity::OfPath(path.c_str());
+    ASSERT_TRUE(before.m_bKnown);
+    EXPECT_EQ(before.m_nSize, 10u);
+    EXPECT_TRUE(before.SameAs(TFileIdentity::OfPath(path.c_str())));
+    {
+        CFile file(path.c_str(), CFile::modeRead | CFile::shareDenyNone);
+        EXPECT_TRUE(before.SameAs(TFileIdentity::OfHandle(file.GetHandle())));
+    }
+
+    // Rewritten in place with as many bytes, its times put back as they
+    // were: only the status-change time tells, and it does.
+    struct stat st { };
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    WaitForTheFileClock(path);
+    {
+        CFile file(path.c_str(), CFile::modeReadWrite | CFile::shareDenyNone);
+        file.Write("abcdefghij", 10);
+        file.Close();
+    }
+    const struct timespec times[2] = { st.st_atim, st.st_mtim };
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const TFileIdentity rewritten = TFileIdentity::OfPath(path.c_str());
+    EXPECT_EQ(rewritten.m_nInode, before.m_nInode);
+    EXPECT_EQ(rewritten.m_nModifiedNsec, before.m_nModifiedNsec);
+    EXPECT_FALSE(rewritten.SameAs(before));
+
+    // A copy renamed over it has the same bytes and times but is another file.
+    dir.write("b.bin", "abcdefghij");
+    ASSERT_EQ(utimensat(AT_FDCWD, dir.file("b.bin").c_str(), times, 0), 0);
+    ASSERT_EQ(rename(dir.file("b.bin").c_str(), path.c_str()), 0);
+    EXPECT_FALSE(TFileIdentity::OfPath(path.c_str()).SameAs(rewritten));
+
+    // What cannot be asked is the same as nothing, not even as itself.
+    const TFileIdentity missing = TFileIdentity::OfPath(dir.file("missing.bin").c_str());
+    EXPECT_FALSE(missing.m_bKnown);
+    EXPECT_FALSE(missing.SameAs(missing));
+    EXPECT_FALSE(TFileIdentity::OfHandle(-1).m_bKnown);
 }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace kx_gen;
 
 namespace {
@@ -151,4 +150,41 @@ TEST(FileStreamOwnership, WithoutAFileOperationsThrow)
     }
     CFileStream owning(new CFile, true); // deleted with the stream
     EXPECT_FALSE(owning.IsOpen());
+}
+
+TEST(FileStreamOpens, EachOpenHasItsOwnSerialAndTheIdentityOfWhatItOpened)
+{
+    TempDir dir;
+    dir.write("a.bin", "abc");
+    dir.write("b.bin", "xyz");
+    const std::string a = dir.file("a.bin");
+    CFileStream s;
+    EXPECT_EQ(s.GetOpenSerial(), 0u);
+    EXPECT_FALSE(s.GetOpenedIdentity().m_bKnown);
+
+    s.Open(a.c_str(), CFile::modeRead | CFile::shareDenyNone);
+    const std::uint32_t first = s.GetOpenSerial();
+    EXPECT_NE(first, 0u);
+    EXPECT_TRUE(s.GetOpenedIdentity().SameAs(TFileIdentity::OfPath(a.c_str())));
+    s.Close();
+    // Both stay for whoever asks after the work is done.
+    EXPECT_EQ(s.GetOpenSerial(), first);
+    EXPECT_TRUE(s.GetOpenedIdentity().SameAs(TFileIdentity::OfPath(a.c_str())));
+
+    // The same file opened again is another open; another file is another file.
+    s.Open(a.c_str(), CFile::modeRead | CFile::shareDenyNone);
+    EXPECT_NE(s.GetOpenSerial(), first);
+    EXPECT_TRUE(s.GetOpenedIdentity().SameAs(TFileIdentity::OfPath(a.c_str())));
+    CFileStream t;
+    t.Open(dir.file("b.bin").c_str(), CFile::modeRead | CFile::shareDenyNone);
+    EXPECT_NE(t.GetOpenSerial(), s.GetOpenSerial());
+    EXPECT_FALSE(t.GetOpenedIdentity().SameAs(s.GetOpenedIdentity()));
+
+    // A file handed over counts as an open too.
+    CFile file(a.c_str(), CFile::modeRead | CFile::shareDenyNone);
+    const std::uint32_t before = t.GetOpenSerial();
+    t.Attach(&file);
+    EXPECT_NE(t.GetOpenSerial(), before);
+    EXPECT_TRUE(t.GetOpenedIdentity().SameAs(TFileIdentity::OfPath(a.c_str())));
+    t.Detach();
 }

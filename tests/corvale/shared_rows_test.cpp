@@ -145,6 +145,38 @@ TEST(SharedRows, ReadsAndUnchangedWritesKeepTheBytesShared)
     EXPECT_EQ(stored, copy);
 }
 
+TEST(SharedRows, RowsHoldTheirOpensRowsAndAChangedOneGetsACopyOfItsSize)
+{
+    TempDir dir;
+    const std::string path = writeFile(dir, "a.kxo", 3);
+    CSampleDB db(3);
+    db.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite);
+    db.ReadRows();
+    db.Close();
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(db.getRecord(i)->HoldsRowOf(db.GetOpenSerial())) << i;
+
+    // A change of the same length, as setting a mark is: the copy takes no
+    // more than the bytes (rounded to 16), not a whole grow block.
+    CDBRecord &r = *db.getRecord(1);
+    const std::uint32_t size = r.GetRecSize();
+    KX_TAG_CHECK(r.GetTags().setUInt32(5, 77));
+    EXPECT_FALSE(r.GetTags().isShared());
+    EXPECT_EQ(r.GetRecSize(), size);
+    EXPECT_EQ(r.GetTags().capacity(), (size + 15) / 16 * 16);
+    EXPECT_FALSE(r.HoldsRowOf(db.GetOpenSerial()));
+    EXPECT_TRUE(db.getRecord(0)->HoldsRowOf(db.GetOpenSerial()));
+    EXPECT_TRUE(db.getRecord(2)->HoldsRowOf(db.GetOpenSerial()));
+    // Growing from there gets the usual room.
+    KX_TAG_CHECK(r.GetTags().setString(0, _String("a longer text for record 1")));
+    EXPECT_EQ(r.GetTags().capacity() % kMemBlock, 0u);
+    EXPECT_GT(r.GetTags().capacity(), r.GetRecSize());
+    // A first change that makes the record longer copies it at its new size.
+    CDBRecord &g = *db.getRecord(2);
+    KX_TAG_CHECK(g.GetTags().setString(0, _String("a longer text for record 2")));
+    EXPECT_EQ(g.GetTags().capacity(), (g.GetRecSize() + 15) / 16 * 16);
+}
+
 TEST(SharedRows, RecordsOutliveTheirDatabaseAndCopiesAreTheirOwn)
 {
     TempDir dir;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 using kx_gen::COutlineRecord;
@@ -176,4 +177,135 @@ TEST_F(Item, ResettingBlanksEverythingButTheDetachedFlag)
     EXPECT_TRUE(m_Item.m_Text.IsEmptyText());
     EXPECT_FALSE(m_Item.m_bChecked);
     EXPECT_EQ(m_Item.m_pRecord, nullptr);
+}
+
+namespace {
+
+// Gives `item` the fields of a typical item and stores them.
+void StoreSample(COutlineItem &item)
+{
+    item.m_nId = 77;
+    item.m_nLevel = 3;
+    item.m_bChecked = true;
+    item.m_bExpanded = false;
+    item.m_Text.SetString("one\r\ntwo");
+    item.m_strNote = "a note";
+    item.StoreToRecord();
+}
+
+} // namespace
+
+TEST_F(Item, AStoredItemIsKnownStoredUntilAFieldOrItsRecordChanges)
+{
+    StoreSample(m_Item);
+    EXPECT_TRUE(m_Item.IsStored());
+    COutlineRecord other;
+    other.Init();
+    // Each changes what storing the item would write, or what the record
+    // holds, or which record it is; none goes unnoticed.
+    const std::vector<std::function<void(COutlineItem &)>> changes {
+        [](COutlineItem &i) { ++i.m_nId; },
+        [](COutlineItem &i) { i.m_nLevel = 4; },
+        [](COutlineItem &i) { i.m_bChecked = false; },
+        [](COutlineItem &i) { i.m_bExpanded = true; },
+        [](COutlineItem &i) { i.m_Text.SetString("one\r\ntwo"); },
+        [](COutlineItem &i) {
+            i.m_Text.InsertAt({ 3, 1 }, "!");
+        },
+        [](COutlineItem &i) { i.m_strNote = "a nope"; },
+        [](COutlineItem &i) { i.m_strNote.Empty(); },
+        [](COutlineItem &i) { i.m_pRecord->SetChecked(false); },
+        [](COutlineItem &i) { i.m_pRecord->SetChanged(true); },
+        [](COutlineItem &i) { i.m_pRecord->GetTags().get(0); },
+        [&](COutlineItem &i) {
+            other = *i.m_pRecord;
+            i.m_pRecord = &other;
+        },
+        [](COutlineItem &i) { i.ReleaseRecordText(); },
+    };
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        m_Item.m_pRecord = &m_Record;
+        StoreSample(m_Item);
+        ASSERT_TRUE(m_Item.IsStored()) << k;
+        changes[k](m_Item);
+        EXPECT_FALSE(m_Item.IsStored()) << k;
+        // Storing again makes it true again.
+        m_Item.StoreToRecord();
+        EXPECT_TRUE(m_Item.IsStored()) << k;
+    }
+    // An item without a note is told from one that gains one.
+    m_Item.m_pRecord = &m_Record;
+    m_Item.m_strNote.Empty();
+    m_Item.StoreToRecord();
+    EXPECT_TRUE(m_Item.IsStored());
+    m_Item.m_strNote = "x";
+    EXPECT_FALSE(m_Item.IsStored());
+}
+
+TEST_F(Item, TheSaveKeepsMarksWithTheStoredState)
+{
+    StoreSample(m_Item);
+    EXPECT_EQ(m_Item.GetStoredMarks(), 0);
+    // Marks set since the store, and the item told so, leave it stored.
+    m_Record.SetChanged(true);
+    m_Record.SetSortChanged(true);
+    EXPECT_FALSE(m_Item.IsStored());
+    m_Item.KeepStoredMarks(9);
+    EXPECT_TRUE(m_Item.IsStored());
+    EXPECT_EQ(m_Item.GetStoredMarks(), 9);
+    // The next store or load forgets them.
+    m_Item.m_bChecked = false;
+    m_Item.StoreToRecord();
+    EXPECT_EQ(m_Item.GetStoredMarks(), 0);
+    m_Item.KeepStoredMarks(9);
+    m_Item.LoadFromRecord();
+    EXPECT_EQ(m_Item.GetStoredMarks(), 0);
+    // An item that is not stored keeps no marks.
+    m_Item.m_bChecked = true;
+    m_Item.Reset(COutlineItem());
+    m_Item.m_pRecord = &m_Record;
+    m_Item.KeepStoredMarks(9);
+    EXPECT_FALSE(m_Item.IsStored());
+    EXPECT_EQ(m_Item.GetStoredMarks(), 0);
+}
+
+TEST_F(Item, ALoadIsKnownStoredOnlyWhenStoringWouldWriteNothing)
+{
+    COutlineItem writer;
+    writer.m_pRecord = &m_Record;
+    StoreSample(writer);
+    m_Item.LoadFromRecord();
+    EXPECT_TRUE(m_Item.IsStored());
+    EXPECT_FALSE(m_Item.StoreToRecord());
+
+    // Records whose fields the setters would write again differently.
+    const std::vector<std::function<void(COutlineRecord &)>> odd {
+        [](COutlineRecord &r) { r.GetTags().deleteStringData(COutlineRecord::kNoteString); },
+        [](COutlineRecord &r) { r.SetIndent(12); },
+        [](COutlineRecord &r) { r.GetTags().setUInt8(COutlineRecord::kCheckedTag, 2); },
+        [](COutlineRecord &r) { r.SetText("lone\rbreak"); },
+        [](COutlineRecord &r) {
+            const char text[] = { 'a', 0, 'b', 0 };
+            r.GetTags().setData(
+                kx_gen::kStringTagIDCode + COutlineRecord::kTextString, text, sizeof text);
+        },
+        [](COutlineRecord &r) {
+            const std::uint32_t id = kx_gen::kStringTagIDCode + COutlineRecord::kNoteString;
+            std::uint32_t offset = 0;
+            bool found = false;
+            kx_gen::CTaggedDataManager::TagType header;
+            r.GetTags().findTag(id, offset, found, &header);
+            header.version = 1;
+            r.GetTags().writeTagHeader(offset, header);
+        },
+    };
+    for (std::size_t k = 0; k < odd.size(); ++k) {
+        StoreSample(writer);
+        odd[k](m_Record);
+        m_Item.LoadFromRecord();
+        EXPECT_FALSE(m_Item.IsStored()) << k;
+        EXPECT_TRUE(m_Item.StoreToRecord()) << k;
+        EXPECT_TRUE(m_Item.IsStored()) << k;
+        EXPECT_FALSE(m_Item.StoreToRecord()) << k;
+    }
 }

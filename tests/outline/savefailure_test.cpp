@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -185,4 +186,37 @@ TEST_F(FailedSave, KeepsTheOldPlacesForTheSortMarks)
         EXPECT_FALSE(file.Row(i).IsSortChanged()) << i;
     EXPECT_FALSE(file.DB().GetOutlineChanged());
     EXPECT_EQ(m_Dir.read("outline.kxo"), m_strBefore);
+}
+
+TEST_F(FailedSave, TheSaveAfterAFailureWritesWhatTheComparisonWrites)
+{
+    // A twin over a copy of the file; before each of its saves the file is
+    // replaced by a copy of itself, so that it always compares.
+    const std::string twinPath = m_Dir.file("twin.kxo");
+    m_Dir.write("twin.kxo", m_strBefore);
+    COutlineMan twin { nullptr, &m_Sink };
+    ASSERT_TRUE(twin.Load(twinPath.c_str()));
+    const auto saveTwin = [&] {
+        m_Dir.write("copy.kxo", m_Dir.read("twin.kxo"));
+        ASSERT_EQ(rename(m_Dir.file("copy.kxo").c_str(), twinPath.c_str()), 0);
+        ASSERT_TRUE(twin.Save(twinPath.c_str()));
+        EXPECT_EQ(twin.GetRowsSavedUnread(), 0);
+    };
+    ASSERT_TRUE(m_Man.Save(m_strPath.c_str()));
+    saveTwin();
+    EXPECT_EQ(m_Man.GetRowsSavedUnread(), 40);
+
+    for (COutlineMan *man : { &m_Man, &twin })
+        man->GetTree().GetFirstChild(nullptr)->m_Item.m_Text.SetString("a much longer first item");
+    EXPECT_FALSE(SaveOnAFullDisk());
+    // The failed save wrote some rows elsewhere and put the records back:
+    // none is taken for its row unread.
+    ASSERT_TRUE(m_Man.Save(m_strPath.c_str()));
+    EXPECT_EQ(m_Man.GetRowsSavedUnread(), 0);
+    saveTwin();
+    EXPECT_EQ(m_Dir.read("outline.kxo"), m_Dir.read("twin.kxo"));
+    ASSERT_TRUE(m_Man.Save(m_strPath.c_str()));
+    saveTwin();
+    EXPECT_EQ(m_Man.GetRowsSavedUnread(), 40);
+    EXPECT_EQ(m_Dir.read("outline.kxo"), m_Dir.read("twin.kxo"));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -211,6 +212,64 @@ TEST(TextCopy, CopiesAreIndependent)
 
 // Random insertions and deletions against a plain string that holds the same
 // text with CR LF breaks.
+TEST(TextMark, EveryChangeAndEveryCopyOrMoveClearsTheUnchangedMark)
+{
+    const auto marked = [] {
+        CTextCtrl text;
+        text.SetString("one\r\ntwo");
+        return text;
+    };
+    EXPECT_FALSE(CTextCtrl().IsUnchanged());
+    // Changes, even those that turn out to change nothing.
+    const std::vector<std::function<void(CTextCtrl &)>> changes {
+        [](CTextCtrl &t) { t.SetString("one\r\ntwo"); },
+        [](CTextCtrl &t) { t.SetChars("x", 1); },
+        [](CTextCtrl &t) {
+            t.InsertAt({ 1, 0 }, "y");
+        },
+        [](CTextCtrl &t) {
+            t.InsertAt({ 0, 1 }, "");
+        },
+        [](CTextCtrl &t) {
+            t.DeleteRange({ 0, 0 }, { 1, 0 });
+        },
+        [](CTextCtrl &t) {
+            t.DeleteRange({ 0, 0 }, { 0, 0 });
+        },
+        [](CTextCtrl &t) { t.BorrowString("borrowed"); },
+        [](CTextCtrl &t) { t = CTextCtrl(); },
+    };
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        CTextCtrl text = marked();
+        text.MarkUnchanged();
+        changes[i](text);
+        EXPECT_FALSE(text.IsUnchanged()) << i;
+    }
+    // Wrapping looks at the characters without changing them.
+    CTextCtrl text = marked();
+    text.MarkUnchanged();
+    CTextFont font;
+    font.SetFixedWidths(8, 64);
+    EXPECT_GT(text.WrapAll(nullptr, font, 20), 2);
+    EXPECT_TRUE(text.IsUnchanged());
+    // A copy or a move is a text of its own that nobody has marked, and the
+    // text moved from has lost its characters.
+    CTextCtrl copy(text);
+    EXPECT_FALSE(copy.IsUnchanged());
+    EXPECT_TRUE(text.IsUnchanged());
+    copy.MarkUnchanged();
+    copy = text;
+    EXPECT_FALSE(copy.IsUnchanged());
+    CTextCtrl moved(std::move(text));
+    EXPECT_FALSE(moved.IsUnchanged());
+    EXPECT_FALSE(text.IsUnchanged());
+    moved.MarkUnchanged();
+    copy.MarkUnchanged();
+    copy = std::move(moved);
+    EXPECT_FALSE(copy.IsUnchanged());
+    EXPECT_FALSE(moved.IsUnchanged());
+}
+
 TEST(TextEditing, RandomEditsMatchAPlainString)
 {
     std::mt19937 rng(11);

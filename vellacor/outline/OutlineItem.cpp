@@ -4,6 +4,8 @@
 #include "kx_gen/DrawingFormat.h"
 #include "kx_gen/OutlineRecord.h"
 
+#include <cstring>
+
 void COutlineItem::Reset(const COutlineItem &source)
 {
     const bool detached = source.m_bDetached;
@@ -18,6 +20,7 @@ void COutlineItem::Reset(const COutlineItem &source)
     m_Text = CTextCtrl();
     m_strNote = kx_gen::_String();
     m_bDetached = detached;
+    ForgetStored();
 }
 
 void COutlineItem::LoadFromRecord()
@@ -27,6 +30,7 @@ void COutlineItem::LoadFromRecord()
 
 void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
 {
+    ForgetStored();
     const kx_gen::COutlineRecord &record = *m_pRecord;
     std::uint32_t id = 0;
     std::uint8_t indent = 0;
@@ -60,6 +64,8 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
             m_Text.SetChars(text.data(), text.size());
         }
         m_strNote = kx_gen::_String(note);
+        if (LoadedExactly(scan))
+            TakeStored(scan.m_Note.m_pData);
         return;
     }
 
@@ -118,8 +124,49 @@ bool COutlineItem::StoreToRecord()
     return StoreToRecord(CRecordScan(*m_pRecord));
 }
 
+namespace {
+
+std::uint32_t Le32(const std::uint8_t *p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
+        | (std::uint32_t(p[3]) << 24);
+}
+
+} // namespace
+
+bool COutlineItem::LoadedExactly(const CRecordScan &scan) const
+{
+    // Called after a load from the scan: the values were read from these
+    // tags, so what is left to know is whether the setters would write them
+    // back as they are. A version, a UTF-16 flag, a boolean byte other than
+    // 0 or 1 or a level read as another makes them write. (Every load asks
+    // this, so the tests are folded together.)
+    const CRecordScan::TTag &id = scan.m_Id;
+    const CRecordScan::TTag &indent = scan.m_Indent;
+    const CRecordScan::TTag &checked = scan.m_Checked;
+    const CRecordScan::TTag &expanded = scan.m_Expanded;
+    const CRecordScan::TTag &note = scan.m_Note;
+    const CRecordScan::TTag &text = scan.m_Text;
+    const std::uint32_t odd = std::uint32_t(id.m_nVersion | indent.m_nVersion | checked.m_nVersion
+                                  | expanded.m_nVersion | note.m_nVersion | text.m_nVersion)
+        | ((id.m_nFlags | indent.m_nFlags | checked.m_nFlags | expanded.m_nFlags | note.m_nFlags
+               | text.m_nFlags)
+            & kx_gen::kTagUnicodeFlag)
+        | ((checked.m_pData[0] | expanded.m_pData[0]) & ~1u) | (indent.m_pData[0] ^ m_nLevel);
+    if (odd || !note.m_bFound || note.m_nLength != m_strNote.size() + 1 || !text.m_bFound
+        || text.m_nLength == 0)
+        return false;
+    // A text without a carriage return is one paragraph of the bytes before
+    // the first 0: it reads back as stored when that 0 ends the tag. Any
+    // other text is compared.
+    if (m_Text.GetParaCount() == 1)
+        return static_cast<std::uint32_t>(m_Text.GetPara(0).GetLength()) + 1 == text.m_nLength;
+    return TextHeldBy(text);
+}
+
 bool COutlineItem::StoreToRecord(const CRecordScan &scan)
 {
+    ForgetStored();
     kx_gen::COutlineRecord &record = *m_pRecord;
     // Only the fields that differ are written: a setter given the value a
     // tag holds would leave it as it is anyway.
@@ -152,7 +199,98 @@ bool COutlineItem::StoreToRecord(const CRecordScan &scan)
         record.SetText(m_Text.GetString());
     if (note)
         record.SetNote(m_strNote);
+    // The setters write each value as Holds reads it, except that they keep
+    // a UTF-16 flag on a tag that is not a string: such a record is stored
+    // again next time.
+    const auto flagged = [](const CRecordScan::TTag &tag) {
+        return (tag.m_nFlags & kx_gen::kTagUnicodeFlag) != 0;
+    };
+    if (scan.IsValid() && !flagged(scan.m_Id) && !flagged(scan.m_Indent) && !flagged(scan.m_Checked)
+        && !flagged(scan.m_Expanded))
+        TakeStored();
     return id || level || checked || expanded || text || note;
+}
+
+std::uint8_t COutlineItem::StoredFields() const
+{
+    // The top bit tells a state taken from one that was not.
+    return static_cast<std::uint8_t>(
+        0x80 | (m_bChecked ? 1 : 0) | (m_bExpanded ? 2 : 0) | (HasNote() ? 4 : 0));
+}
+
+void COutlineItem::TakeStored(const std::uint8_t *noteData)
+{
+    m_Stored.m_pRecord = m_pRecord;
+    m_Stored.m_nRecordChanges = m_pRecord->GetTags().changeCount();
+    m_Stored.m_nId = m_nId;
+    m_Stored.m_nLevel = m_nLevel;
+    m_Stored.m_nFields = StoredFields();
+    m_Stored.m_nMarks = 0;
+    FindStoredNote(noteData);
+    m_Text.MarkUnchanged();
+}
+
+void COutlineItem::FindStoredNote(const std::uint8_t *noteData)
+{
+    m_Stored.m_nNoteData = 0;
+    if (!HasNote())
+        return;
+    if (!noteData) {
+        std::uint32_t length = 0;
+        noteData = m_pRecord->GetTags().findData(
+            kx_gen::kStringTagIDCode + kx_gen::COutlineRecord::kNoteString, length);
+    }
+    const std::uint8_t *block = m_pRecord->GetRawDataPtr();
+    if (noteData && block && noteData > block && noteData - block <= 0xFFFF)
+        m_Stored.m_nNoteData = static_cast<std::uint16_t>(noteData - block);
+}
+
+bool COutlineItem::IsStored() const
+{
+    if (!m_pRecord || m_Stored.m_pRecord != m_pRecord
+        || m_Stored.m_nRecordChanges != m_pRecord->GetTags().changeCount()
+        || m_Stored.m_nId != m_nId || m_Stored.m_nLevel != m_nLevel
+        || m_Stored.m_nFields != StoredFields() || !m_Text.IsUnchanged())
+        return false;
+    if (!HasNote())
+        return true;
+    // One item in ten or so has a note; it is not watched the way the item
+    // text is, so it is compared with the record's, which held exactly the
+    // note stored. The record has not changed since, so the note is where
+    // it was then.
+    const std::uint32_t wanted = static_cast<std::uint32_t>(m_strNote.size()) + 1;
+    const std::uint8_t *stored = nullptr;
+    std::uint32_t length = 0;
+    const std::uint32_t at = m_Stored.m_nNoteData;
+    if (at >= kx_gen::kTagHeaderSize && at <= m_pRecord->GetRecSize()) {
+        const std::uint8_t *header = m_pRecord->GetRawDataPtr() + at - kx_gen::kTagHeaderSize;
+        if (Le32(header + kx_gen::kTagIdOffset)
+            == kx_gen::kStringTagIDCode + kx_gen::COutlineRecord::kNoteString) {
+            length = Le32(header + kx_gen::kTagLengthOffset);
+            if (length <= m_pRecord->GetRecSize() - at)
+                stored = header + kx_gen::kTagHeaderSize;
+        }
+    }
+    if (!stored)
+        stored = m_pRecord->GetTags().findData(
+            kx_gen::kStringTagIDCode + kx_gen::COutlineRecord::kNoteString, length);
+    return stored && length == wanted && std::memcmp(stored, m_strNote.c_str(), length) == 0;
+}
+
+void COutlineItem::KeepStoredMarks(std::uint8_t marks)
+{
+    if (!m_pRecord || m_Stored.m_pRecord != m_pRecord || m_Stored.m_nFields == 0)
+        return;
+    // Written only when different: a save that changes nothing leaves the
+    // items' memory clean.
+    if (m_Stored.m_nMarks != marks)
+        m_Stored.m_nMarks = marks;
+    const std::uint32_t changes = m_pRecord->GetTags().changeCount();
+    if (m_Stored.m_nRecordChanges != changes) {
+        m_Stored.m_nRecordChanges = changes;
+        // Marks are rewritten in place, but a missing mark is added.
+        FindStoredNote(nullptr);
+    }
 }
 
 void COutlineItem::ReleaseRecordText()

@@ -66,6 +66,22 @@ public:
     // in the item alone (for records that are copied elsewhere).
     void ReleaseRecordText();
 
+    // Whether storing the item would write nothing, known without reading
+    // the record: the item is bound to the record it was last loaded from
+    // or stored into, the record has not changed since, and neither have
+    // id, level, checked, expanded and text (a note is compared with the
+    // record's). The fields are changed directly all over the program, so
+    // this compares them with what was loaded or stored rather than trust
+    // a flag. A load that StoreToRecord would still have to complete (a
+    // missing note, an odd byte) leaves it false.
+    bool IsStored() const;
+    // A byte that the saving manager keeps with what was loaded or stored;
+    // 0 after every load or store. KeepStoredMarks also takes the record as
+    // it is now for the one the fields were stored into: only for a record
+    // that since then had nothing changed but its marks.
+    std::uint8_t GetStoredMarks() const { return m_Stored.m_nMarks; }
+    void KeepStoredMarks(std::uint8_t marks);
+
     // The drawing as a new DIB that the caller frees (MemFree), or null when
     // the item has none or it cannot be converted.
     kx_gen::HMEM GetDrawing() const;
@@ -110,4 +126,31 @@ private:
     void SetDrawSize(std::uint32_t width, std::uint32_t height);
     // Whether the record's text tag holds exactly this item's text.
     bool TextHeldBy(const CRecordScan::TTag &tag) const;
+    // Whether StoreToRecord, right after a load from `scan`, would write
+    // nothing.
+    bool LoadedExactly(const CRecordScan &scan) const;
+    // What IsStored compares with, taken once the record holds the fields.
+    // `noteData` is where the note's bytes start in the record's block, or
+    // null to look it up.
+    void TakeStored(const std::uint8_t *noteData = nullptr);
+    void ForgetStored() { m_Stored.m_nFields = 0; }
+    void FindStoredNote(const std::uint8_t *noteData);
+    std::uint8_t StoredFields() const;
+
+    // The fields as last loaded or stored, with the record they went to
+    // and that record's change count then.
+    struct TStored {
+        const kx_gen::COutlineRecord *m_pRecord = nullptr;
+        std::uint32_t m_nRecordChanges = 0;
+        std::uint32_t m_nId = 0;
+        std::uint8_t m_nLevel = 0;
+        // Checked, expanded and whether there is a note; 0 when nothing was
+        // taken.
+        std::uint8_t m_nFields = 0;
+        std::uint8_t m_nMarks = 0;
+        // Where the note's bytes start in the record's block, so that
+        // comparing it needs no walk over the tags; 0 when not known.
+        std::uint16_t m_nNoteData = 0;
+    };
+    TStored m_Stored;
 };

@@ -130,6 +130,7 @@ bool COutlineMan::Load(const char *path)
     }
     SetModified(false);
     m_nLoadedRows = rows;
+    RememberLoadedFile(path);
     return true;
 }
 
@@ -197,6 +198,8 @@ void COutlineMan::Close()
     m_LoadedBlocks.clear();
     delete m_pDB;
     m_pDB = nullptr;
+    m_FileIdentity = kx_gen::TFileIdentity();
+    m_nFileSerial = 0;
     for (TLevelExtent &extent : m_LevelExtent)
         extent = TLevelExtent();
     m_nLoadedRows = -1;

@@ -3,6 +3,7 @@
 #include "OutlineItem.h"
 #include "OutlineServices.h"
 
+#include "kx_gen/File.h"
 #include "kx_gen/String.h"
 #include "kx_gen/TreeMan.h"
 
@@ -125,6 +126,10 @@ public:
     void SetNewDB(bool newDB) { m_bNewDB = newDB; }
     // Item records in the file when it was loaded or last saved; -1 before.
     int GetLoadedRows() const { return m_nLoadedRows; }
+    // Rows that the last successful save wrote without comparing item,
+    // record or old row, each known unchanged since the file was read or
+    // written; 0 before.
+    int GetRowsSavedUnread() const { return m_nRowsSavedUnread; }
 
     // Builds the tree from the records of the open database (an import fills
     // them first), repairing the levels as Load does; an empty record set
@@ -483,8 +488,13 @@ protected:
     // the record's as it stands, or null; `window` reads the old file's rows,
     // or is null; `stored` is scratch space. Sets `changed` when anything
     // changed.
-    void MarkRecord(const TSaveRow &row, std::uint32_t position, const CRecordScan *scan,
+    // Returns the marks for the item to keep (see KeepStoredMarks) when
+    // they were set as for a row equal to the record, else 0.
+    std::uint8_t MarkRecord(const TSaveRow &row, std::uint32_t position, const CRecordScan *scan,
         CRowWindow *window, kx_gen::COutlineRecord &stored, bool &changed);
+    // Remembers the file just loaded as what `path` names, when it still is
+    // the file the database opened.
+    void RememberLoadedFile(const char *path);
     // Whether `node` or an ancestor is checked while checked items are hidden.
     bool IsHiddenByCheck(const COutlineNode *node) const;
     // Neighbours in document order among the items not hidden by checks.
@@ -587,6 +597,13 @@ protected:
     // Counts the versions of the outline file: rows read from one version
     // are not rows of the next.
     unsigned m_nFileGeneration = 0;
+    // The file last loaded or saved, as it was then, and the open serial of
+    // the stream that read or wrote it (0: none). While the file on disk has
+    // that identity, a record that holds its row of that stream
+    // (CDBRecord::HoldsRowOf) holds its row of the file.
+    kx_gen::TFileIdentity m_FileIdentity;
+    std::uint32_t m_nFileSerial = 0;
+    int m_nRowsSavedUnread = 0;
 
     COutlineSettings *m_pSettings;
     CMessageSink *m_pMessages;

@@ -152,40 +152,79 @@ private:
     COutlineDB *m_pDB;
 };
 
+// What marking a record whose row in the file holds exactly its bytes
+// depends on, in one byte, so that an item can keep it for the next save
+// (COutlineItem::KeepStoredMarks): whether the fields are marked changed,
+// the record's changed bit and its sort mark. 0 when the record cannot be
+// marked that way.
+constexpr std::uint8_t kMarksKnown = 0x01;
+constexpr std::uint8_t kMarksFieldChanged = 0x02;
+constexpr std::uint8_t kMarksRecordChanged = 0x04;
+constexpr std::uint8_t kMarksSortChanged = 0x08;
+
+std::uint8_t MarksOf(const CRecordScan &scan)
+{
+    std::uint8_t status = 0;
+    std::uint8_t sort = 0;
+    // Without a note the comparison would add an empty one: leave that to it.
+    if (!scan.IsValid() || !scan.m_Note.m_bFound || !scan.m_Status.GetByte(status)
+        || !scan.m_SortChanged.GetByte(sort))
+        return 0;
+    const bool hasDrawing = scan.m_Drawing.m_bFound && scan.m_Drawing.m_nLength > 0;
+    const bool fieldChanged = scan.m_Indent.IsChanged() || scan.m_Text.IsChanged()
+        || scan.m_Note.IsChanged() || scan.m_Checked.IsChanged()
+        || (hasDrawing && scan.m_Drawing.IsChanged());
+    return static_cast<std::uint8_t>(kMarksKnown | (fieldChanged ? kMarksFieldChanged : 0)
+        | (kx_gen::CDBRecord::GetBit(status, kx_gen::kChangeBitPos) ? kMarksRecordChanged : 0)
+        | (sort != 0 ? kMarksSortChanged : 0));
+}
+
+// Whether marking with these marks changes the record.
+bool MarksNeedSetting(std::uint8_t marks, bool moved)
+{
+    const bool fieldChanged = marks & kMarksFieldChanged;
+    return fieldChanged != bool(marks & kMarksRecordChanged)
+        || (moved && !(marks & kMarksSortChanged));
+}
+
 // Marks a record whose row in the file holds exactly its bytes, as the
 // comparison with that row would: every field equals its stored value, so
 // the fields keep the marks they have (the file's), and only the record's
-// changed bit and, after a move, its sort mark may need setting. `scan` is
-// the record's, or null to make one. False when the row differs or cannot
-// be judged here.
-bool MarkUnchangedRecord(COutlineRecord &record, const CRecordScan *scan, CRowWindow &window,
-    std::uint32_t pos, bool moved, bool &changed)
+// changed bit and, after a move, its sort mark may need setting. Returns
+// the marks the record has then.
+std::uint8_t MarkAsItsRow(COutlineRecord &record, std::uint8_t marks, bool moved, bool &changed)
+{
+    const bool fieldChanged = marks & kMarksFieldChanged;
+    if (fieldChanged != bool(marks & kMarksRecordChanged))
+        record.SetChanged(fieldChanged);
+    const bool sort = moved || (marks & kMarksSortChanged);
+    if (moved && !(marks & kMarksSortChanged))
+        record.SetSortChanged(true);
+    if (fieldChanged)
+        changed = true;
+    return static_cast<std::uint8_t>(kMarksKnown
+        | (fieldChanged ? kMarksFieldChanged | kMarksRecordChanged : 0)
+        | (sort ? kMarksSortChanged : 0));
+}
+
+// MarkAsItsRow for a record whose row the window reads, when that row holds
+// exactly the record's bytes. `scan` is the record's, or null to make one.
+// 0 when the row differs or the record cannot be judged here.
+std::uint8_t MarkUnchangedRecord(COutlineRecord &record, const CRecordScan *scan,
+    CRowWindow &window, std::uint32_t pos, bool moved, bool &changed)
 {
     const std::uint8_t *block = nullptr;
     std::uint32_t length = 0;
     if (!window.RowAt(pos, block, length) || length != record.GetRecSize()
         || (length && std::memcmp(block, record.GetRawDataPtr(), length) != 0))
-        return false;
+        return 0;
     std::optional<CRecordScan> own;
     if (!scan)
         scan = &own.emplace(record);
-    std::uint8_t status = 0;
-    std::uint8_t sort = 0;
-    // Without a note the comparison would add an empty one: leave that to it.
-    if (!scan->IsValid() || !scan->m_Note.m_bFound || !scan->m_Status.GetByte(status)
-        || !scan->m_SortChanged.GetByte(sort))
-        return false;
-    const bool hasDrawing = scan->m_Drawing.m_bFound && scan->m_Drawing.m_nLength > 0;
-    const bool recordChanged = scan->m_Indent.IsChanged() || scan->m_Text.IsChanged()
-        || scan->m_Note.IsChanged() || scan->m_Checked.IsChanged()
-        || (hasDrawing && scan->m_Drawing.IsChanged());
-    if (recordChanged != kx_gen::CDBRecord::GetBit(status, kx_gen::kChangeBitPos))
-        record.SetChanged(recordChanged);
-    if (moved && sort == 0)
-        record.SetSortChanged(true);
-    if (recordChanged)
-        changed = true;
-    return true;
+    const std::uint8_t marks = MarksOf(*scan);
+    if (!marks)
+        return 0;
+    return MarkAsItsRow(record, marks, moved, changed);
 }
 
 } // namespace
@@ -199,6 +238,30 @@ struct COutlineMan::TSaveRow {
     bool m_bOldSortChanged = false;
     bool m_bOldStatusTagChanged = false;
     bool m_bOldSortTagChanged = false;
+    // Set when the save leaves the marks alone: there is nothing to put back.
+    bool m_bMarksKept = false;
+
+    // A row whose marks the save leaves as they are.
+    struct TMarksKept { };
+    TSaveRow(COutlineRecord *record, TMarksKept)
+        : m_pRecord(record)
+        , m_nOldRowIndex(record->GetRowIndex())
+        , m_nOldPos(record->GetPos())
+        , m_bMarksKept(true)
+    {
+    }
+
+    // A row whose marks may change, read through the record's accessors.
+    explicit TSaveRow(COutlineRecord *record)
+        : m_pRecord(record)
+        , m_nOldRowIndex(record->GetRowIndex())
+        , m_nOldPos(record->GetPos())
+        , m_nOldStatus(record->GetFlag())
+        , m_bOldSortChanged(record->IsSortChanged())
+        , m_bOldStatusTagChanged(TagChanged(*record, kx_gen::kStatusTagID))
+        , m_bOldSortTagChanged(TagChanged(*record, kx_gen::kSortChangedTagID))
+    {
+    }
 
     TSaveRow(COutlineRecord *record, const CRecordScan &scan)
         : m_pRecord(record)
@@ -224,6 +287,8 @@ struct COutlineMan::TSaveRow {
     {
         m_pRecord->SetRowIndex(m_nOldRowIndex);
         m_pRecord->SetPos(m_nOldPos);
+        if (m_bMarksKept)
+            return;
         m_pRecord->SetFlag(m_nOldStatus);
         m_pRecord->SetSortChanged(m_bOldSortChanged);
         m_pRecord->GetTags().setTagChanged(kx_gen::kStatusTagID, m_bOldStatusTagChanged);
@@ -311,6 +376,11 @@ void COutlineMan::SaveToFile(const char *path)
 
     CCloseGuard closeGuard(m_pDB);
     std::unique_ptr<CRowWindow> window;
+    // The open serial that the records read from or written to the old file
+    // hold their rows of, while that file is still the one on disk: it may
+    // have been rewritten or replaced since (by a synchronisation, say), or
+    // this may be a save over another file. 0 when none can be trusted.
+    std::uint32_t fileSerial = 0;
     if (!m_bNewDB) {
         // The old file is only read: its rows for the comparison, its
         // headers for the header check and the conduit's block, which the
@@ -318,6 +388,8 @@ void COutlineMan::SaveToFile(const char *path)
         m_pDB->OpenWithoutUpgrade(
             file.GetTargetPath(), CFile::modeRead | CFile::shareDenyWrite, nullptr);
         window = std::make_unique<CRowWindow>(file.GetTargetPath());
+        if (m_pDB->GetOpenedIdentity().SameAs(m_FileIdentity))
+            fileSerial = m_nFileSerial;
     } else {
         m_pDB->SetSynchronized(false);
         m_pDB->SetOutlineChanged(true);
@@ -326,22 +398,35 @@ void COutlineMan::SaveToFile(const char *path)
     // One pass over the items in document order, which is the records' new
     // order: each item goes back into its record, the record takes its new
     // place and is compared with its row in the file, all while its bytes
-    // are at hand.
+    // are at hand. An item known to be stored in a record known to hold its
+    // row needs neither: only the marks the comparison would set.
     records->emptyRS();
     records->reserve(previous.size());
     bool changed = m_pDB->GetOutlineChanged();
     COutlineRecord stored;
     COutlineNode *next = nullptr;
+    int unread = 0;
+    // Items that need their record's bytes come in runs (a file written
+    // elsewhere, a pasted part): the bytes are asked for ahead after such
+    // an item.
+    bool reading = fileSerial == 0;
     for (COutlineNode *n = m_Tree.GetFirstChild(nullptr); n; n = next) {
         // The walk is bound by memory: ask for the next item's bytes early.
         next = m_Tree.GetNextInDocument(n);
         if (next) {
             if (const COutlineRecord *ahead = next->m_Item.m_pRecord) {
-                const std::uint8_t *bytes = ahead->GetRawDataPtr();
-                for (std::uint32_t k = 0; k < ahead->GetRecSize(); k += 64)
-                    __builtin_prefetch(bytes + k);
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(reinterpret_cast<const char *>(ahead) + 64);
+                // A note is compared with the record's even when all else
+                // is known.
+                if (reading || next->m_Item.HasNote()) {
+                    const std::uint8_t *bytes = ahead->GetRawDataPtr();
+                    for (std::uint32_t k = 0; k < ahead->GetRecSize(); k += 64)
+                        __builtin_prefetch(bytes + k);
+                }
             }
-            __builtin_prefetch(next->m_Item.m_Text.GetPara(0).GetData());
+            if (reading)
+                __builtin_prefetch(next->m_Item.m_Text.GetPara(0).GetData());
         }
         COutlineItem &item = n->m_Item;
         if (!item.m_pRecord) {
@@ -353,12 +438,35 @@ void COutlineMan::SaveToFile(const char *path)
             item.m_pRecord = static_cast<COutlineRecord *>(record.release());
         }
         COutlineRecord &record = *item.m_pRecord;
+        const std::uint32_t position = static_cast<std::uint32_t>(rows.size());
+        if (fileSerial && item.IsStored() && record.HoldsRowOf(fileSerial)) {
+            // Storing the item would write nothing, and the record is its
+            // row in the old file: comparing the two would find them equal.
+            std::uint8_t marks = item.GetStoredMarks();
+            if (!marks)
+                marks = MarksOf(CRecordScan(record));
+            if (marks) {
+                const bool moved = position != record.GetRowIndex();
+                if (MarksNeedSetting(marks, moved))
+                    rows.emplace_back(&record);
+                else
+                    rows.emplace_back(&record, TSaveRow::TMarksKept());
+                records->add(&record);
+                if (moved)
+                    changed = true;
+                item.KeepStoredMarks(MarkAsItsRow(record, marks, moved, changed));
+                ++unread;
+                reading = false;
+                continue;
+            }
+        }
+        reading = true;
         const CRecordScan scan(record);
         rows.emplace_back(&record, scan);
         const bool touched = item.StoreToRecord(scan);
-        const std::uint32_t position = static_cast<std::uint32_t>(rows.size() - 1);
         records->add(&record);
-        MarkRecord(rows.back(), position, touched ? nullptr : &scan, window.get(), stored, changed);
+        item.KeepStoredMarks(MarkRecord(
+            rows.back(), position, touched ? nullptr : &scan, window.get(), stored, changed));
     }
 
     bool keepTimes = false;
@@ -386,12 +494,18 @@ void COutlineMan::SaveToFile(const char *path)
         keepTimes = !m_pDB->GetOutlineChanged();
     }
     m_pDB->Open(file.GetTempPath(), CFile::modeCreate | CFile::modeWrite);
+    const std::uint32_t written = m_pDB->GetOpenSerial();
     m_pDB->WriteAllHeaders();
     m_pDB->WriteRows();
     m_pDB->Close();
     file.Commit(keepTimes);
+    // The records now hold their rows of the file in place, for as long as
+    // it keeps this identity.
+    m_FileIdentity = file.GetCommittedIdentity();
+    m_nFileSerial = m_FileIdentity.m_bKnown ? written : 0;
     restore.done = true;
     m_nLoadedRows = static_cast<int>(rows.size());
+    m_nRowsSavedUnread = unread;
 
     if (records->getSize() != previous.size() + fresh.size()) {
         // Records that no item held were not saved: they belong to nothing.
@@ -407,8 +521,8 @@ void COutlineMan::SaveToFile(const char *path)
     }
 }
 
-void COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position, const CRecordScan *scan,
-    CRowWindow *window, COutlineRecord &stored, bool &changed)
+std::uint8_t COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position,
+    const CRecordScan *scan, CRowWindow *window, COutlineRecord &stored, bool &changed)
 {
     COutlineRecord &record = *row.m_pRecord;
     const bool moved = position != row.m_nOldRowIndex;
@@ -418,10 +532,13 @@ void COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position, const 
         record.SetNew(true);
         record.SetSortChanged(moved);
         changed = true;
-        return;
+        return 0;
     }
-    if (window && MarkUnchangedRecord(record, scan, *window, row.m_nOldPos, moved, changed))
-        return;
+    if (window) {
+        if (const std::uint8_t marks
+            = MarkUnchangedRecord(record, scan, *window, row.m_nOldPos, moved, changed))
+            return marks;
+    }
     m_pDB->ReadRow(row.m_nOldPos, &stored);
     record.UpdateChangedFields(stored);
     KeepPendingMarks(record, stored);
@@ -429,6 +546,21 @@ void COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position, const 
     if (record.IsChanged())
         changed = true;
     record.SetSortChanged(moved || stored.IsSortChanged());
+    return 0;
+}
+
+void COutlineMan::RememberLoadedFile(const char *path)
+{
+    // The identity at the open against the one now tells whether the file
+    // changed while it was read, or was replaced since.
+    const kx_gen::TFileIdentity now = kx_gen::TFileIdentity::OfPath(path);
+    if (m_pDB && now.SameAs(m_pDB->GetOpenedIdentity())) {
+        m_FileIdentity = now;
+        m_nFileSerial = m_pDB->GetOpenSerial();
+    } else {
+        m_FileIdentity = kx_gen::TFileIdentity();
+        m_nFileSerial = 0;
+    }
 }
 
 void COutlineMan::StoreItemsInRecords()

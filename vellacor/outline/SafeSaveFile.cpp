@@ -123,11 +123,35 @@ void CSafeSaveFile::Commit(bool keepTimes)
         close(fd);
         ThrowErrno(error, temp);
     }
-    if (close(fd) != 0)
-        ThrowErrno(errno, temp);
-    if (rename(temp.c_str(), m_strTarget.c_str()) != 0)
-        ThrowErrno(errno, m_strTarget.str());
+    // The file's identity once in place includes the status-change time
+    // that the rename moves, so it is taken after the rename, through a
+    // descriptor of its own that is known to name the file just flushed.
+    struct stat flushed { };
+    int watch = open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat watched { };
+    if (watch >= 0
+        && (fstat(fd, &flushed) != 0 || fstat(watch, &watched) != 0
+            || flushed.st_dev != watched.st_dev || flushed.st_ino != watched.st_ino)) {
+        close(watch);
+        watch = -1;
+    }
+    if (close(fd) != 0) {
+        const int error = errno;
+        if (watch >= 0)
+            close(watch);
+        ThrowErrno(error, temp);
+    }
+    if (rename(temp.c_str(), m_strTarget.c_str()) != 0) {
+        const int error = errno;
+        if (watch >= 0)
+            close(watch);
+        ThrowErrno(error, m_strTarget.str());
+    }
     m_bCommitted = true;
+    if (watch >= 0) {
+        m_Committed = kx_gen::TFileIdentity::OfHandle(watch);
+        close(watch);
+    }
 
     // Make the rename itself durable. The new file is in place whatever
     // happens here, so a failure is not reported.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kx_gen/File.h"
 #include "kx_gen/String.h"
 
 #include <sys/stat.h>
@@ -39,11 +40,15 @@ public:
     // CFileException when any step before the rename fails, leaving the
     // target as it was.
     void Commit(bool keepTimes);
+    // The file Commit put in place, as it was once there (unknown before a
+    // successful Commit, or when the system would not tell).
+    const kx_gen::TFileIdentity &GetCommittedIdentity() const { return m_Committed; }
 
 private:
     kx_gen::_String m_strTarget;
     kx_gen::_String m_strTemp;
     struct stat m_Status { };
+    kx_gen::TFileIdentity m_Committed;
     bool m_bExists = false;
     bool m_bCommitted = false;
 };

@@ -61,6 +61,7 @@ void CTextCtrl::SetString(const _String &text)
 
 void CTextCtrl::SetChars(const char *text, std::size_t length)
 {
+    m_Unchanged.m_bSet = false;
     m_MoreParas.clear();
     m_FirstPara.Truncate(0);
     m_FirstPara.MarkStale();
@@ -70,6 +71,7 @@ void CTextCtrl::SetChars(const char *text, std::size_t length)
 
 void CTextCtrl::BorrowString(const char *text)
 {
+    m_Unchanged.m_bSet = false;
     m_MoreParas.clear();
     m_FirstPara.Truncate(0);
     m_FirstPara.MarkStale();
@@ -155,6 +157,7 @@ CTextPos CTextCtrl::InsertAt(CTextPos pos, const _String &text)
 
 CTextPos CTextCtrl::InsertChars(CTextPos pos, std::string_view all)
 {
+    m_Unchanged.m_bSet = false;
     if (all.empty() || !IsValidParaPos(pos))
         return pos;
     if (all.size() > static_cast<std::size_t>(INT_MAX))
@@ -202,6 +205,7 @@ CTextPos CTextCtrl::InsertChars(CTextPos pos, std::string_view all)
 
 bool CTextCtrl::DeleteRange(CTextPos from, CTextPos to)
 {
+    m_Unchanged.m_bSet = false;
     if (!IsValidParaPos(from) || !IsValidParaPos(to))
         return false;
     if (to < from)

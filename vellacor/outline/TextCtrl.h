@@ -126,6 +126,15 @@ public:
     // The paragraph position after the last character.
     CTextPos GetEndPos() const;
 
+    // A mark that says the characters are as they were when it was set. Any
+    // edit (even one that turns out to change nothing), any replacement of
+    // the whole text, and any copy or move into this text clears it, and so
+    // does a move out of it; wrapping does not. The owner sets it once it
+    // knows the text to equal something, to learn later without comparing
+    // whether it still does.
+    void MarkUnchanged() { m_Unchanged.m_bSet = true; }
+    bool IsUnchanged() const { return m_Unchanged.m_bSet; }
+
 private:
     CTextPos InsertChars(CTextPos pos, std::string_view all);
     CTextLine &Para(int index)
@@ -144,4 +153,25 @@ private:
     std::vector<CTextLine> m_MoreParas;
     // Rows of all paragraphs after the last wrap; 0 when never wrapped.
     int m_nRows = 0;
+
+    // The mark is never carried over: a text that receives a copy or a move
+    // has changed, and so has one whose characters were moved out.
+    struct TUnchangedMark {
+        TUnchangedMark() = default;
+        TUnchangedMark(const TUnchangedMark &) noexcept { }
+        TUnchangedMark(TUnchangedMark &&source) noexcept { source.m_bSet = false; }
+        TUnchangedMark &operator=(const TUnchangedMark &) noexcept
+        {
+            m_bSet = false;
+            return *this;
+        }
+        TUnchangedMark &operator=(TUnchangedMark &&source) noexcept
+        {
+            m_bSet = false;
+            source.m_bSet = false;
+            return *this;
+        }
+        bool m_bSet = false;
+    };
+    TUnchangedMark m_Unchanged;
 };

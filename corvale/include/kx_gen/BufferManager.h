@@ -13,7 +13,8 @@ namespace kx_gen {
 // swap the data while the manager follows. Data is allocated with
 // std::malloc and freed with std::free; whoever frees it must use std::free.
 // The capacity is always a multiple of the grow block (once the manager has
-// allocated it itself).
+// allocated it itself), except for the copy that shared data gets on its
+// first write, which holds just its bytes (see below).
 //
 // Operations that take a position and a length return 0 on success, or -1
 // (kTagError) when the range lies outside the data or memory runs out; a
@@ -26,6 +27,12 @@ namespace kx_gen {
 // first gives the manager a copy of its own (copy on first write), and
 // deleteBuff only lets go of the reference. The owner's pointer then points
 // into the shared block, which the owner must never free itself.
+//
+// That copy is sized to the data (rounded to 16 bytes): most shared rows
+// that change keep their length (a mark set or cleared), and a grow block
+// for each copy of the rows of a large file would take nearly twice the
+// file's size, and twice the memory traffic to write them out again. Data
+// that grows later gets the grow block's room.
 //
 // The data may also be lent: storage right after a record that a recordset
 // made in a slab of new records (CDBRecordset::Append), which the manager
@@ -121,6 +128,9 @@ protected:
     // The capacity that holds `length` bytes: a whole number of grow blocks
     // above it, or 0 when that does not fit in 32 bits.
     std::uint64_t capacityFor(std::uint64_t length) const;
+    // The capacity of the copy that shared data gets: `length` rounded up to
+    // 16 bytes (at least 16), or 0 when that does not fit in 32 bits.
+    static std::uint64_t copyCapacityFor(std::uint64_t length);
 
     std::uint8_t **m_ppBuffer = nullptr;
     std::uint32_t m_nCapacity = 0;

@@ -44,9 +44,10 @@ public:
     static void operator delete(CDBRecord *record, std::destroying_delete_t);
 
     // Reads one framed record at the stream's position, replacing the tag
-    // block. Throws CDBException message 5 / 6 for a missing start / end
-    // marker, CException message 8 when the file ends before the record does
-    // and message 11 when memory runs out. A length above 64 KiB is checked
+    // block, and remembers where it was read (see HoldsRowOf). Throws
+    // CDBException message 5 / 6 for a missing start / end marker,
+    // CException message 8 when the file ends before the record does and
+    // message 11 when memory runs out. A length above 64 KiB is checked
     // against the file before anything is allocated, so no length makes it
     // set aside more than that or than the file holds. After a failure the
     // record holds what was read and must not be written back. Ends with
@@ -58,7 +59,7 @@ public:
     // a file held override this rather than Read. The base does nothing.
     virtual void FinishRead();
     // Writes the framed record at the stream's position and remembers that
-    // position (GetPos). Throws the stream's exceptions.
+    // position (GetPos, HoldsRowOf). Throws the stream's exceptions.
     void Write(CFileStream &stream) const override;
     // Gives the record its class defaults; the base record has none.
     virtual void Init();
@@ -68,9 +69,10 @@ public:
     // record uses them. The first change copies them into a block of the
     // record's own, so the bytes are never written and records sharing them
     // never see each other's changes. `pos` is the file offset of the
-    // record's start marker. The caller has checked the framing.
+    // record's start marker, in the file that the stream with open serial
+    // `openSerial` read (0: not known). The caller has checked the framing.
     void ShareData(const std::uint8_t *data, std::uint32_t length,
-        std::shared_ptr<const void> keeper, std::uint32_t pos);
+        std::shared_ptr<const void> keeper, std::uint32_t pos, std::uint32_t openSerial = 0);
 
     // Bytes and address of the tag block (null when the data was freed).
     // The block may be shared with other records read from the same file:
@@ -89,7 +91,23 @@ public:
 
     // File offset of the start marker when last read or written.
     std::uint32_t GetPos() const { return m_nPos; }
-    void SetPos(std::uint32_t pos) { m_nPos = pos; }
+    // A position set by hand says nothing about what the file holds there.
+    void SetPos(std::uint32_t pos)
+    {
+        m_nPos = pos;
+        m_nRowSerial = 0;
+    }
+    // Whether the tag block is, byte for byte, the row at GetPos() of the
+    // file that the stream with open serial `openSerial` (see
+    // CFileStream::GetOpenSerial) last read this record from or wrote it to:
+    // the record has not changed since, nor been given another position. A
+    // copy holds no row. What became of the file since is the caller's to
+    // know.
+    bool HoldsRowOf(std::uint32_t openSerial) const
+    {
+        return openSerial != 0 && m_nRowSerial == openSerial
+            && m_nRowChanges == m_tags.changeCount() && m_nPos != kNoFilePos;
+    }
     bool IsFileRecord() const { return m_nPos != kNoFilePos; }
     // Index in the recordset at the time the record was added.
     std::uint32_t GetRowIndex() const { return m_nRowIndex; }
@@ -137,6 +155,10 @@ protected:
     // Where the record was last read or written; writing a record does not
     // change its contents, so Write is const and updates this alone.
     mutable std::uint32_t m_nPos = kNoFilePos;
+    // The open serial of the stream whose file holds the block at m_nPos
+    // (0: none), and the block's change count when it was read or written.
+    mutable std::uint32_t m_nRowSerial = 0;
+    mutable std::uint32_t m_nRowChanges = 0;
     std::uint8_t *m_pData = nullptr;
     CTaggedDataManager m_tags;
 

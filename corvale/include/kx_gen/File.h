@@ -21,6 +21,32 @@ struct KX_GEN_EXPORT CFileStatus {
     _String m_szFullName;
 };
 
+// Which file a path or descriptor names, and in what state: device, inode,
+// size, and the times of the last modification and the last status change
+// to the nanosecond. The status-change time moves with every write, rename
+// and change of the other times, and nothing can set it back; so two equal
+// identities taken at different moments mean one file that was not written
+// in between, as far as the file system's clock can tell (a write within
+// its tick of the last one may not move the times).
+struct KX_GEN_EXPORT TFileIdentity {
+    std::uint64_t m_nDevice = 0;
+    std::uint64_t m_nInode = 0;
+    std::uint64_t m_nSize = 0;
+    std::int64_t m_nModifiedSec = 0;
+    std::int64_t m_nModifiedNsec = 0;
+    std::int64_t m_nChangedSec = 0;
+    std::int64_t m_nChangedNsec = 0;
+    // False when the file could not be asked; such an identity is the same
+    // as none.
+    bool m_bKnown = false;
+
+    // The file `path` names (links followed), or `fd`.
+    static TFileIdentity OfPath(const char *path);
+    static TFileIdentity OfHandle(int fd);
+    // Both known and equal in every field.
+    bool SameAs(const TFileIdentity &other) const;
+};
+
 // A file on disk with Windows open modes and share modes.
 //
 // Share modes hold between all programs that open files through this class:

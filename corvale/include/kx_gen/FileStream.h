@@ -44,6 +44,16 @@ public:
     CFile *GetFile() const { return m_pFile; }
     bool IsOpen() const { return m_pFile && m_pFile->IsOpen(); }
 
+    // A number that no other Open or Attach of any stream in the process
+    // gets, taken by the last of them (0 before the first): whatever was read
+    // from or written to the file since then can be told apart from what
+    // came from any other file, or from this one opened again. It stays
+    // after Close.
+    std::uint32_t GetOpenSerial() const { return m_nOpenSerial; }
+    // The file the last Open opened, as it was then (unknown after Attach
+    // of a file without a descriptor). It stays after Close.
+    const TFileIdentity &GetOpenedIdentity() const { return m_OpenedIdentity; }
+
     // Raw bytes; errors as CFile::Read / CFile::Write. Without a file both
     // throw CFileException invalidFile.
     void Read(void *buffer, unsigned count);
@@ -78,8 +88,12 @@ public:
 private:
     CFile &file();
 
+    void startUsing(const CFile *file);
+
     CFile *m_pFile = nullptr;
     bool m_bOwnsFile = false;
+    std::uint32_t m_nOpenSerial = 0;
+    TFileIdentity m_OpenedIdentity;
 };
 
 } // namespace kx_gen
