@@ -1,3 +1,4 @@
+#include "FileClock.h"
 #include "TempDir.h"
 #include "Thrown.h"
 
@@ -391,26 +392,6 @@ TEST(FileOperations, StatusAndCreateFilePath)
     EXPECT_EQ(CFile::CreateFilePath("/home/ann", "Outline.kxo"), _String("/home/ann/Outline.kxo"));
     EXPECT_EQ(CFile::CreateFilePath("", "Outline", ".kxo"), _String("Outline.kxo"));
 }
-
-namespace {
-
-// Waits until the clock that file times come from has moved past the last
-// change of `path`: a write within the same tick may leave the times as
-// they were, which no identity can tell.
-void WaitForTheFileClock(const std::string &path)
-{
-    struct stat st { };
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    for (;;) {
-        timespec now {};
-        clock_gettime(CLOCK_REALTIME_COARSE, &now);
-        if (now.tv_sec > st.st_ctim.tv_sec
-            || (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
-            return;
-    }
-}
-
-} // namespace
 
 TEST(FileIdentity, TellsARewriteOrAReplacementFromTheSameFile)
 {

@@ -7,6 +7,7 @@
 
 #include "UndoTestSupport.h"
 
+#include "../corvale/FileClock.h"
 #include "../corvale/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -33,22 +34,6 @@ std::vector<TRow> SampleRows(int count)
             i % 3 == 0 ? "note " + std::to_string(i) : std::string(), i % 5 == 0);
     }
     return rows;
-}
-
-// Waits until the clock that file times come from has moved past the last
-// change of `path`: a rewrite within the same tick may leave the times as
-// they were, which nothing can tell from no rewrite.
-void WaitForTheFileClock(const std::string &path)
-{
-    struct stat st { };
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    for (;;) {
-        timespec now {};
-        clock_gettime(CLOCK_REALTIME_COARSE, &now);
-        if (now.tv_sec > st.st_ctim.tv_sec
-            || (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
-            return;
-    }
 }
 
 // Replaces `path` by a copy of itself: the same bytes in another file.
