@@ -223,11 +223,6 @@ void CDBRecordset::emptyRS()
     endBuilding();
 }
 
-CDBRecord *CDBRecordset::getRecord(std::size_t index) const
-{
-    return index < m_records.size() ? m_records[index] : nullptr;
-}
-
 CDBRecordset::Position CDBRecordset::GetRowPos(const CDBRecord *record) const
 {
     const std::ptrdiff_t index = GetIndex(record);

@@ -38,13 +38,6 @@ const std::vector<std::uint8_t> &defaultTags()
     return bytes;
 }
 
-// The tag `id` in place: its data and length, or null when absent.
-const std::uint8_t *findData(
-    const CTaggedDataManager &tags, std::uint32_t id, std::uint32_t &length)
-{
-    return tags.findData(id, length);
-}
-
 } // namespace
 
 COutlineRecord &COutlineRecord::operator=(const COutlineRecord &other)
@@ -93,13 +86,6 @@ void COutlineRecord::SetIndent(std::uint8_t level)
     KX_TAG_CHECK(m_tags.setUInt8(kIndentTag, level));
 }
 
-std::uint8_t COutlineRecord::GetIndent() const
-{
-    std::uint8_t level = 0;
-    KX_TAG_CHECK(m_tags.getUInt8(kIndentTag, level));
-    return level;
-}
-
 void COutlineRecord::SetText(const _String &text)
 {
     KX_TAG_CHECK(m_tags.setString(kTextString, text));
@@ -110,11 +96,6 @@ _String COutlineRecord::GetText() const
     _String text;
     GetText(text);
     return text;
-}
-
-void COutlineRecord::GetText(_String &text) const
-{
-    KX_TAG_CHECK(m_tags.getString(kTextString, text));
 }
 
 void COutlineRecord::DeleteText()
@@ -134,20 +115,8 @@ _String COutlineRecord::GetNote() const
     return note;
 }
 
-void COutlineRecord::GetNote(_String &note) const
+bool COutlineRecord::hasWideNote() const
 {
-    KX_TAG_CHECK(m_tags.getString(kNoteString, note));
-}
-
-bool COutlineRecord::HasNote() const
-{
-    std::uint32_t size = 0;
-    const std::uint8_t *data = findData(m_tags, kStringTagIDCode + kNoteString, size);
-    if (!data || size <= 1)
-        return false;
-    if (data[0] != 0)
-        return true;
-    // A leading 0 byte may still start UTF-16 text: read it properly.
     _String note;
     return m_tags.getString(kNoteString, note) == kTagOK && !note.IsEmpty();
 }
@@ -162,23 +131,9 @@ void COutlineRecord::SetExpanded(bool expanded)
     KX_TAG_CHECK(m_tags.setBool(kExpandedTag, expanded));
 }
 
-bool COutlineRecord::GetExpanded() const
-{
-    bool value = false;
-    KX_TAG_CHECK(m_tags.getBool(kExpandedTag, value));
-    return value;
-}
-
 void COutlineRecord::SetChecked(bool checked)
 {
     KX_TAG_CHECK(m_tags.setBool(kCheckedTag, checked));
-}
-
-bool COutlineRecord::GetChecked() const
-{
-    bool value = false;
-    KX_TAG_CHECK(m_tags.getBool(kCheckedTag, value));
-    return value;
 }
 
 bool COutlineRecord::SetDrawing(HMEM dib)
@@ -198,12 +153,6 @@ bool COutlineRecord::SetDrawing(HMEM dib)
     return true;
 }
 
-const std::uint8_t *COutlineRecord::GetDrawingData(std::uint32_t &size) const
-{
-    const std::uint8_t *data = findData(m_tags, kDrawingTag, size);
-    return size ? data : nullptr;
-}
-
 void COutlineRecord::SetDrawingData(const void *data, std::uint32_t size)
 {
     KX_TAG_CHECK(m_tags.setData(kDrawingTag, data, size));
@@ -216,12 +165,6 @@ HMEM COutlineRecord::GetDrawing() const
     if (!data || size == 0)
         return nullptr;
     return ConvertInternalFormatToDib(data, size);
-}
-
-bool COutlineRecord::HasDrawing() const
-{
-    std::uint32_t size = 0;
-    return findData(m_tags, kDrawingTag, size) && size > 0;
 }
 
 void COutlineRecord::GetDrawingSize(std::uint32_t &width, std::uint32_t &height) const

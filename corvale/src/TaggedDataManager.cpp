@@ -80,19 +80,6 @@ std::int32_t CTaggedDataManager::getTagAt(std::uint32_t offset, TagType &header)
     return kTagOK;
 }
 
-bool CTaggedDataManager::packId(std::uint32_t id, std::uint16_t &packed)
-{
-    if (id < 0x8000) {
-        packed = static_cast<std::uint16_t>(id);
-        return true;
-    }
-    if (id >= kStringTagIDCode && id - kStringTagIDCode < 0x8000) {
-        packed = static_cast<std::uint16_t>(0x8000 | (id - kStringTagIDCode));
-        return true;
-    }
-    return false;
-}
-
 void CTaggedDataManager::indexTags() const
 {
     m_nIndexChanges = changeCount();
@@ -300,7 +287,7 @@ const std::uint8_t *CTaggedDataManager::getDataPtr(
     return data() + offset + kTagHeaderSize;
 }
 
-const std::uint8_t *CTaggedDataManager::findData(std::uint32_t id, std::uint32_t &length) const
+const std::uint8_t *CTaggedDataManager::findDataWalking(std::uint32_t id, std::uint32_t &length) const
 {
     std::uint32_t offset = 0;
     bool found = false;
@@ -399,7 +386,7 @@ std::int32_t CTaggedDataManager::setString(std::uint32_t index, const _String &t
         static_cast<std::uint32_t>(text.size()) + 1, changed, 0, true);
 }
 
-std::int32_t CTaggedDataManager::getString(std::uint32_t index, _String &text) const
+std::int32_t CTaggedDataManager::getStringWalking(std::uint32_t index, _String &text) const
 {
     text.Empty();
     std::uint32_t offset = 0;
@@ -423,7 +410,6 @@ std::int32_t CTaggedDataManager::getString(std::uint32_t index, _String &text) c
             units.pop_back();
         text.AssignUnicode(units.c_str(), static_cast<int>(units.size()));
     } else {
-        // Into the caller's string, whose buffer a loop over records reuses.
         const char *chars = reinterpret_cast<const char *>(p);
         text.str().assign(chars, strnlen(chars, tag.length));
     }
@@ -445,7 +431,7 @@ std::int32_t CTaggedDataManager::setBool(std::uint32_t id, bool value, bool *cha
     return setData(id, &byte, 1, changed);
 }
 
-std::int32_t CTaggedDataManager::getBool(std::uint32_t id, bool &value) const
+std::int32_t CTaggedDataManager::getBoolWalking(std::uint32_t id, bool &value) const
 {
     std::uint8_t byte = 0;
     std::int32_t rc = getFixed(id, &byte, 1);
@@ -459,7 +445,7 @@ std::int32_t CTaggedDataManager::setUInt8(std::uint32_t id, std::uint8_t value, 
     return setData(id, &value, 1, changed);
 }
 
-std::int32_t CTaggedDataManager::getUInt8(std::uint32_t id, std::uint8_t &value) const
+std::int32_t CTaggedDataManager::getUInt8Walking(std::uint32_t id, std::uint8_t &value) const
 {
     return getFixed(id, &value, 1);
 }

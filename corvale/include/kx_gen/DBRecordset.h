@@ -101,7 +101,10 @@ public:
     void emptyRS();
 
     // The record at index, or null when out of range.
-    CDBRecord *getRecord(std::size_t index) const;
+    CDBRecord *getRecord(std::size_t index) const
+    {
+        return index < m_records.size() ? m_records[index] : nullptr;
+    }
     std::size_t getSize() const { return m_records.size(); }
     // The position of `record`, invalid when it is not in the list.
     Position GetRowPos(const CDBRecord *record) const;

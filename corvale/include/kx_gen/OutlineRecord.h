@@ -4,6 +4,7 @@
 #include "kx_gen/Export.h"
 #include "kx_gen/Memory.h"
 #include "kx_gen/String.h"
+#include "kx_gen/TaggedDataManager.h"
 
 #include <cstdint>
 
@@ -46,28 +47,51 @@ public:
     std::uint32_t GetId() const;
     // The indent level, 0 for the top level.
     void SetIndent(std::uint8_t level);
-    std::uint8_t GetIndent() const;
+    std::uint8_t GetIndent() const
+    {
+        std::uint8_t level = 0;
+        KX_TAG_CHECK(m_tags.getUInt8(kIndentTag, level));
+        return level;
+    }
 
     void SetText(const _String &text);
     _String GetText() const;
     // Fills `text` (cheaper in loops: the string's buffer is reused).
-    void GetText(_String &text) const;
+    void GetText(_String &text) const { KX_TAG_CHECK(m_tags.getString(kTextString, text)); }
     // Empties the text.
     void DeleteText();
 
     void SetNote(const _String &note);
     // The note; throws message 16 when the record has none (DeleteNote).
     _String GetNote() const;
-    void GetNote(_String &note) const;
+    void GetNote(_String &note) const { KX_TAG_CHECK(m_tags.getString(kNoteString, note)); }
     // True when the record holds a note with some text.
-    bool HasNote() const;
+    bool HasNote() const
+    {
+        std::uint32_t size = 0;
+        const std::uint8_t *data = m_tags.findData(kStringTagIDCode + kNoteString, size);
+        if (!data || size <= 1)
+            return false;
+        // A leading 0 byte may still start UTF-16 text: read it properly.
+        return data[0] != 0 || hasWideNote();
+    }
     // Removes the note's tag.
     void DeleteNote();
 
     void SetExpanded(bool expanded);
-    bool GetExpanded() const;
+    bool GetExpanded() const
+    {
+        bool value = false;
+        KX_TAG_CHECK(m_tags.getBool(kExpandedTag, value));
+        return value;
+    }
     void SetChecked(bool checked);
-    bool GetChecked() const;
+    bool GetChecked() const
+    {
+        bool value = false;
+        KX_TAG_CHECK(m_tags.getBool(kCheckedTag, value));
+        return value;
+    }
 
     // Stores a DIB as the item's drawing, converted to the internal drawing
     // format. The DIB stays the caller's. False, with nothing stored, when
@@ -77,7 +101,11 @@ public:
     // when the record has none or its bytes cannot be converted.
     HMEM GetDrawing() const;
     // True when the record holds drawing bytes (that need not be valid).
-    bool HasDrawing() const;
+    bool HasDrawing() const
+    {
+        std::uint32_t size = 0;
+        return m_tags.findData(kDrawingTag, size) && size > 0;
+    }
     // The drawing's width and height as its bytes record them; 0 x 0 without
     // a drawing or when the bytes are too short to say.
     void GetDrawingSize(std::uint32_t &width, std::uint32_t &height) const;
@@ -85,7 +113,11 @@ public:
     void DeleteBitmap();
     // The drawing bytes in place (valid until the record changes), or null
     // when there are none.
-    const std::uint8_t *GetDrawingData(std::uint32_t &size) const;
+    const std::uint8_t *GetDrawingData(std::uint32_t &size) const
+    {
+        const std::uint8_t *data = m_tags.findData(kDrawingTag, size);
+        return size ? data : nullptr;
+    }
     // Stores drawing bytes as they are.
     void SetDrawingData(const void *data, std::uint32_t size);
 
@@ -103,6 +135,10 @@ public:
 
 protected:
     bool fieldChanged(std::uint32_t id) const;
+
+private:
+    // A note whose first byte is 0 holds text only when stored as UTF-16.
+    bool hasWideNote() const;
 };
 
 } // namespace kx_gen

@@ -6,6 +6,7 @@
 #include "kx_gen/String.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace kx_gen {
 
@@ -62,7 +63,19 @@ public:
     // The value of id in place and its length (valid until the block
     // changes), or null with length 0 when the tag is absent or the walk to
     // it meets damage.
-    const std::uint8_t *findData(std::uint32_t id, std::uint32_t &length) const;
+    const std::uint8_t *findData(std::uint32_t id, std::uint32_t &length) const
+    {
+        const std::uint8_t *value = nullptr;
+        switch (findIndexed(id, value, length)) {
+        case kFoundInIndex:
+            return value;
+        case kAbsentFromIndex:
+            length = 0;
+            return nullptr;
+        default:
+            return findDataWalking(id, length);
+        }
+    }
     // Removes the tag; an absent tag is no error.
     std::int32_t deleteData(std::uint32_t id);
     std::int32_t hasTag(std::uint32_t id, bool &found) const;
@@ -78,7 +91,27 @@ public:
     // Empties text first. Absent: kTagNotFound; a zero-length tag is the
     // empty string; data not ending in a 0 byte: kTagDataCorrupt. Text flagged
     // as UTF-16 is converted to Windows-1252.
-    std::int32_t getString(std::uint32_t index, _String &text) const;
+    std::int32_t getString(std::uint32_t index, _String &text) const
+    {
+        const std::uint8_t *value = nullptr;
+        std::uint32_t length = 0;
+        std::uint32_t flags = 0;
+        if (findIndexed(kStringTagIDCode + index, value, length, &flags) == kFoundInIndex
+            && length != 0 && !(flags & kTagUnicodeFlag)) {
+            // Text that ends at the tag's last byte, as nearly all does, is
+            // read front to back once; the last byte is looked at on its
+            // own only when a 0 comes earlier.
+            const char *chars = reinterpret_cast<const char *>(value);
+            const std::size_t count = strnlen(chars, length);
+            if (count + 1 == length || (count < length && value[length - 1] == 0)) {
+                // Into the caller's string, whose buffer a loop over
+                // records reuses.
+                text.str().assign(chars, count);
+                return kTagOK;
+            }
+        }
+        return getStringWalking(index, text);
+    }
     std::int32_t hasStringTag(std::uint32_t index, bool &found) const
     {
         return hasTag(kStringTagIDCode + index, found);
@@ -104,9 +137,23 @@ public:
     // in swap mode). A stored value longer than the type yields
     // kTagBufferOverflow, a shorter one kTagDataCorrupt.
     std::int32_t setBool(std::uint32_t id, bool value, bool *changed = nullptr);
-    std::int32_t getBool(std::uint32_t id, bool &value) const;
+    std::int32_t getBool(std::uint32_t id, bool &value) const
+    {
+        if (const std::uint8_t *byte = findByteIndexed(id)) {
+            value = *byte != 0;
+            return kTagOK;
+        }
+        return getBoolWalking(id, value);
+    }
     std::int32_t setUInt8(std::uint32_t id, std::uint8_t value, bool *changed = nullptr);
-    std::int32_t getUInt8(std::uint32_t id, std::uint8_t &value) const;
+    std::int32_t getUInt8(std::uint32_t id, std::uint8_t &value) const
+    {
+        if (const std::uint8_t *byte = findByteIndexed(id)) {
+            value = *byte;
+            return kTagOK;
+        }
+        return getUInt8Walking(id, value);
+    }
     std::int32_t setUInt16(std::uint32_t id, std::uint16_t value, bool *changed = nullptr);
     std::int32_t getUInt16(std::uint32_t id, std::uint16_t &value) const;
     std::int32_t setUInt32(std::uint32_t id, std::uint32_t value, bool *changed = nullptr);
@@ -156,6 +203,54 @@ public:
         const char *file, int line, std::int32_t code, void *reserved = nullptr);
 
 private:
+    // What the index of a block read and not changed since says of a tag,
+    // without a walk: found (with its value, length and flags), absent, or
+    // nothing (no usable index, an id it does not keep, or a tag past the
+    // ones it keeps), when only the walk can tell. Every field read of a
+    // record just read is answered here, inline.
+    enum IndexAnswer { kAskTheWalk, kFoundInIndex, kAbsentFromIndex };
+    IndexAnswer findIndexed(std::uint32_t id, const std::uint8_t *&value, std::uint32_t &length,
+        std::uint32_t *flags = nullptr) const
+    {
+        std::uint16_t packed = 0;
+        if (!indexCurrent() || m_nIndexState == kIndexNone || m_bSwap || !packId(id, packed))
+            return kAskTheWalk;
+        for (std::uint8_t i = 0; i < m_nIndexCount; ++i) {
+            if (m_IndexIds[i] < packed)
+                continue;
+            if (m_IndexIds[i] != packed)
+                return kAbsentFromIndex;
+            // The index holds only tags whose code is right and whose data
+            // lies inside the block.
+            const std::uint8_t *header = data() + m_IndexOffsets[i];
+            length = loadLE32(header + kTagLengthOffset);
+            if (flags)
+                *flags = loadLE32(header + kTagFlagsOffset);
+            value = header + kTagHeaderSize;
+            return kFoundInIndex;
+        }
+        return m_nIndexState == kIndexComplete ? kAbsentFromIndex : kAskTheWalk;
+    }
+    // The one-byte value of id found in the index, or null (a missing,
+    // longer or shorter value is left to the walk and its error).
+    const std::uint8_t *findByteIndexed(std::uint32_t id) const
+    {
+        const std::uint8_t *value = nullptr;
+        std::uint32_t length = 0;
+        return findIndexed(id, value, length) == kFoundInIndex && length == 1 ? value : nullptr;
+    }
+    static std::uint32_t loadLE32(const std::uint8_t *p)
+    {
+        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
+            | std::uint32_t(p[3]) << 24;
+    }
+    // The same reads by the walk (or the index's own lookup): for blocks
+    // without a current index, and for every answer that is an error.
+    const std::uint8_t *findDataWalking(std::uint32_t id, std::uint32_t &length) const;
+    std::int32_t getStringWalking(std::uint32_t index, _String &text) const;
+    std::int32_t getBoolWalking(std::uint32_t id, bool &value) const;
+    std::int32_t getUInt8Walking(std::uint32_t id, std::uint8_t &value) const;
+
     // `text`: the value is 8-bit text (setString), so a stored value flagged
     // as UTF-16 differs whatever its bytes, and the flag goes with the
     // header that is written anyway.
@@ -186,7 +281,18 @@ private:
     {
         return m_nIndexChanges == changeCount() && m_nIndexSize == size();
     }
-    static bool packId(std::uint32_t id, std::uint16_t &packed);
+    static bool packId(std::uint32_t id, std::uint16_t &packed)
+    {
+        if (id < 0x8000) {
+            packed = static_cast<std::uint16_t>(id);
+            return true;
+        }
+        if (id >= kStringTagIDCode && id - kStringTagIDCode < 0x8000) {
+            packed = static_cast<std::uint16_t>(0x8000 | (id - kStringTagIDCode));
+            return true;
+        }
+        return false;
+    }
     mutable std::uint32_t m_nIndexChanges = ~0u;
     mutable std::uint32_t m_nIndexSize = 0;
     mutable std::uint16_t m_IndexIds[kIndexSlots];
