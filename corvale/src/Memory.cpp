@@ -1,5 +1,8 @@
 #include "kx_gen/Memory.h"
 
+#include "RecordSlab.h"
+#include "RowBlock.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -12,6 +15,12 @@ struct MemBlock
     int locks = 0;
     unsigned char *data = nullptr;
 };
+
+void ReleaseKeptMemory()
+{
+    CRowBlock::DropKept();
+    CRecordSlab::DropKept();
+}
 
 HMEM MemAlloc(std::size_t bytes)
 {

@@ -106,6 +106,15 @@ public:
         munmap(p, bytes);
     }
 
+    // Unmaps every kept mapping.
+    void Drop()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const Kept &k : m_kept)
+            munmap(k.p, CRecordSlab::kNewSlabBytes);
+        m_kept.clear();
+    }
+
 private:
     struct Kept {
         void *p;
@@ -139,6 +148,11 @@ CRecordSlab *slabOf(const std::uint8_t *storage)
 
 } // namespace
 
+void CRecordSlab::DropKept()
+{
+    CNewSlabPool::Instance().Drop();
+}
+
 CRecordSlab::CRecordSlab(std::size_t count, std::size_t size)
     : m_nHolds(count + 1)
     , m_nCount(count)
@@ -150,6 +164,17 @@ CRecordSlab *CRecordSlab::Create(std::size_t count, std::size_t size)
 {
     static_assert(sizeof(CRecordSlab) <= kHeader);
     size = (size + kAlign - 1) / kAlign * kAlign;
+    // The slabs of a large file are kept mappings, as new records' are:
+    // memory freed to the heap goes back to the system, and the next file
+    // read would fault every page of its records in again.
+    if (kHeader + count * size >= kNewSlabBytes / 4 && size <= kNewSlabBytes / 64) {
+        if (void *raw = CNewSlabPool::Instance().Take(true)) {
+            auto *slab = new (raw) CRecordSlab((kNewSlabBytes - kHeader) / size, size);
+            slab->m_bMapped = true;
+            slab->m_bLarge = true;
+            return slab;
+        }
+    }
     void *raw = std::malloc(kHeader + count * size);
     if (!raw)
         ThrowException(kMsgOutOfMemory);

@@ -27,14 +27,18 @@ public:
     // Bytes of a slab for new records, and the boundary each starts on.
     static constexpr std::size_t kNewSlabBytes = 2 * 1024 * 1024;
 
-    // A slab of `count` places of `size` bytes. Throws CException message
-    // 11 when memory runs out. The caller holds it (Release).
+    // A slab of `count` places of `size` bytes, or of as many as a slab for
+    // new records holds when that is not much more. Throws CException
+    // message 11 when memory runs out. The caller holds it (Release).
     static CRecordSlab *Create(std::size_t count, std::size_t size);
     // A slab for new records, or null when no memory can be had for one.
     // `large` asks for large pages: for the slabs of an outline that has
     // already filled one (a few records would not be worth a large page).
     // The caller holds it (LetGo).
     static CRecordSlab *CreateForNew(bool large);
+
+    // Unmaps the slabs kept for the next records made.
+    static void DropKept();
 
     // The next free place, or null when the slab is full. Every place holds
     // the slab from the start, so that making a record costs no atomic

@@ -83,6 +83,15 @@ public:
         return true;
     }
 
+    // Unmaps every kept block.
+    void Drop()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const auto &[p, mapped] : m_blocks)
+            munmap(p, mapped);
+        m_blocks.clear();
+    }
+
 private:
     std::mutex m_mutex;
     std::vector<std::pair<std::uint8_t *, std::size_t>> m_blocks;
@@ -95,6 +104,11 @@ std::size_t usualMapped()
 }
 
 } // namespace
+
+void CRowBlock::DropKept()
+{
+    CBlockPool::Instance().Drop();
+}
 
 CRowBlock::CRowBlock(std::uint8_t *data, std::size_t size, std::size_t mapped)
     : m_pData(data)

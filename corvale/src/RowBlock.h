@@ -27,6 +27,8 @@ public:
 
     std::uint8_t *data() const { return m_pData; }
     std::size_t size() const { return m_nSize; }
+    // Unmaps the blocks kept for the next file read.
+    static void DropKept();
     // Makes the block read-only; nothing may write to it from now on.
     void Seal();
     // Tells the address sanitizer (when the library is built with it) that

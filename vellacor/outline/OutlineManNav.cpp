@@ -440,10 +440,14 @@ void AppendItem(std::string &out, const COutlineNode *node, unsigned flags)
             out += '|';
         out += item.m_Text.GetPara(p).GetText();
     }
-    if (flags & COutlineMan::kDumpLevels)
-        out += ":" + std::to_string(item.m_nLevel);
-    if (flags & COutlineMan::kDumpIndex)
-        out += "#" + std::to_string(item.m_nIndex);
+    if (flags & COutlineMan::kDumpLevels) {
+        out += ':';
+        out += std::to_string(item.m_nLevel);
+    }
+    if (flags & COutlineMan::kDumpIndex) {
+        out += '#';
+        out += std::to_string(item.m_nIndex);
+    }
     if ((flags & COutlineMan::kDumpExpanded) && item.m_bExpanded && node->m_pFirstChild)
         out += '+';
 }

@@ -27,6 +27,13 @@ KX_GEN_EXPORT std::size_t MemGetSize(HMEM block);
 // A new block with a copy of the data, or null on failure.
 KX_GEN_EXPORT HMEM MemDuplicate(HMEM block);
 
+// Hands back to the system the memory kept for the next file read or
+// outline built: blocks of rows and slabs of records whose records have all
+// gone. Kept memory costs nothing under memory pressure (the system may
+// take it at any time), but counts as resident until it does; measuring
+// what an outline takes starts here, as it starts from malloc_trim.
+KX_GEN_EXPORT void ReleaseKeptMemory();
+
 // Frees its block at the end of a scope unless released.
 class MemHolder
 {
