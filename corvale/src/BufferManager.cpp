@@ -7,12 +7,6 @@
 
 namespace kx_gen {
 
-CBufferManager::CBufferManager(
-    std::uint8_t **buffer, std::uint32_t length, std::uint32_t capacity, std::uint32_t growBy)
-{
-    assignBuffer(buffer, length, capacity, growBy);
-}
-
 CBufferManager::~CBufferManager() = default;
 
 void CBufferManager::assignBuffer(
@@ -36,7 +30,14 @@ void CBufferManager::assignBuffer(
 void CBufferManager::shareBuffer(std::uint8_t **buffer, const std::uint8_t *data,
     std::uint32_t length, std::shared_ptr<const void> keeper)
 {
-    deleteBuff();
+    // A record just made for a row has nothing to let go of: no call to
+    // free for each row of a file.
+    if (m_pKeeper || m_bLent || (m_ppBuffer && *m_ppBuffer)) {
+        deleteBuff();
+    } else {
+        m_nLength = 0;
+        m_nCapacity = 0;
+    }
     noteChange();
     m_ppBuffer = buffer;
     if (!buffer)

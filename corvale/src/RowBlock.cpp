@@ -214,11 +214,9 @@ void CRowReader::fill(std::uint64_t count)
     }
 }
 
-bool CRowReader::ensure(std::uint64_t count)
+bool CRowReader::refill(std::uint64_t count)
 {
     const std::size_t have = m_nFilled - m_nNext;
-    if (have >= count)
-        return true;
     if (count - have > m_nFileLeft)
         return false;
     // The block is filled a cache-sized piece at a time, so that checking

@@ -71,7 +71,9 @@ public:
 private:
     // Makes at least `count` bytes from the next record on available in the
     // block, reading a new block when needed; false when the file ends first.
-    bool ensure(std::uint64_t count);
+    bool ensure(std::uint64_t count) { return m_nFilled - m_nNext >= count || refill(count); }
+    // The part of ensure that reads.
+    bool refill(std::uint64_t count);
     // Reads `count` more bytes of the file into the block after its filled
     // part; the block has room for them.
     void fill(std::uint64_t count);

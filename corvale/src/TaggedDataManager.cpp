@@ -9,13 +9,6 @@
 
 namespace kx_gen {
 
-CTaggedDataManager::CTaggedDataManager(std::uint8_t **buffer, std::uint32_t length, bool swap,
-    std::uint32_t capacity, std::uint32_t growBy)
-    : CBufferManager(buffer, length, capacity, growBy)
-    , m_bSwap(swap)
-{
-}
-
 std::uint16_t CTaggedDataManager::order16(std::uint16_t v) const
 {
     return m_bSwap ? SwapBytes16(v) : v;

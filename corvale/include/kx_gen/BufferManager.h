@@ -43,8 +43,19 @@ namespace kx_gen {
 class KX_GEN_EXPORT CBufferManager {
 public:
     // buffer: address of the owner's data pointer (may be null: no data yet).
+    // (Inline: every record read from a file makes one.)
     CBufferManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0,
-        std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
+        std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock)
+        : m_ppBuffer(buffer)
+        , m_nGrowBy(growBy ? growBy : 1)
+        , m_nChanges(1)
+    {
+        // As assignBuffer: no data yet means nothing to keep a length of.
+        if (buffer && *buffer) {
+            m_nLength = length;
+            m_nCapacity = capacity < length ? length : capacity;
+        }
+    }
     virtual ~CBufferManager();
 
     CBufferManager(const CBufferManager &) = delete;

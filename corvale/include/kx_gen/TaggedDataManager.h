@@ -35,7 +35,11 @@ public:
     };
 
     CTaggedDataManager(std::uint8_t **buffer = nullptr, std::uint32_t length = 0, bool swap = false,
-        std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock);
+        std::uint32_t capacity = 0, std::uint32_t growBy = kMemBlock)
+        : CBufferManager(buffer, length, capacity, growBy)
+        , m_bSwap(swap)
+    {
+    }
 
     bool getSwap() const { return m_bSwap; }
     void setSwap(bool swap)
