@@ -85,6 +85,7 @@ void CTaggedDataManager::indexTags() const
         return;
     // The same checks as a lookup's walk, in the same order, so that the
     // index answers every lookup as the walk would.
+    std::memset(m_IndexIds, kUnusedId, sizeof m_IndexIds);
     std::uint8_t state = kIndexComplete;
     std::uint32_t pos = 0;
     while (end - pos >= kTagHeaderSize) {
@@ -98,7 +99,7 @@ void CTaggedDataManager::indexTags() const
             state = kIndexDamaged;
             break;
         }
-        std::uint16_t packed = 0;
+        std::uint8_t packed = 0;
         if (!packId(order32(GetLE32(p + kTagIdOffset)), packed))
             return;
         if (m_nIndexCount == kIndexSlots) {
@@ -121,19 +122,18 @@ std::int32_t CTaggedDataManager::findTag(
     // Only a block that has not changed since it was indexed (on reading)
     // uses the index; a changed one is walked as before, since indexing it
     // again after every change would cost more than the walk it saves.
-    std::uint16_t packed = 0;
+    std::uint8_t packed = 0;
     if (!indexCurrent() || m_nIndexState == kIndexNone || !packId(id, packed))
         return walkFrom(0, id, offset, found, header);
     // The walk stops at the first tag whose id is not below the one looked
     // for; the index holds the tags in the walk's order.
-    for (std::uint8_t i = 0; i < m_nIndexCount; ++i) {
-        if (m_IndexIds[i] >= packed) {
-            found = m_IndexIds[i] == packed;
-            offset = m_IndexOffsets[i];
-            if (header)
-                readTagHeader(offset, *header);
-            return kTagOK;
-        }
+    const unsigned i = firstIndexedAtLeast(packed);
+    if (i < m_nIndexCount) {
+        found = m_IndexIds[i] == packed;
+        offset = m_IndexOffsets[i];
+        if (header)
+            readTagHeader(offset, *header);
+        return kTagOK;
     }
     switch (m_nIndexState) {
     case kIndexComplete:

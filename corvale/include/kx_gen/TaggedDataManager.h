@@ -216,12 +216,11 @@ private:
     IndexAnswer findIndexed(std::uint32_t id, const std::uint8_t *&value, std::uint32_t &length,
         std::uint32_t *flags = nullptr) const
     {
-        std::uint16_t packed = 0;
+        std::uint8_t packed = 0;
         if (!indexCurrent() || m_nIndexState == kIndexNone || m_bSwap || !packId(id, packed))
             return kAskTheWalk;
-        for (std::uint8_t i = 0; i < m_nIndexCount; ++i) {
-            if (m_IndexIds[i] < packed)
-                continue;
+        const unsigned i = firstIndexedAtLeast(packed);
+        if (i < m_nIndexCount) {
             if (m_IndexIds[i] != packed)
                 return kAbsentFromIndex;
             // The index holds only tags whose code is right and whose data
@@ -270,11 +269,15 @@ private:
 
     // Where each header of the block starts, from one walk, so that reading
     // every field of a record costs one walk rather than one per field. The
-    // ids are kept in 16 bits (plain ids below 0x8000 as they are, string
-    // ids as 0x8000 + index), which keeps their order; a block with other
-    // ids, or larger than 64 KiB, is walked on every lookup. Current while
-    // the change count and size are those it was built at.
-    static constexpr int kIndexSlots = 10;
+    // ids are kept in a byte (plain ids below 0x40 as they are, string ids
+    // as 0x40 + index, for indexes below 0x40), which keeps their order; a
+    // block with other ids, or larger than 64 KiB, is walked on every
+    // lookup. Current while the change count and size are those it was
+    // built at.
+    static constexpr int kIndexSlots = 12;
+    static constexpr unsigned kIndexIdBytes = 16;
+    static constexpr std::uint32_t kPackedStrings = 0x40;
+    static constexpr std::uint8_t kUnusedId = 0x7F;
     enum : std::uint8_t {
         kIndexNone, // not usable: walk from the start
         kIndexComplete, // every tag, then the end of the walk
@@ -285,21 +288,47 @@ private:
     {
         return m_nIndexChanges == changeCount() && m_nIndexSize == size();
     }
-    static bool packId(std::uint32_t id, std::uint16_t &packed)
+    static bool packId(std::uint32_t id, std::uint8_t &packed)
     {
-        if (id < 0x8000) {
-            packed = static_cast<std::uint16_t>(id);
+        if (id < kPackedStrings) {
+            packed = static_cast<std::uint8_t>(id);
             return true;
         }
-        if (id >= kStringTagIDCode && id - kStringTagIDCode < 0x8000) {
-            packed = static_cast<std::uint16_t>(0x8000 | (id - kStringTagIDCode));
+        if (id >= kStringTagIDCode && id - kStringTagIDCode < kPackedStrings) {
+            packed = static_cast<std::uint8_t>(kPackedStrings + (id - kStringTagIDCode));
             return true;
         }
         return false;
     }
+    // The first place whose id is not below `packed`: the place where the
+    // walk would stop among the tags kept (m_nIndexCount when it would go
+    // past them). The places after the tags kept hold the largest packed
+    // id, so the answer never lies beyond the count. All ids are below
+    // 0x80, so adding 0x80 - packed to each byte sets its top bit exactly
+    // when it is not below, without a carry into the next byte: eight
+    // places are compared at once.
+    unsigned firstIndexedAtLeast(std::uint8_t packed) const
+    {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        const std::uint64_t add = 0x0101010101010101ull * std::uint64_t(0x80u - packed);
+        for (unsigned word = 0; word < kIndexIdBytes; word += 8) {
+            std::uint64_t ids = 0;
+            std::memcpy(&ids, m_IndexIds + word, 8);
+            const std::uint64_t notBelow = (ids + add) & 0x8080808080808080ull;
+            if (notBelow)
+                return word + (static_cast<unsigned>(__builtin_ctzll(notBelow)) >> 3);
+        }
+        return kIndexIdBytes;
+#else
+        unsigned i = 0;
+        while (i < m_nIndexCount && m_IndexIds[i] < packed)
+            ++i;
+        return i;
+#endif
+    }
     mutable std::uint32_t m_nIndexChanges = ~0u;
     mutable std::uint32_t m_nIndexSize = 0;
-    mutable std::uint16_t m_IndexIds[kIndexSlots];
+    mutable std::uint8_t m_IndexIds[kIndexIdBytes];
     mutable std::uint16_t m_IndexOffsets[kIndexSlots];
     // Where the walk stopped after the tags kept.
     mutable std::uint16_t m_nIndexEnd = 0;
