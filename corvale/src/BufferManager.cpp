@@ -27,30 +27,6 @@ void CBufferManager::assignBuffer(
     m_nGrowBy = growBy ? growBy : 1;
 }
 
-void CBufferManager::shareBuffer(std::uint8_t **buffer, const std::uint8_t *data,
-    std::uint32_t length, std::shared_ptr<const void> keeper)
-{
-    // A record just made for a row has nothing to let go of: no call to
-    // free for each row of a file.
-    if (m_pKeeper || m_bLent || (m_ppBuffer && *m_ppBuffer)) {
-        deleteBuff();
-    } else {
-        m_nLength = 0;
-        m_nCapacity = 0;
-    }
-    noteChange();
-    m_ppBuffer = buffer;
-    if (!buffer)
-        return;
-    // The pointer is not const because owned data is written through it;
-    // shared data never is (every writer unshares first).
-    *buffer = const_cast<std::uint8_t *>(data);
-    m_nLength = data ? length : 0;
-    m_nCapacity = m_nLength;
-    if (data)
-        m_pKeeper = std::move(keeper);
-}
-
 void CBufferManager::lendBuffer(std::uint8_t **buffer, std::uint8_t *storage)
 {
     deleteBuff();

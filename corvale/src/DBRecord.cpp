@@ -90,15 +90,6 @@ void CDBRecord::copyDataFrom(const CDBRecord &other)
 
 void CDBRecord::Init() { }
 
-void CDBRecord::ShareData(const std::uint8_t *data, std::uint32_t length,
-    std::shared_ptr<const void> keeper, std::uint32_t pos, std::uint32_t openSerial)
-{
-    m_tags.shareBuffer(&m_pData, data, length, std::move(keeper));
-    m_nPos = pos;
-    m_nRowSerial = openSerial;
-    m_nRowChanges = m_tags.changeCount();
-}
-
 void CDBRecord::FreeData()
 {
     m_tags.deleteBuff();

@@ -198,16 +198,6 @@ bool CDBRecordset::Delete(Position position)
     return position.IsValid() && Delete(position.GetIndex());
 }
 
-void CDBRecordset::add(CDBRecord *record)
-{
-    if (!record)
-        return;
-    m_records.push_back(record);
-    endBuilding();
-    record->SetRowIndex(static_cast<std::uint32_t>(m_records.size() - 1));
-    record->m_nSlot = m_records.size() - 1;
-}
-
 void CDBRecordset::Free()
 {
     std::vector<CDBRecord *> records;

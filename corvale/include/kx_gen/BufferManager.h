@@ -71,7 +71,28 @@ public:
     // `keeper` until the data is copied on a write or let go. The bytes must
     // not change while they are shared.
     void shareBuffer(std::uint8_t **buffer, const std::uint8_t *data, std::uint32_t length,
-        std::shared_ptr<const void> keeper);
+        std::shared_ptr<const void> keeper)
+    {
+        // A record just made for a row has nothing to let go of: no call
+        // for each row of a file. (Inline for the same reason.)
+        if (m_pKeeper || m_bLent || (m_ppBuffer && *m_ppBuffer)) {
+            deleteBuff();
+        } else {
+            m_nLength = 0;
+            m_nCapacity = 0;
+        }
+        noteChange();
+        m_ppBuffer = buffer;
+        if (!buffer)
+            return;
+        // The pointer is not const because owned data is written through
+        // it; shared data never is (every writer unshares first).
+        *buffer = const_cast<std::uint8_t *>(data);
+        m_nLength = data ? length : 0;
+        m_nCapacity = m_nLength;
+        if (data)
+            m_pKeeper = std::move(keeper);
+    }
     // True while the data is shared rather than the manager's own.
     bool isShared() const { return m_pKeeper != nullptr; }
     // What keeps shared bytes alive; null while the manager owns its bytes.

@@ -72,7 +72,13 @@ public:
     // record's start marker, in the file that the stream with open serial
     // `openSerial` read (0: not known). The caller has checked the framing.
     void ShareData(const std::uint8_t *data, std::uint32_t length,
-        std::shared_ptr<const void> keeper, std::uint32_t pos, std::uint32_t openSerial = 0);
+        std::shared_ptr<const void> keeper, std::uint32_t pos, std::uint32_t openSerial = 0)
+    {
+        m_tags.shareBuffer(&m_pData, data, length, std::move(keeper));
+        m_nPos = pos;
+        m_nRowSerial = openSerial;
+        m_nRowChanges = m_tags.changeCount();
+    }
 
     // Bytes and address of the tag block (null when the data was freed).
     // The block may be shared with other records read from the same file:

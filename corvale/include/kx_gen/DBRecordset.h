@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kx_gen/DBRecord.h"
 #include "kx_gen/Export.h"
 
 #include <cstddef>
@@ -92,8 +93,17 @@ public:
     bool Delete(std::size_t index);
     bool Delete(Position position);
     // Appends an existing record and takes ownership of it; its row index
-    // becomes its position.
-    void add(CDBRecord *record);
+    // becomes its position. (Inline: every row of a file read is added.)
+    void add(CDBRecord *record)
+    {
+        if (!record)
+            return;
+        m_records.push_back(record);
+        if (m_bBuilding || m_pNewSlab)
+            endBuilding();
+        record->SetRowIndex(static_cast<std::uint32_t>(m_records.size() - 1));
+        record->m_nSlot = m_records.size() - 1;
+    }
     // Frees every record and empties the list.
     void Free();
     // Empties the list without freeing the records (their owner is now the
