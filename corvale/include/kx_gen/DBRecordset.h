@@ -113,6 +113,17 @@ public:
     // The record at index, or null when out of range.
     CDBRecord *getRecord(std::size_t index) const
     {
+        // Records are mostly gone through in order, and the bytes of a
+        // large file's rows are no longer in cache by then: the first lines
+        // of a row a few places on are asked for ahead, so that they have
+        // arrived when their turn comes.
+        if (index + kReadAhead < m_records.size()) {
+            const std::uint8_t *ahead = m_records[index + kReadAhead]->GetRawDataPtr();
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+            __builtin_prefetch(ahead + 128);
+            __builtin_prefetch(ahead + 192);
+        }
         return index < m_records.size() ? m_records[index] : nullptr;
     }
     std::size_t getSize() const { return m_records.size(); }
@@ -131,6 +142,8 @@ public:
     void reserve(std::size_t count) { m_records.reserve(m_records.size() + count); }
 
 private:
+    static constexpr std::size_t kReadAhead = 16;
+
     CDBRecord *insertAt(std::size_t index);
     // A new record as CreateDBRecord makes it, from the slab of new records
     // while the list is being built (see Append).
