@@ -1,8 +1,8 @@
 #include "kx_gen/DBRecord.h"
 
-#include "ByteOrder.h"
 #include "RecordSlab.h"
 #include "StreamIO.h"
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/Exception.h"
 
 #include <cstdlib>

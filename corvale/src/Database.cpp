@@ -1,9 +1,9 @@
 #include "kx_gen/Database.h"
 
-#include "ByteOrder.h"
 #include "RecordSlab.h"
 #include "RowBlock.h"
 #include "StreamIO.h"
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/Exception.h"
 #include "kx_gen/File.h"

@@ -1,6 +1,6 @@
 #include "kx_gen/PrivateOutlineHeader.h"
 
-#include "ByteOrder.h"
+#include "kx_gen/ByteOrder.h"
 
 #include <cstring>
 

@@ -1,5 +1,6 @@
 #include "RecordSlab.h"
 
+#include "KeptMappings.h"
 #include "Sanitizer.h"
 
 #include "kx_gen/DBConstants.h"
@@ -10,10 +11,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <new>
 #include <sys/mman.h>
-#include <vector>
 
 namespace kx_gen {
 
@@ -36,20 +35,16 @@ constexpr std::size_t kFirstBlockRoom = kMemBlock;
 // then starts on a boundary the sanitizer can fence exactly.
 constexpr std::uint64_t kLentStep = 8;
 
-// Slabs for new records whose records have all gone, kept mapped for the
-// next outline built: a fresh mapping costs the kernel a zeroed page for
-// every page, and freeing memory to the heap hands it back to the system,
-// which faults it in again for the next outline. Their pages are handed
-// back lazily (MADV_FREE), so that under memory pressure a kept slab costs
-// nothing.
-class CNewSlabPool {
+// Slabs whose records have all gone, kept mapped for the next records
+// made: freeing memory to the heap hands it back to the system, which
+// faults it in again for the next outline. Each is kept with whether it was
+// advised to use large pages.
+class CSlabMappings {
 public:
-    static constexpr std::size_t kMaxKept = 8;
-
-    static CNewSlabPool &Instance()
+    static CSlabMappings &Instance()
     {
         // Never destroyed: records may go after static destruction starts.
-        static CNewSlabPool *pool = new CNewSlabPool;
+        static CSlabMappings *pool = new CSlabMappings;
         return *pool;
     }
 
@@ -57,23 +52,14 @@ public:
     // null when none can be had.
     void *Take(bool large)
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (!m_kept.empty()) {
-                // One of the same kind if there is one, else any, told what
-                // pages it is to have from now on.
-                auto it = std::find_if(
-                    m_kept.begin(), m_kept.end(), [&](const Kept &k) { return k.large == large; });
-                if (it == m_kept.end())
-                    it = m_kept.end() - 1;
-                const Kept kept = *it;
-                m_kept.erase(it);
-                if (kept.large != large)
-                    advise(kept.p, large);
-                return kept.p;
-            }
-        }
         const std::size_t bytes = CRecordSlab::kNewSlabBytes;
+        int keptLarge = 0;
+        if (void *kept = m_kept.Take(bytes, large, keptLarge)) {
+            // Told what pages it is to have from now on.
+            if (bool(keptLarge) != large)
+                advise(kept, large);
+            return kept;
+        }
         void *raw
             = mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (raw == MAP_FAILED)
@@ -93,37 +79,16 @@ public:
     {
         const std::size_t bytes = CRecordSlab::kNewSlabBytes;
         ASAN_UNPOISON_MEMORY_REGION(p, bytes);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_kept.size() < kMaxKept) {
-#ifdef MADV_FREE
-                madvise(p, bytes, MADV_FREE);
-#endif
-                m_kept.push_back({ p, large });
-                return;
-            }
-        }
-        munmap(p, bytes);
+        if (!m_kept.Keep(p, bytes, large))
+            munmap(p, bytes);
     }
 
-    // Unmaps every kept mapping.
-    void Drop()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const Kept &k : m_kept)
-            munmap(k.p, CRecordSlab::kNewSlabBytes);
-        m_kept.clear();
-    }
+    void Drop() { m_kept.Drop(); }
 
 private:
-    struct Kept {
-        void *p;
-        bool large;
-    };
-
-    CNewSlabPool()
+    CSlabMappings()
+        : m_kept(8)
     {
-        m_kept.reserve(kMaxKept);
     }
 
     // Large pages fault a whole slab in at once; a slab of a few records
@@ -133,8 +98,7 @@ private:
         madvise(p, CRecordSlab::kNewSlabBytes, large ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
     }
 
-    std::mutex m_mutex;
-    std::vector<Kept> m_kept;
+    CKeptMappings m_kept;
 };
 
 CRecordSlab *slabOf(const std::uint8_t *storage)
@@ -150,7 +114,7 @@ CRecordSlab *slabOf(const std::uint8_t *storage)
 
 void CRecordSlab::DropKept()
 {
-    CNewSlabPool::Instance().Drop();
+    CSlabMappings::Instance().Drop();
 }
 
 CRecordSlab::CRecordSlab(std::size_t count, std::size_t size)
@@ -168,7 +132,7 @@ CRecordSlab *CRecordSlab::Create(std::size_t count, std::size_t size)
     // memory freed to the heap goes back to the system, and the next file
     // read would fault every page of its records in again.
     if (kHeader + count * size >= kNewSlabBytes / 4 && size <= kNewSlabBytes / 64) {
-        if (void *raw = CNewSlabPool::Instance().Take(true)) {
+        if (void *raw = CSlabMappings::Instance().Take(true)) {
             auto *slab = new (raw) CRecordSlab((kNewSlabBytes - kHeader) / size, size);
             slab->m_bMapped = true;
             slab->m_bLarge = true;
@@ -183,7 +147,7 @@ CRecordSlab *CRecordSlab::Create(std::size_t count, std::size_t size)
 
 CRecordSlab *CRecordSlab::CreateForNew(bool large)
 {
-    void *raw = CNewSlabPool::Instance().Take(large);
+    void *raw = CSlabMappings::Instance().Take(large);
     if (!raw)
         return nullptr;
     // No places: the maker's is the only hold until records are made.
@@ -275,7 +239,7 @@ void CRecordSlab::destroy()
     const bool large = m_bLarge;
     this->~CRecordSlab();
     if (mapped)
-        CNewSlabPool::Instance().Give(this, large);
+        CSlabMappings::Instance().Give(this, large);
     else
         std::free(this);
 }

@@ -1,8 +1,9 @@
 #include "RowBlock.h"
 
-#include "ByteOrder.h"
+#include "KeptMappings.h"
 #include "Sanitizer.h"
 #include "StreamIO.h"
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/DBRecord.h"
 #include "kx_gen/Exception.h"
@@ -10,10 +11,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <sys/mman.h>
 #include <utility>
-#include <vector>
 #include <unistd.h>
 
 namespace kx_gen {
@@ -39,63 +38,13 @@ std::size_t pageSize()
 }
 
 // Blocks of the usual size whose records have all gone, kept mapped for the
-// next file read: a fresh mapping costs the kernel a zero-filled page for
-// every page, most of the cost of a read into new memory. Their pages are
-// handed back to the system lazily (MADV_FREE), so that under memory
-// pressure a kept block costs nothing.
-class CBlockPool {
-public:
-    static constexpr std::size_t kMaxBlocks = 8;
-
-    static CBlockPool &Instance()
-    {
-        // Never destroyed: blocks may go after static destruction starts.
-        static CBlockPool *pool = new CBlockPool;
-        return *pool;
-    }
-
-    // A kept block of `mapped` bytes made writable, or null.
-    std::uint8_t *Take(std::size_t mapped)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-            if (m_blocks[i].second != mapped)
-                continue;
-            std::uint8_t *p = m_blocks[i].first;
-            if (mprotect(p, mapped, PROT_READ | PROT_WRITE) != 0)
-                return nullptr;
-            m_blocks.erase(m_blocks.begin() + static_cast<std::ptrdiff_t>(i));
-            return p;
-        }
-        return nullptr;
-    }
-
-    // Keeps the block; false when the pool is full (the caller unmaps it).
-    bool Keep(std::uint8_t *p, std::size_t mapped)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_blocks.size() >= kMaxBlocks)
-            return false;
-#ifdef MADV_FREE
-        madvise(p, mapped, MADV_FREE);
-#endif
-        m_blocks.emplace_back(p, mapped);
-        return true;
-    }
-
-    // Unmaps every kept block.
-    void Drop()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const auto &[p, mapped] : m_blocks)
-            munmap(p, mapped);
-        m_blocks.clear();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::pair<std::uint8_t *, std::size_t>> m_blocks;
-};
+// next file read.
+CKeptMappings &keptBlocks()
+{
+    // Never destroyed: blocks may go after static destruction starts.
+    static CKeptMappings *kept = new CKeptMappings(8);
+    return *kept;
+}
 
 std::size_t usualMapped()
 {
@@ -107,7 +56,7 @@ std::size_t usualMapped()
 
 void CRowBlock::DropKept()
 {
-    CBlockPool::Instance().Drop();
+    keptBlocks().Drop();
 }
 
 CRowBlock::CRowBlock(std::uint8_t *data, std::size_t size, std::size_t mapped)
@@ -124,8 +73,10 @@ std::shared_ptr<CRowBlock> CRowBlock::Create(std::size_t size)
     // of a large page or more start on a large-page boundary.
     const std::size_t page = pageSize();
     const std::size_t mapped = (std::max<std::size_t>(size, 1) + page - 1) / page * page;
-    if (mapped == usualMapped()) {
-        if (std::uint8_t *kept = CBlockPool::Instance().Take(mapped)) {
+    int kind = 0;
+    if (auto *kept = static_cast<std::uint8_t *>(keptBlocks().Take(mapped, 0, kind))) {
+        // Kept blocks were sealed: writable again, or given up.
+        if (mprotect(kept, mapped, PROT_READ | PROT_WRITE) == 0) {
             try {
                 return std::shared_ptr<CRowBlock>(new CRowBlock(kept, size, mapped));
             } catch (...) {
@@ -133,6 +84,7 @@ std::shared_ptr<CRowBlock> CRowBlock::Create(std::size_t size)
                 ThrowException(kMsgOutOfMemory);
             }
         }
+        munmap(kept, mapped);
     }
     const std::size_t slack = mapped >= kHugePage ? kHugePage : 0;
     void *raw
@@ -168,7 +120,7 @@ std::shared_ptr<CRowBlock> CRowBlock::Create(std::size_t size)
 CRowBlock::~CRowBlock()
 {
     ASAN_UNPOISON_MEMORY_REGION(m_pData, m_nMapped);
-    if (m_nMapped == usualMapped() && CBlockPool::Instance().Keep(m_pData, m_nMapped))
+    if (m_nMapped == usualMapped() && keptBlocks().Keep(m_pData, m_nMapped, 0))
         return;
     munmap(m_pData, m_nMapped);
 }

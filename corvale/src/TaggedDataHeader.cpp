@@ -1,7 +1,7 @@
 #include "kx_gen/TaggedDataHeader.h"
 
-#include "ByteOrder.h"
 #include "StreamIO.h"
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/Exception.h"
 
 #include <cstdlib>

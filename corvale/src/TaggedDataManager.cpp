@@ -1,6 +1,6 @@
 #include "kx_gen/TaggedDataManager.h"
 
-#include "ByteOrder.h"
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/Exception.h"
 
 #include <cstring>

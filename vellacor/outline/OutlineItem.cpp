@@ -1,5 +1,6 @@
 #include "OutlineItem.h"
 
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/DrawingFormat.h"
 #include "kx_gen/OutlineRecord.h"
@@ -123,16 +124,6 @@ bool COutlineItem::StoreToRecord()
 {
     return StoreToRecord(CRecordScan(*m_pRecord));
 }
-
-namespace {
-
-std::uint32_t Le32(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-        | (std::uint32_t(p[3]) << 24);
-}
-
-} // namespace
 
 bool COutlineItem::LoadedExactly(const CRecordScan &scan) const
 {
@@ -264,9 +255,9 @@ bool COutlineItem::IsStored() const
     const std::uint32_t at = m_Stored.m_nNoteData;
     if (at >= kx_gen::kTagHeaderSize && at <= m_pRecord->GetRecSize()) {
         const std::uint8_t *header = m_pRecord->GetRawDataPtr() + at - kx_gen::kTagHeaderSize;
-        if (Le32(header + kx_gen::kTagIdOffset)
+        if (kx_gen::GetLE32(header + kx_gen::kTagIdOffset)
             == kx_gen::kStringTagIDCode + kx_gen::COutlineRecord::kNoteString) {
-            length = Le32(header + kx_gen::kTagLengthOffset);
+            length = kx_gen::GetLE32(header + kx_gen::kTagLengthOffset);
             if (length <= m_pRecord->GetRecSize() - at)
                 stored = header + kx_gen::kTagHeaderSize;
         }

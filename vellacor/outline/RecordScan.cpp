@@ -1,25 +1,11 @@
 #include "RecordScan.h"
 
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/OutlineRecord.h"
 
 #include <cstring>
 
 using kx_gen::COutlineRecord;
-
-namespace {
-
-std::uint32_t Le32(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-        | (std::uint32_t(p[3]) << 24);
-}
-
-std::uint16_t Le16(const std::uint8_t *p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-} // namespace
 
 bool CRecordScan::TTag::GetPlainString(std::string_view &text) const
 {
@@ -66,11 +52,11 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
             break;
         }
         const std::uint8_t *h = block + offset;
-        const std::uint32_t id = Le32(h + kx_gen::kTagIdOffset);
-        const std::uint32_t length = Le32(h + kx_gen::kTagLengthOffset);
+        const std::uint32_t id = kx_gen::GetLE32(h + kx_gen::kTagIdOffset);
+        const std::uint32_t length = kx_gen::GetLE32(h + kx_gen::kTagLengthOffset);
         // A bad code or data past the end is damage.
         if (count < 0
-            && (Le16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode
+            && (kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode
                 || length > size - offset - kx_gen::kTagHeaderSize))
             return;
         // Out of order, a lookup would stop early and miss tags that this
@@ -114,7 +100,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
         if (tag) {
             tag->m_pData = h + kx_gen::kTagHeaderSize;
             tag->m_nLength = length;
-            tag->m_nFlags = Le32(h + kx_gen::kTagFlagsOffset);
+            tag->m_nFlags = kx_gen::GetLE32(h + kx_gen::kTagFlagsOffset);
             tag->m_nVersion = h[kx_gen::kTagVersionOffset];
             tag->m_bFound = true;
         }

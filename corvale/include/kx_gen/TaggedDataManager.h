@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kx_gen/BufferManager.h"
+#include "kx_gen/ByteOrder.h"
 #include "kx_gen/DBConstants.h"
 #include "kx_gen/Export.h"
 #include "kx_gen/String.h"
@@ -226,9 +227,9 @@ private:
             // The index holds only tags whose code is right and whose data
             // lies inside the block.
             const std::uint8_t *header = data() + m_IndexOffsets[i];
-            length = loadLE32(header + kTagLengthOffset);
+            length = GetLE32(header + kTagLengthOffset);
             if (flags)
-                *flags = loadLE32(header + kTagFlagsOffset);
+                *flags = GetLE32(header + kTagFlagsOffset);
             value = header + kTagHeaderSize;
             return kFoundInIndex;
         }
@@ -241,11 +242,6 @@ private:
         const std::uint8_t *value = nullptr;
         std::uint32_t length = 0;
         return findIndexed(id, value, length) == kFoundInIndex && length == 1 ? value : nullptr;
-    }
-    static std::uint32_t loadLE32(const std::uint8_t *p)
-    {
-        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-            | std::uint32_t(p[3]) << 24;
     }
     // The same reads by the walk (or the index's own lookup): for blocks
     // without a current index, and for every answer that is an error.
