@@ -135,7 +135,7 @@ std::uint32_t CDatabase::getFirstRowStartPosWriting()
     return m_headerManager.GetWriteHeadersEnd();
 }
 
-void CDatabase::ReadRows(const std::function<void(CDBRecord &)> &onRow)
+void CDatabase::ReadRows(const std::function<void(CDBRecord &)> &onRow, TTagIndexing indexing)
 {
     StreamSeek(*this, getFirstRowStartPosReading());
     ReadExtraRows();
@@ -149,7 +149,7 @@ void CDatabase::ReadRows(const std::function<void(CDBRecord &)> &onRow)
     // The rows are read in a few large blocks that the records use in place
     // (each a shared, read-only part of a block, copied on its first change)
     // rather than as a copy per record.
-    CRowReader reader(*this);
+    CRowReader reader(*this, indexing == kTagsIndexed);
     CRecordMaker maker(*records, expected);
     for (std::uint32_t i = 0; i < m_dbInfo.rowCount; ++i) {
         std::unique_ptr<CDBRecord> record(maker.Make());

@@ -136,10 +136,11 @@ void CRowBlock::Fence(std::size_t pos, std::size_t length)
     ASAN_POISON_MEMORY_REGION(m_pData + pos, length);
 }
 
-CRowReader::CRowReader(CFileStream &stream)
+CRowReader::CRowReader(CFileStream &stream, bool indexTags)
     : m_stream(stream)
     , m_nBlockPos(StreamTell(stream))
     , m_nFileLeft(StreamRemaining(stream))
+    , m_bIndexTags(indexTags)
 {
 }
 
@@ -228,7 +229,8 @@ void CRowReader::Next(CDBRecord &record)
         m_stream.GetOpenSerial());
     // The bytes have just arrived and are still in cache: the walk that
     // every field lookup needs costs least now.
-    record.GetTags().indexTags();
+    if (m_bIndexTags)
+        record.GetTags().indexTags();
     // The previous record's end marker and this one's head are fenced
     // together: fencing a marker alone could fence the next record's first
     // bytes sharing its 8-byte granule before they are read.

@@ -52,7 +52,8 @@ private:
 class CRowReader {
 public:
     // `stream` stays positioned where the reader started until Finish.
-    explicit CRowReader(CFileStream &stream);
+    // With `indexTags`, each record's tags are indexed as it is read.
+    explicit CRowReader(CFileStream &stream, bool indexTags = true);
     // Seals the last block.
     ~CRowReader();
 
@@ -91,6 +92,7 @@ private:
     std::size_t m_nFenceFrom = 0;
     // Bytes of the file after the block's filled part.
     std::uint64_t m_nFileLeft = 0;
+    bool m_bIndexTags = true;
 };
 
 } // namespace kx_gen

@@ -385,3 +385,31 @@ TEST(SharedRows, ACallerSeesEachRowAsItIsReadAndCanStopTheRead)
     ASSERT_EQ(stopped.GetRecordset()->getSize(), 1234u);
     EXPECT_EQ(bytesOf(*stopped.getRecord(1233)), written[1233]);
 }
+
+TEST(SharedRows, RowsReadUnindexedAnswerTheirFieldsByWalking)
+{
+    TempDir dir;
+    const std::string path = writeFile(dir, "a.kxo", 50);
+    auto indexed = load(path);
+    CSampleDB unindexed(3);
+    unindexed.Open(path.c_str(), CFile::modeRead);
+    unindexed.ReadRows(nullptr, CDatabase::kTagsUnindexed);
+    unindexed.Close();
+    ASSERT_EQ(unindexed.GetRecordset()->getSize(), 50u);
+    for (std::size_t i = 0; i < 50; ++i) {
+        const CDBRecord &a = *indexed->getRecord(i);
+        const CDBRecord &b = *unindexed.getRecord(i);
+        const std::uint16_t *offsets = nullptr;
+        EXPECT_GE(a.GetTags().indexedTags(offsets), 0);
+        EXPECT_EQ(b.GetTags().indexedTags(offsets), -1);
+        _String textA, textB;
+        std::uint32_t valueA = 0, valueB = 1;
+        EXPECT_EQ(a.GetTags().getString(0, textA), kTagOK);
+        EXPECT_EQ(b.GetTags().getString(0, textB), kTagOK);
+        EXPECT_EQ(textA, textB);
+        EXPECT_EQ(a.GetTags().getUInt32(5, valueA), kTagOK);
+        EXPECT_EQ(b.GetTags().getUInt32(5, valueB), kTagOK);
+        EXPECT_EQ(valueA, valueB);
+        EXPECT_EQ(bytesOf(a), bytesOf(b));
+    }
+}

@@ -89,7 +89,14 @@ public:
     // in cache: a caller that turns records into something else does it
     // then rather than in a second pass over cold memory. What it throws
     // ends the read, leaving the records read so far in the recordset.
-    void ReadRows(const std::function<void(CDBRecord &)> &onRow = nullptr);
+    //
+    // Each record's tags are indexed as it arrives, so that its field reads
+    // need no walk (CTaggedDataManager::indexTags). A caller that walks
+    // every record once itself, and reads no field afterwards, has no use
+    // for the index and asks for kTagsUnindexed.
+    enum TTagIndexing { kTagsIndexed, kTagsUnindexed };
+    void ReadRows(const std::function<void(CDBRecord &)> &onRow = nullptr,
+        TTagIndexing indexing = kTagsIndexed);
     // Writes the extra rows and every record, rewrites the db info with the
     // row count and truncates the file after the last record.
     void WriteRows();

@@ -191,6 +191,16 @@ public:
         offsets = m_IndexOffsets;
         return m_nIndexCount;
     }
+    // The same, with `packedIds` pointing at the tags' ids, one byte each
+    // and in the same order: a plain id below kPackedIdStrings as it is, a
+    // string id as kPackedIdStrings + its index. Every packed id is below
+    // 2 * kPackedIdStrings.
+    static constexpr std::uint32_t kPackedIdStrings = 0x40;
+    int indexedTags(const std::uint16_t *&offsets, const std::uint8_t *&packedIds) const
+    {
+        packedIds = m_IndexIds;
+        return indexedTags(offsets);
+    }
     // The tag whose header starts at offset, checked as findTag checks it:
     // kTagNotFound when fewer than 15 bytes remain there (the end of the
     // block), kTagDataCorrupt for a bad code or data past the end. Walks
@@ -272,7 +282,6 @@ private:
     // built at.
     static constexpr int kIndexSlots = 12;
     static constexpr unsigned kIndexIdBytes = 16;
-    static constexpr std::uint32_t kPackedStrings = 0x40;
     static constexpr std::uint8_t kUnusedId = 0x7F;
     enum : std::uint8_t {
         kIndexNone, // not usable: walk from the start
@@ -286,12 +295,12 @@ private:
     }
     static bool packId(std::uint32_t id, std::uint8_t &packed)
     {
-        if (id < kPackedStrings) {
+        if (id < kPackedIdStrings) {
             packed = static_cast<std::uint8_t>(id);
             return true;
         }
-        if (id >= kStringTagIDCode && id - kStringTagIDCode < kPackedStrings) {
-            packed = static_cast<std::uint8_t>(kPackedStrings + (id - kStringTagIDCode));
+        if (id >= kStringTagIDCode && id - kStringTagIDCode < kPackedIdStrings) {
+            packed = static_cast<std::uint8_t>(kPackedIdStrings + (id - kStringTagIDCode));
             return true;
         }
         return false;
