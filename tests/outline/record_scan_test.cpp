@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using kx_gen::_String;
@@ -44,11 +45,11 @@ struct TScanned {
 void ExpectSameTag(const CRecordScan::TTag &a, const CRecordScan::TTag &b, const char *name)
 {
     SCOPED_TRACE(name);
-    EXPECT_EQ(a.m_bFound, b.m_bFound);
-    EXPECT_EQ(a.m_pData, b.m_pData);
-    EXPECT_EQ(a.m_nLength, b.m_nLength);
-    EXPECT_EQ(a.m_nFlags, b.m_nFlags);
-    EXPECT_EQ(a.m_nVersion, b.m_nVersion);
+    EXPECT_EQ(a.IsFound(), b.IsFound());
+    EXPECT_EQ(a.Data(), b.Data());
+    EXPECT_EQ(a.Length(), b.Length());
+    EXPECT_EQ(a.Flags(), b.Flags());
+    EXPECT_EQ(a.Version(), b.Version());
 }
 
 // Scans both records; returns whether the scans were valid.
@@ -115,6 +116,36 @@ TEST(RecordScan, TheIndexOfARecordJustReadFindsWhatAWalkFinds)
     // More tags than the index keeps: the scan walks.
     EXPECT_TRUE(ExpectSameScan(SampleRecord(12)));
     EXPECT_TRUE(ExpectSameScan(Bytes()));
+}
+
+TEST(RecordScan, TagsItDoesNotKeepLeaveTheOthersAsTheyAre)
+{
+    // Ids the index packs into a byte but the scan has no place for, at
+    // both ends of the plain and the string ranges and between kept tags.
+    COutlineRecord record;
+    record.Init();
+    record.SetId(9);
+    record.SetText(_String("kept"));
+    for (const std::uint32_t id : { 3u, 11u, 0x3Fu })
+        KX_TAG_CHECK(record.GetTags().setUInt8(id, 7));
+    for (const std::uint32_t index : { 0u, 9u, 0x3Fu })
+        KX_TAG_CHECK(record.GetTags().setString(index, _String("other")));
+    const Bytes bytes = BytesOf(record);
+    ASSERT_TRUE(ExpectSameScan(bytes));
+
+    TScanned records(bytes);
+    const CRecordScan scan(records.m_Indexed);
+    std::uint32_t id = 0;
+    EXPECT_TRUE(scan.m_Id.GetU32(id));
+    EXPECT_EQ(id, 9u);
+    std::string_view text;
+    EXPECT_TRUE(scan.m_Text.GetPlainString(text));
+    EXPECT_EQ(text, "kept");
+    // A tag that is not there reads as an empty one.
+    EXPECT_FALSE(scan.m_Drawing.IsFound());
+    EXPECT_EQ(scan.m_Drawing.Length(), 0u);
+    EXPECT_EQ(scan.m_Drawing.Flags(), 0u);
+    EXPECT_FALSE(scan.m_Drawing.IsPlainString());
 }
 
 TEST(RecordScan, DamageAndDisorderAreLeftToTheAccessorsEitherWay)

@@ -99,11 +99,16 @@ bool COutlineMan::Load(const char *path)
         db->ReadPrivateHeader();
         // Each record becomes its item as soon as it is read: its bytes are
         // still in cache then, where a second pass would find them cold.
-        db->ReadRows([&](kx_gen::CDBRecord &record) {
-            building = true;
-            last = AddLoadedItem(static_cast<COutlineRecord *>(&record), last);
-            building = false;
-        });
+        // The item's scan is the one walk over each record's tags; from
+        // then on the items hold the fields, so an index of the tags would
+        // go unused.
+        db->ReadRows(
+            [&](kx_gen::CDBRecord &record) {
+                building = true;
+                last = AddLoadedItem(static_cast<COutlineRecord *>(&record), last);
+                building = false;
+            },
+            kx_gen::CDatabase::kTagsUnindexed);
         db->Close();
     } catch (CException *e) {
         ExceptionHolder holder(e);

@@ -167,10 +167,10 @@ std::uint8_t MarksOf(const CRecordScan &scan)
     std::uint8_t status = 0;
     std::uint8_t sort = 0;
     // Without a note the comparison would add an empty one: leave that to it.
-    if (!scan.IsValid() || !scan.m_Note.m_bFound || !scan.m_Status.GetByte(status)
+    if (!scan.IsValid() || !scan.m_Note.IsFound() || !scan.m_Status.GetByte(status)
         || !scan.m_SortChanged.GetByte(sort))
         return 0;
-    const bool hasDrawing = scan.m_Drawing.m_bFound && scan.m_Drawing.m_nLength > 0;
+    const bool hasDrawing = scan.m_Drawing.IsFound() && scan.m_Drawing.Length() > 0;
     const bool fieldChanged = scan.m_Indent.IsChanged() || scan.m_Text.IsChanged()
         || scan.m_Note.IsChanged() || scan.m_Checked.IsChanged()
         || (hasDrawing && scan.m_Drawing.IsChanged());

@@ -7,103 +7,96 @@
 
 using kx_gen::COutlineRecord;
 
-bool CRecordScan::TTag::GetPlainString(std::string_view &text) const
-{
-    if (!IsPlainString())
-        return false;
-    if (m_nLength == 0) {
-        text = std::string_view();
-        return true;
-    }
-    const char *chars = reinterpret_cast<const char *>(m_pData);
-    text = std::string_view(chars, ::strnlen(chars, m_nLength));
-    return true;
-}
+const std::uint8_t CRecordScan::TTag::kAbsent[kx_gen::kTagHeaderSize + 1] = {};
 
 bool CRecordScan::TTag::Holds(const void *data, std::uint32_t length) const
 {
-    return m_bFound && m_nVersion == 0 && !(m_nFlags & kx_gen::kTagUnicodeFlag)
-        && m_nLength == length && (length == 0 || std::memcmp(m_pData, data, length) == 0);
+    return IsFound() && Version() == 0 && !(Flags() & kx_gen::kTagUnicodeFlag)
+        && Length() == length && (length == 0 || std::memcmp(Data(), data, length) == 0);
+}
+
+namespace {
+
+using kx_gen::CTaggedDataManager;
+
+constexpr std::uint32_t kPackedIds = 2 * CTaggedDataManager::kPackedIdStrings;
+
+} // namespace
+
+inline CRecordScan::TTag CRecordScan::*CRecordScan::SlotOfPacked(std::uint8_t packed)
+{
+    struct TSlots {
+        TTag CRecordScan::*m_Slot[kPackedIds];
+        constexpr TSlots() : m_Slot()
+        {
+            for (auto &slot : m_Slot)
+                slot = &CRecordScan::m_Other;
+            const std::uint32_t strings = CTaggedDataManager::kPackedIdStrings;
+            m_Slot[kx_gen::kStatusTagID] = &CRecordScan::m_Status;
+            m_Slot[kx_gen::kSortChangedTagID] = &CRecordScan::m_SortChanged;
+            m_Slot[COutlineRecord::kIdTag] = &CRecordScan::m_Id;
+            m_Slot[COutlineRecord::kIndentTag] = &CRecordScan::m_Indent;
+            m_Slot[COutlineRecord::kExpandedTag] = &CRecordScan::m_Expanded;
+            m_Slot[COutlineRecord::kCheckedTag] = &CRecordScan::m_Checked;
+            m_Slot[COutlineRecord::kDrawingTag] = &CRecordScan::m_Drawing;
+            m_Slot[strings + COutlineRecord::kTextString] = &CRecordScan::m_Text;
+            m_Slot[strings + COutlineRecord::kNoteString] = &CRecordScan::m_Note;
+        }
+    };
+    static constexpr TSlots kSlots;
+    return kSlots.m_Slot[packed & (kPackedIds - 1)];
+}
+
+inline CRecordScan::TTag CRecordScan::*CRecordScan::SlotOf(std::uint32_t id)
+{
+    // Ids the index packs into a byte; every id the scan keeps is one.
+    const std::uint32_t strings = CTaggedDataManager::kPackedIdStrings;
+    const std::uint32_t string = id - kx_gen::kStringTagIDCode;
+    const std::uint32_t packed = id < strings ? id : string < strings ? strings + string : 0;
+    return SlotOfPacked(static_cast<std::uint8_t>(packed));
 }
 
 CRecordScan::CRecordScan(const COutlineRecord &record)
 {
-    if (record.GetTags().getSwap())
+    const kx_gen::CTaggedDataManager &tags = record.GetTags();
+    if (tags.getSwap())
         return;
     const std::uint8_t *block = record.GetRawDataPtr();
     const std::uint32_t size = record.GetRecSize();
     if (!block && size)
         return;
-    // A record just read carries the offsets of its tags, checked by the
-    // walk that found them: the headers need no walk and no check here.
-    const std::uint16_t *indexed = nullptr;
-    const int count = record.GetTags().indexedTags(indexed);
-    std::uint32_t offset = 0;
-    std::uint64_t lastId = 0;
-    bool first = true;
-    for (int k = 0;; ++k) {
-        if (count >= 0) {
-            if (k == count)
-                break;
-            offset = indexed[k];
-        } else if (size - offset < kx_gen::kTagHeaderSize) {
-            // As the accessors walk: a remainder too short for a header ends
-            // the block.
-            break;
+    // A record just read carries where its tags are and their ids, checked
+    // by the walk that found them: the headers need no reading here.
+    const std::uint16_t *offsets = nullptr;
+    const std::uint8_t *ids = nullptr;
+    const int count = tags.indexedTags(offsets, ids);
+    if (count >= 0) {
+        // Packing keeps the ids' order, so the order is checked on the
+        // packed ids as the walk checks it on the ids.
+        for (int k = 0; k < count; ++k) {
+            if (k > 0 && ids[k] <= ids[k - 1])
+                return;
+            (this->*SlotOfPacked(ids[k])).m_pHeader = block + offsets[k];
         }
+        m_bValid = true;
+        return;
+    }
+    // As the accessors walk: a remainder too short for a header ends the
+    // block. A bad code or data past the end is damage; out of order, a
+    // lookup would stop early and miss tags that this walk sees. Either
+    // leaves the block to the accessors. (One test for the three: every
+    // record of a file is walked here.)
+    std::uint32_t offset = 0;
+    std::int64_t lastId = -1;
+    while (size - offset >= kx_gen::kTagHeaderSize) {
         const std::uint8_t *h = block + offset;
         const std::uint32_t id = kx_gen::GetLE32(h + kx_gen::kTagIdOffset);
         const std::uint32_t length = kx_gen::GetLE32(h + kx_gen::kTagLengthOffset);
-        // A bad code or data past the end is damage.
-        if (count < 0
-            && (kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode
-                || length > size - offset - kx_gen::kTagHeaderSize))
+        if ((kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode)
+            | (length > size - offset - kx_gen::kTagHeaderSize) | (std::int64_t(id) <= lastId))
             return;
-        // Out of order, a lookup would stop early and miss tags that this
-        // walk sees: leave such a block to the accessors.
-        if (!first && id <= lastId)
-            return;
-        first = false;
         lastId = id;
-        TTag *tag = nullptr;
-        switch (id) {
-        case kx_gen::kStatusTagID:
-            tag = &m_Status;
-            break;
-        case kx_gen::kSortChangedTagID:
-            tag = &m_SortChanged;
-            break;
-        case COutlineRecord::kIdTag:
-            tag = &m_Id;
-            break;
-        case COutlineRecord::kIndentTag:
-            tag = &m_Indent;
-            break;
-        case COutlineRecord::kExpandedTag:
-            tag = &m_Expanded;
-            break;
-        case COutlineRecord::kCheckedTag:
-            tag = &m_Checked;
-            break;
-        case COutlineRecord::kDrawingTag:
-            tag = &m_Drawing;
-            break;
-        case kx_gen::kStringTagIDCode + COutlineRecord::kTextString:
-            tag = &m_Text;
-            break;
-        case kx_gen::kStringTagIDCode + COutlineRecord::kNoteString:
-            tag = &m_Note;
-            break;
-        default:
-            break;
-        }
-        if (tag) {
-            tag->m_pData = h + kx_gen::kTagHeaderSize;
-            tag->m_nLength = length;
-            tag->m_nFlags = kx_gen::GetLE32(h + kx_gen::kTagFlagsOffset);
-            tag->m_nVersion = h[kx_gen::kTagVersionOffset];
-            tag->m_bFound = true;
-        }
+        (this->*SlotOf(id)).m_pHeader = h;
         offset += kx_gen::kTagHeaderSize + length;
     }
     m_bValid = true;
