@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 using kx_gen::COutlineRecord;
@@ -240,6 +241,23 @@ TEST_F(Item, AStoredItemIsKnownStoredUntilAFieldOrItsRecordChanges)
     EXPECT_TRUE(m_Item.IsStored());
     m_Item.m_strNote = "x";
     EXPECT_FALSE(m_Item.IsStored());
+}
+
+TEST_F(Item, StoringIntoABlockThatMovesStillKnowsItStored)
+{
+    // The text grows well past the block's room, so the setters move the
+    // block the store's scan was made of; nothing of the scan may be read
+    // after that (the sanitizer build tells if it is).
+    StoreSample(m_Item);
+    const std::uint8_t *before = m_Record.GetRawDataPtr();
+    const std::string longer(5000, 'w');
+    m_Item.m_Text.SetString(kx_gen::_String(longer));
+    m_Item.m_bChecked = !m_Item.m_bChecked;
+    EXPECT_TRUE(m_Item.StoreToRecord());
+    EXPECT_NE(m_Record.GetRawDataPtr(), before);
+    EXPECT_EQ(m_Record.GetText(), longer.c_str());
+    EXPECT_TRUE(m_Item.IsStored());
+    EXPECT_FALSE(m_Item.StoreToRecord());
 }
 
 TEST_F(Item, TheSaveKeepsMarksWithTheStoredState)

@@ -182,6 +182,15 @@ bool COutlineItem::StoreToRecord(const CRecordScan &scan)
                 m_strNote.c_str(), static_cast<std::uint32_t>(m_strNote.size() + 1));
         }
     }
+    // The setters may move the block the scan points into: what is wanted
+    // of its tags is read before any of them runs. They write each value as
+    // Holds reads it, except that they keep a UTF-16 flag on a tag that is
+    // not a string: such a record is stored again next time.
+    const auto flagged = [](const CRecordScan::TTag &tag) {
+        return (tag.Flags() & kx_gen::kTagUnicodeFlag) != 0;
+    };
+    const bool storedExactly = scan.IsValid() && !flagged(scan.m_Id) && !flagged(scan.m_Indent)
+        && !flagged(scan.m_Checked) && !flagged(scan.m_Expanded);
     if (id)
         record.SetId(m_nId);
     if (level)
@@ -194,14 +203,7 @@ bool COutlineItem::StoreToRecord(const CRecordScan &scan)
         record.SetText(m_Text.GetString());
     if (note)
         record.SetNote(m_strNote);
-    // The setters write each value as Holds reads it, except that they keep
-    // a UTF-16 flag on a tag that is not a string: such a record is stored
-    // again next time.
-    const auto flagged = [](const CRecordScan::TTag &tag) {
-        return (tag.Flags() & kx_gen::kTagUnicodeFlag) != 0;
-    };
-    if (scan.IsValid() && !flagged(scan.m_Id) && !flagged(scan.m_Indent) && !flagged(scan.m_Checked)
-        && !flagged(scan.m_Expanded))
+    if (storedExactly)
         TakeStored();
     return id || level || checked || expanded || text || note;
 }

@@ -22,7 +22,8 @@ class COutlineRecord;
 // A scan keeps only where each tag's header is; the header's fields are
 // read when asked for. Loading scans every record of a file, and most of
 // what a fuller copy would hold is never looked at. The tags point into
-// the record's block and are valid until the record changes.
+// the record's block: a scan must not be used once the record has changed,
+// since any setter may move the block.
 class CRecordScan {
 public:
     class TTag {
