@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -116,6 +117,35 @@ TEST(RecordScan, TheIndexOfARecordJustReadFindsWhatAWalkFinds)
     // More tags than the index keeps: the scan walks.
     EXPECT_TRUE(ExpectSameScan(SampleRecord(12)));
     EXPECT_TRUE(ExpectSameScan(Bytes()));
+}
+
+TEST(RecordScan, RecordsThatBeginOtherwiseThanWrittenAreWalkedAlike)
+{
+    // The scan takes the leading one-value tags of a record as this program
+    // writes them at their places; each change to them must find what the
+    // index finds, through the walk.
+    const std::vector<std::function<void(COutlineRecord &)>> changes {
+        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setUInt16(COutlineRecord::kIdTag, 9)); },
+        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().deleteData(COutlineRecord::kExpandedTag)); },
+        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().deleteData(kx_gen::kStatusTagID)); },
+        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setUInt8(7, 1)); },
+        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setUInt8(3, 1)); },
+    };
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        SCOPED_TRACE(k);
+        COutlineRecord record;
+        record.Init();
+        record.SetId(77);
+        record.SetIndent(3);
+        record.SetChecked(true);
+        record.SetText(_String("text"));
+        changes[k](record);
+        EXPECT_TRUE(ExpectSameScan(BytesOf(record)));
+    }
+    // A record cut inside its leading tags is damage for both.
+    Bytes cut = SampleRecord();
+    cut.resize(OffsetOf(cut, COutlineRecord::kCheckedTag) + kx_gen::kTagHeaderSize);
+    EXPECT_FALSE(ExpectSameScan(cut));
 }
 
 TEST(RecordScan, TagsItDoesNotKeepLeaveTheOthersAsTheyAre)

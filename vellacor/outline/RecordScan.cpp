@@ -4,6 +4,7 @@
 #include "kx_gen/OutlineRecord.h"
 
 #include <cstring>
+#include <iterator>
 
 using kx_gen::COutlineRecord;
 
@@ -20,6 +21,48 @@ namespace {
 using kx_gen::CTaggedDataManager;
 
 constexpr std::uint32_t kPackedIds = 2 * CTaggedDataManager::kPackedIdStrings;
+
+// The one-value tags every record begins with when this program wrote it,
+// in block order, with the lengths of their values.
+struct TLeadingTag {
+    std::uint32_t m_nId;
+    std::uint32_t m_nLength;
+};
+constexpr TLeadingTag kLeadingTags[] = {
+    { kx_gen::kStatusTagID, 1 },
+    { kx_gen::kSortChangedTagID, 1 },
+    { COutlineRecord::kIdTag, 4 },
+    { COutlineRecord::kIndentTag, 1 },
+    { COutlineRecord::kExpandedTag, 1 },
+    { COutlineRecord::kCheckedTag, 1 },
+};
+constexpr std::uint32_t LeadingBytes()
+{
+    std::uint32_t bytes = 0;
+    for (const TLeadingTag &tag : kLeadingTags)
+        bytes += kx_gen::kTagHeaderSize + tag.m_nLength;
+    return bytes;
+}
+constexpr std::uint32_t kLeadingBytes = LeadingBytes();
+
+// Whether the block begins with the leading tags, each with the tag code.
+// The walk would find exactly these: one value each, inside the block, in
+// ascending order. Every record of a file is scanned, and testing the six
+// at their places, with one branch, costs a fraction of walking them.
+bool BeginsAsWritten(const std::uint8_t *block, std::uint32_t size)
+{
+    if (size < kLeadingBytes)
+        return false;
+    std::uint32_t differs = 0;
+    const std::uint8_t *h = block;
+    for (const TLeadingTag &tag : kLeadingTags) {
+        differs |= (kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) ^ kx_gen::kTaggedDataCode)
+            | (kx_gen::GetLE32(h + kx_gen::kTagIdOffset) ^ tag.m_nId)
+            | (kx_gen::GetLE32(h + kx_gen::kTagLengthOffset) ^ tag.m_nLength);
+        h += kx_gen::kTagHeaderSize + tag.m_nLength;
+    }
+    return differs == 0;
+}
 
 } // namespace
 
@@ -88,6 +131,16 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     // record of a file is walked here.)
     std::uint32_t offset = 0;
     std::int64_t lastId = -1;
+    if (BeginsAsWritten(block, size)) {
+        TTag *const leading[] = { &m_Status, &m_SortChanged, &m_Id, &m_Indent, &m_Expanded,
+            &m_Checked };
+        static_assert(std::size(leading) == std::size(kLeadingTags));
+        for (std::size_t k = 0; k < std::size(kLeadingTags); ++k) {
+            leading[k]->m_pHeader = block + offset;
+            offset += kx_gen::kTagHeaderSize + kLeadingTags[k].m_nLength;
+        }
+        lastId = kLeadingTags[std::size(kLeadingTags) - 1].m_nId;
+    }
     while (size - offset >= kx_gen::kTagHeaderSize) {
         const std::uint8_t *h = block + offset;
         const std::uint32_t id = kx_gen::GetLE32(h + kx_gen::kTagIdOffset);
