@@ -400,8 +400,9 @@ TEST(SharedRows, RowsReadUnindexedAnswerTheirFieldsByWalking)
         const CDBRecord &a = *indexed->getRecord(i);
         const CDBRecord &b = *unindexed.getRecord(i);
         const std::uint16_t *offsets = nullptr;
-        EXPECT_GE(a.GetTags().indexedTags(offsets), 0);
-        EXPECT_EQ(b.GetTags().indexedTags(offsets), -1);
+        const std::uint8_t *ids = nullptr;
+        EXPECT_GE(a.GetTags().indexedTags(offsets, ids), 0);
+        EXPECT_EQ(b.GetTags().indexedTags(offsets, ids), -1);
         _String textA, textB;
         std::uint32_t valueA = 0, valueB = 1;
         EXPECT_EQ(a.GetTags().getString(0, textA), kTagOK);

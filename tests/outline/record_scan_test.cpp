@@ -95,7 +95,8 @@ std::size_t OffsetOf(const Bytes &bytes, std::uint32_t id)
     std::size_t offset = 0;
     while (offset + kx_gen::kTagHeaderSize <= bytes.size()) {
         const std::uint8_t *h = bytes.data() + offset;
-        const std::uint32_t tagId = h[7] | (h[8] << 8) | (h[9] << 16) | (std::uint32_t(h[10]) << 24);
+        const std::uint32_t tagId
+            = h[7] | (h[8] << 8) | (h[9] << 16) | (std::uint32_t(h[10]) << 24);
         const std::uint32_t length
             = h[11] | (h[12] << 8) | (h[13] << 16) | (std::uint32_t(h[14]) << 24);
         if (tagId == id)
@@ -126,7 +127,9 @@ TEST(RecordScan, RecordsThatBeginOtherwiseThanWrittenAreWalkedAlike)
     // index finds, through the walk.
     const std::vector<std::function<void(COutlineRecord &)>> changes {
         [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setUInt16(COutlineRecord::kIdTag, 9)); },
-        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().deleteData(COutlineRecord::kExpandedTag)); },
+        [](COutlineRecord &r) {
+            KX_TAG_CHECK(r.GetTags().deleteData(COutlineRecord::kExpandedTag));
+        },
         [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().deleteData(kx_gen::kStatusTagID)); },
         [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setUInt8(7, 1)); },
         [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setUInt8(3, 1)); },

@@ -12,8 +12,8 @@ const std::uint8_t CRecordScan::TTag::kAbsent[kx_gen::kTagHeaderSize + 1] = {};
 
 bool CRecordScan::TTag::Holds(const void *data, std::uint32_t length) const
 {
-    return IsFound() && Version() == 0 && !(Flags() & kx_gen::kTagUnicodeFlag)
-        && Length() == length && (length == 0 || std::memcmp(Data(), data, length) == 0);
+    return IsFound() && Version() == 0 && !(Flags() & kx_gen::kTagUnicodeFlag) && Length() == length
+        && (length == 0 || std::memcmp(Data(), data, length) == 0);
 }
 
 namespace {
@@ -70,7 +70,8 @@ inline CRecordScan::TTag CRecordScan::*CRecordScan::SlotOfPacked(std::uint8_t pa
 {
     struct TSlots {
         TTag CRecordScan::*m_Slot[kPackedIds];
-        constexpr TSlots() : m_Slot()
+        constexpr TSlots()
+            : m_Slot()
         {
             for (auto &slot : m_Slot)
                 slot = &CRecordScan::m_Other;
@@ -92,11 +93,12 @@ inline CRecordScan::TTag CRecordScan::*CRecordScan::SlotOfPacked(std::uint8_t pa
 
 inline CRecordScan::TTag CRecordScan::*CRecordScan::SlotOf(std::uint32_t id)
 {
-    // Ids the index packs into a byte; every id the scan keeps is one.
-    const std::uint32_t strings = CTaggedDataManager::kPackedIdStrings;
-    const std::uint32_t string = id - kx_gen::kStringTagIDCode;
-    const std::uint32_t packed = id < strings ? id : string < strings ? strings + string : 0;
-    return SlotOfPacked(static_cast<std::uint8_t>(packed));
+    // Every id the scan keeps is one the index packs into a byte; the rest
+    // go where id 0 goes.
+    std::uint8_t packed = 0;
+    if (!CTaggedDataManager::packId(id, packed))
+        packed = 0;
+    return SlotOfPacked(packed);
 }
 
 CRecordScan::CRecordScan(const COutlineRecord &record)
@@ -132,8 +134,8 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     std::uint32_t offset = 0;
     std::int64_t lastId = -1;
     if (BeginsAsWritten(block, size)) {
-        TTag *const leading[] = { &m_Status, &m_SortChanged, &m_Id, &m_Indent, &m_Expanded,
-            &m_Checked };
+        TTag *const leading[]
+            = { &m_Status, &m_SortChanged, &m_Id, &m_Indent, &m_Expanded, &m_Checked };
         static_assert(std::size(leading) == std::size(kLeadingTags));
         for (std::size_t k = 0; k < std::size(kLeadingTags); ++k) {
             leading[k]->m_pHeader = block + offset;

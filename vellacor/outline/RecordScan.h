@@ -32,7 +32,10 @@ public:
         // The tag's data, its length, flags and version; for a tag not
         // found, an empty tag whose fields are 0.
         const std::uint8_t *Data() const { return m_pHeader + kx_gen::kTagHeaderSize; }
-        std::uint32_t Length() const { return kx_gen::GetLE32(m_pHeader + kx_gen::kTagLengthOffset); }
+        std::uint32_t Length() const
+        {
+            return kx_gen::GetLE32(m_pHeader + kx_gen::kTagLengthOffset);
+        }
         std::uint32_t Flags() const { return kx_gen::GetLE32(m_pHeader + kx_gen::kTagFlagsOffset); }
         std::uint8_t Version() const { return m_pHeader[kx_gen::kTagVersionOffset]; }
 
@@ -65,7 +68,8 @@ public:
             // The last byte is 0: the text is what comes before the first.
             const std::uint32_t length = Length();
             const char *chars = reinterpret_cast<const char *>(Data());
-            text = length <= 1 ? std::string_view() : std::string_view(chars, ::strnlen(chars, length - 1));
+            text = length <= 1 ? std::string_view()
+                               : std::string_view(chars, ::strnlen(chars, length - 1));
             return true;
         }
         // Whether GetPlainString would succeed: present, 8-bit, and empty or

@@ -179,27 +179,36 @@ public:
     // lookups that follow need no walk until the block changes; for readers
     // of a block just read, whose bytes are still in cache.
     void indexTags() const;
+    // Ids as the index keeps them, one byte each, in the same order as the
+    // ids: a plain id below kPackedIdStrings as it is, a string id as
+    // kPackedIdStrings + its index. False for any other id. Every packed id
+    // is below 2 * kPackedIdStrings.
+    static constexpr std::uint32_t kPackedIdStrings = 0x40;
+    static bool packId(std::uint32_t id, std::uint8_t &packed)
+    {
+        if (id < kPackedIdStrings) {
+            packed = static_cast<std::uint8_t>(id);
+            return true;
+        }
+        if (id >= kStringTagIDCode && id - kStringTagIDCode < kPackedIdStrings) {
+            packed = static_cast<std::uint8_t>(kPackedIdStrings + (id - kStringTagIDCode));
+            return true;
+        }
+        return false;
+    }
     // Where the headers of every tag start, when an index built by
     // indexTags covers the whole block and the block has not changed since:
-    // the count of tags, with `offsets` pointing at their offsets in block
-    // order; -1 when there is no such index. Every header found so has the
-    // tag code and data inside the block.
-    int indexedTags(const std::uint16_t *&offsets) const
+    // the count of tags, with `offsets` pointing at their offsets and
+    // `packedIds` at their packed ids, both in block order; -1 when there is
+    // no such index. Every header found so has the tag code and data inside
+    // the block.
+    int indexedTags(const std::uint16_t *&offsets, const std::uint8_t *&packedIds) const
     {
         if (!indexCurrent() || m_nIndexState != kIndexComplete)
             return -1;
         offsets = m_IndexOffsets;
-        return m_nIndexCount;
-    }
-    // The same, with `packedIds` pointing at the tags' ids, one byte each
-    // and in the same order: a plain id below kPackedIdStrings as it is, a
-    // string id as kPackedIdStrings + its index. Every packed id is below
-    // 2 * kPackedIdStrings.
-    static constexpr std::uint32_t kPackedIdStrings = 0x40;
-    int indexedTags(const std::uint16_t *&offsets, const std::uint8_t *&packedIds) const
-    {
         packedIds = m_IndexIds;
-        return indexedTags(offsets);
+        return m_nIndexCount;
     }
     // The tag whose header starts at offset, checked as findTag checks it:
     // kTagNotFound when fewer than 15 bytes remain there (the end of the
@@ -292,18 +301,6 @@ private:
     bool indexCurrent() const
     {
         return m_nIndexChanges == changeCount() && m_nIndexSize == size();
-    }
-    static bool packId(std::uint32_t id, std::uint8_t &packed)
-    {
-        if (id < kPackedIdStrings) {
-            packed = static_cast<std::uint8_t>(id);
-            return true;
-        }
-        if (id >= kStringTagIDCode && id - kStringTagIDCode < kPackedIdStrings) {
-            packed = static_cast<std::uint8_t>(kPackedIdStrings + (id - kStringTagIDCode));
-            return true;
-        }
-        return false;
     }
     // The first place whose id is not below `packed`: the place where the
     // walk would stop among the tags kept (m_nIndexCount when it would go
