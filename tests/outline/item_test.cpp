@@ -295,7 +295,21 @@ TEST_F(Item, ALoadIsKnownStoredOnlyWhenStoringWouldWriteNothing)
     m_Item.LoadFromRecord();
     EXPECT_TRUE(m_Item.IsStored());
     EXPECT_FALSE(m_Item.StoreToRecord());
+    // The record begins as this program writes it, so the cases below that
+    // change its one-value tags take the load past its shortcut.
+    EXPECT_TRUE(CRecordScan(m_Record).IsWritten());
 
+    const auto rewriteHeader
+        = [](COutlineRecord &r, std::uint32_t id,
+              const std::function<void(kx_gen::CTaggedDataManager::TagType &)> &change) {
+              std::uint32_t offset = 0;
+              bool found = false;
+              kx_gen::CTaggedDataManager::TagType header;
+              r.GetTags().findTag(id, offset, found, &header);
+              ASSERT_TRUE(found);
+              change(header);
+              r.GetTags().writeTagHeader(offset, header);
+          };
     // Records whose fields the setters would write again differently.
     const std::vector<std::function<void(COutlineRecord &)>> odd {
         [](COutlineRecord &r) { r.GetTags().deleteStringData(COutlineRecord::kNoteString); },
@@ -307,14 +321,13 @@ TEST_F(Item, ALoadIsKnownStoredOnlyWhenStoringWouldWriteNothing)
             r.GetTags().setData(
                 kx_gen::kStringTagIDCode + COutlineRecord::kTextString, text, sizeof text);
         },
-        [](COutlineRecord &r) {
-            const std::uint32_t id = kx_gen::kStringTagIDCode + COutlineRecord::kNoteString;
-            std::uint32_t offset = 0;
-            bool found = false;
-            kx_gen::CTaggedDataManager::TagType header;
-            r.GetTags().findTag(id, offset, found, &header);
-            header.version = 1;
-            r.GetTags().writeTagHeader(offset, header);
+        [&](COutlineRecord &r) {
+            rewriteHeader(r, kx_gen::kStringTagIDCode + COutlineRecord::kNoteString,
+                [](auto &header) { header.version = 1; });
+        },
+        [](COutlineRecord &r) { r.GetTags().setUInt8(COutlineRecord::kExpandedTag, 2); },
+        [&](COutlineRecord &r) {
+            rewriteHeader(r, COutlineRecord::kIdTag, [](auto &header) { header.version = 1; });
         },
     };
     for (std::size_t k = 0; k < odd.size(); ++k) {
@@ -326,4 +339,13 @@ TEST_F(Item, ALoadIsKnownStoredOnlyWhenStoringWouldWriteNothing)
         EXPECT_TRUE(m_Item.IsStored()) << k;
         EXPECT_FALSE(m_Item.StoreToRecord()) << k;
     }
+
+    // A UTF-16 flag on a value that is no string stays on it, so such a
+    // record is never known stored.
+    StoreSample(writer);
+    rewriteHeader(m_Record, COutlineRecord::kIndentTag,
+        [](auto &header) { header.flags |= kx_gen::kTagUnicodeFlag; });
+    m_Item.LoadFromRecord();
+    EXPECT_FALSE(m_Item.IsStored());
+    EXPECT_EQ(m_Item.m_nLevel, writer.m_nLevel);
 }

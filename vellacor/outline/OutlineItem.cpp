@@ -29,6 +29,75 @@ void COutlineItem::LoadFromRecord()
     LoadFromRecord(CRecordScan(*m_pRecord));
 }
 
+inline std::uint8_t COutlineItem::StoredFields() const
+{
+    // The top bit tells a state taken from one that was not.
+    return static_cast<std::uint8_t>(
+        0x80 | (m_bChecked ? 1 : 0) | (m_bExpanded ? 2 : 0) | (HasNote() ? 4 : 0));
+}
+
+inline void COutlineItem::FindStoredNote(const std::uint8_t *noteData)
+{
+    m_Stored.m_nNoteData = 0;
+    if (!HasNote())
+        return;
+    if (!noteData) {
+        std::uint32_t length = 0;
+        noteData = m_pRecord->GetTags().findData(
+            kx_gen::kStringTagIDCode + kx_gen::COutlineRecord::kNoteString, length);
+    }
+    const std::uint8_t *block = m_pRecord->GetRawDataPtr();
+    if (noteData && block && noteData > block && noteData - block <= 0xFFFF)
+        m_Stored.m_nNoteData = static_cast<std::uint16_t>(noteData - block);
+}
+
+inline void COutlineItem::TakeStored(const std::uint8_t *noteData)
+{
+    m_Stored.m_pRecord = m_pRecord;
+    m_Stored.m_nRecordChanges = m_pRecord->GetTags().changeCount();
+    m_Stored.m_nId = m_nId;
+    m_Stored.m_nLevel = m_nLevel;
+    m_Stored.m_nFields = StoredFields();
+    m_Stored.m_nMarks = 0;
+    FindStoredNote(noteData);
+    m_Text.MarkUnchanged();
+}
+
+inline bool COutlineItem::LoadedExactly(const CRecordScan &scan) const
+{
+    // Called after a load from the scan: the values were read from these
+    // tags, and text and note as 8-bit strings, so what is left to know is
+    // whether the setters would write them back as they are. A version, a
+    // UTF-16 flag, a boolean byte other than 0 or 1 or a level read as
+    // another makes them write. (Every load asks this, so the tests are
+    // folded together.)
+    const CRecordScan::TTag &indent = scan.m_Indent;
+    const CRecordScan::TTag &note = scan.m_Note;
+    const CRecordScan::TTag &text = scan.m_Text;
+    std::uint32_t odd
+        = std::uint32_t(note.Version() | text.Version()) | (indent.Data()[0] ^ m_nLevel);
+    // A scan of a record as written has checked the one-value tags already.
+    if (!scan.IsWritten()) {
+        const CRecordScan::TTag &id = scan.m_Id;
+        const CRecordScan::TTag &checked = scan.m_Checked;
+        const CRecordScan::TTag &expanded = scan.m_Expanded;
+        odd |= std::uint32_t(
+                   id.Version() | indent.Version() | checked.Version() | expanded.Version())
+            | ((id.Flags() | indent.Flags() | checked.Flags() | expanded.Flags())
+                & kx_gen::kTagUnicodeFlag)
+            | ((checked.Data()[0] | expanded.Data()[0]) & ~1u);
+    }
+    if (odd || !note.IsFound() || note.Length() != m_strNote.size() + 1 || !text.IsFound()
+        || text.Length() == 0)
+        return false;
+    // A text without a carriage return is one paragraph of the bytes before
+    // the first 0: it reads back as stored when that 0 ends the tag. Any
+    // other text is compared.
+    if (m_Text.GetParaCount() == 1)
+        return static_cast<std::uint32_t>(m_Text.GetPara(0).GetLength()) + 1 == text.Length();
+    return TextHeldBy(text);
+}
+
 void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
 {
     ForgetStored();
@@ -37,10 +106,19 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
     std::uint8_t indent = 0;
     std::uint8_t checked = 0;
     std::uint8_t expanded = 0;
+    bool valuesRead = true;
+    if (scan.IsWritten()) {
+        // Nearly every record: each value is in its place, of its length.
+        id = kx_gen::GetLE32(scan.m_Id.Data());
+        indent = scan.m_Indent.Data()[0];
+        checked = scan.m_Checked.Data()[0];
+        expanded = scan.m_Expanded.Data()[0];
+    } else {
+        valuesRead = scan.IsValid() && scan.m_Id.GetU32(id) && scan.m_Indent.GetByte(indent)
+            && scan.m_Checked.GetByte(checked) && scan.m_Expanded.GetByte(expanded);
+    }
     std::string_view note;
-    if (scan.IsValid() && scan.m_Id.GetU32(id) && scan.m_Indent.GetByte(indent)
-        && scan.m_Checked.GetByte(checked) && scan.m_Expanded.GetByte(expanded)
-        && (!scan.m_Text.IsFound() || scan.m_Text.IsPlainString())
+    if (valuesRead && (!scan.m_Text.IsFound() || scan.m_Text.IsPlainString())
         && (!scan.m_Note.IsFound() || scan.m_Note.GetPlainString(note))) {
         m_nId = id;
         m_nLevel = IsValidLevel(indent) ? indent : 0;
@@ -129,36 +207,6 @@ bool COutlineItem::StoreToRecord()
     return StoreToRecord(CRecordScan(*m_pRecord));
 }
 
-bool COutlineItem::LoadedExactly(const CRecordScan &scan) const
-{
-    // Called after a load from the scan: the values were read from these
-    // tags, so what is left to know is whether the setters would write them
-    // back as they are. A version, a UTF-16 flag, a boolean byte other than
-    // 0 or 1 or a level read as another makes them write. (Every load asks
-    // this, so the tests are folded together.)
-    const CRecordScan::TTag &id = scan.m_Id;
-    const CRecordScan::TTag &indent = scan.m_Indent;
-    const CRecordScan::TTag &checked = scan.m_Checked;
-    const CRecordScan::TTag &expanded = scan.m_Expanded;
-    const CRecordScan::TTag &note = scan.m_Note;
-    const CRecordScan::TTag &text = scan.m_Text;
-    const std::uint32_t odd = std::uint32_t(id.Version() | indent.Version() | checked.Version()
-                                  | expanded.Version() | note.Version() | text.Version())
-        | ((id.Flags() | indent.Flags() | checked.Flags() | expanded.Flags() | note.Flags()
-               | text.Flags())
-            & kx_gen::kTagUnicodeFlag)
-        | ((checked.Data()[0] | expanded.Data()[0]) & ~1u) | (indent.Data()[0] ^ m_nLevel);
-    if (odd || !note.IsFound() || note.Length() != m_strNote.size() + 1 || !text.IsFound()
-        || text.Length() == 0)
-        return false;
-    // A text without a carriage return is one paragraph of the bytes before
-    // the first 0: it reads back as stored when that 0 ends the tag. Any
-    // other text is compared.
-    if (m_Text.GetParaCount() == 1)
-        return static_cast<std::uint32_t>(m_Text.GetPara(0).GetLength()) + 1 == text.Length();
-    return TextHeldBy(text);
-}
-
 bool COutlineItem::StoreToRecord(const CRecordScan &scan)
 {
     ForgetStored();
@@ -186,9 +234,8 @@ bool COutlineItem::StoreToRecord(const CRecordScan &scan)
     // of its tags is read before any of them runs. They write each value as
     // Holds reads it, except that they keep a UTF-16 flag on a tag that is
     // not a string: such a record is stored again next time.
-    const auto flagged = [](const CRecordScan::TTag &tag) {
-        return (tag.Flags() & kx_gen::kTagUnicodeFlag) != 0;
-    };
+    const auto flagged
+        = [](const CRecordScan::TTag &tag) { return (tag.Flags() & kx_gen::kTagUnicodeFlag) != 0; };
     const bool storedExactly = scan.IsValid() && !flagged(scan.m_Id) && !flagged(scan.m_Indent)
         && !flagged(scan.m_Checked) && !flagged(scan.m_Expanded);
     if (id)
@@ -206,40 +253,6 @@ bool COutlineItem::StoreToRecord(const CRecordScan &scan)
     if (storedExactly)
         TakeStored();
     return id || level || checked || expanded || text || note;
-}
-
-std::uint8_t COutlineItem::StoredFields() const
-{
-    // The top bit tells a state taken from one that was not.
-    return static_cast<std::uint8_t>(
-        0x80 | (m_bChecked ? 1 : 0) | (m_bExpanded ? 2 : 0) | (HasNote() ? 4 : 0));
-}
-
-void COutlineItem::TakeStored(const std::uint8_t *noteData)
-{
-    m_Stored.m_pRecord = m_pRecord;
-    m_Stored.m_nRecordChanges = m_pRecord->GetTags().changeCount();
-    m_Stored.m_nId = m_nId;
-    m_Stored.m_nLevel = m_nLevel;
-    m_Stored.m_nFields = StoredFields();
-    m_Stored.m_nMarks = 0;
-    FindStoredNote(noteData);
-    m_Text.MarkUnchanged();
-}
-
-void COutlineItem::FindStoredNote(const std::uint8_t *noteData)
-{
-    m_Stored.m_nNoteData = 0;
-    if (!HasNote())
-        return;
-    if (!noteData) {
-        std::uint32_t length = 0;
-        noteData = m_pRecord->GetTags().findData(
-            kx_gen::kStringTagIDCode + kx_gen::COutlineRecord::kNoteString, length);
-    }
-    const std::uint8_t *block = m_pRecord->GetRawDataPtr();
-    if (noteData && block && noteData > block && noteData - block <= 0xFFFF)
-        m_Stored.m_nNoteData = static_cast<std::uint16_t>(noteData - block);
 }
 
 bool COutlineItem::IsStored() const

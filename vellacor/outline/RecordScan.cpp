@@ -23,18 +23,20 @@ using kx_gen::CTaggedDataManager;
 constexpr std::uint32_t kPackedIds = 2 * CTaggedDataManager::kPackedIdStrings;
 
 // The one-value tags every record begins with when this program wrote it,
-// in block order, with the lengths of their values.
+// in block order, with the lengths of their values; a boolean's value is
+// 0 or 1.
 struct TLeadingTag {
     std::uint32_t m_nId;
     std::uint32_t m_nLength;
+    bool m_bBoolean;
 };
 constexpr TLeadingTag kLeadingTags[] = {
-    { kx_gen::kStatusTagID, 1 },
-    { kx_gen::kSortChangedTagID, 1 },
-    { COutlineRecord::kIdTag, 4 },
-    { COutlineRecord::kIndentTag, 1 },
-    { COutlineRecord::kExpandedTag, 1 },
-    { COutlineRecord::kCheckedTag, 1 },
+    { kx_gen::kStatusTagID, 1, false },
+    { kx_gen::kSortChangedTagID, 1, false },
+    { COutlineRecord::kIdTag, 4, false },
+    { COutlineRecord::kIndentTag, 1, false },
+    { COutlineRecord::kExpandedTag, 1, true },
+    { COutlineRecord::kCheckedTag, 1, true },
 };
 constexpr std::uint32_t LeadingBytes()
 {
@@ -45,23 +47,70 @@ constexpr std::uint32_t LeadingBytes()
 }
 constexpr std::uint32_t kLeadingBytes = LeadingBytes();
 
-// Whether the block begins with the leading tags, each with the tag code.
-// The walk would find exactly these: one value each, inside the block, in
-// ascending order. Every record of a file is scanned, and testing the six
-// at their places, with one branch, costs a fraction of walking them.
+// The leading tags are compared 16 bytes at a time with what this program
+// writes, through a mask of the bits that are fixed: each tag's code, a
+// version of 0, a clear UTF-16 flag, its id and length, and all but the
+// lowest bit of a boolean. The bytes after the leading tags are masked out.
+using TChunk = std::uint8_t __attribute__((vector_size(16)));
+constexpr std::uint32_t kChunkBytes = sizeof(TChunk);
+constexpr std::uint32_t kLeadingChunks = (kLeadingBytes + kChunkBytes - 1) / kChunkBytes;
+constexpr std::uint32_t kComparedBytes = kLeadingChunks * kChunkBytes;
+
+struct TLeadingPattern {
+    std::uint8_t m_Bytes[kComparedBytes] = {};
+    std::uint8_t m_Mask[kComparedBytes] = {};
+
+    constexpr void Put(std::uint32_t at, std::uint32_t value, std::uint32_t bytes)
+    {
+        for (std::uint32_t k = 0; k < bytes; ++k) {
+            m_Bytes[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+            m_Mask[at + k] = 0xFF;
+        }
+    }
+    constexpr TLeadingPattern()
+    {
+        static_assert(kx_gen::kTagUnicodeFlag <= 0xFF, "the flag lies in the flags' first byte");
+        std::uint32_t at = 0;
+        for (const TLeadingTag &tag : kLeadingTags) {
+            Put(at + kx_gen::kTagCodeOffset, kx_gen::kTaggedDataCode, 2);
+            Put(at + kx_gen::kTagVersionOffset, 0, 1);
+            m_Mask[at + kx_gen::kTagFlagsOffset] = kx_gen::kTagUnicodeFlag;
+            Put(at + kx_gen::kTagIdOffset, tag.m_nId, 4);
+            Put(at + kx_gen::kTagLengthOffset, tag.m_nLength, 4);
+            at += kx_gen::kTagHeaderSize;
+            if (tag.m_bBoolean)
+                m_Mask[at] = 0xFE;
+            at += tag.m_nLength;
+        }
+    }
+};
+constexpr TLeadingPattern kLeadingPattern;
+
+TChunk ChunkAt(const std::uint8_t *bytes)
+{
+    TChunk chunk;
+    std::memcpy(&chunk, bytes, sizeof chunk);
+    return chunk;
+}
+
+// Whether the block begins with the leading tags as this program writes
+// them. The walk would find exactly these: one value each, inside the
+// block, in ascending order. Every record of a file is scanned, and
+// comparing the six in a few wide steps, with one branch, costs a fraction
+// of walking them.
 bool BeginsAsWritten(const std::uint8_t *block, std::uint32_t size)
 {
-    if (size < kLeadingBytes)
+    // A block this short holds no text after the leading tags; the walk
+    // takes it.
+    if (size < kComparedBytes)
         return false;
-    std::uint32_t differs = 0;
-    const std::uint8_t *h = block;
-    for (const TLeadingTag &tag : kLeadingTags) {
-        differs |= (kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) ^ kx_gen::kTaggedDataCode)
-            | (kx_gen::GetLE32(h + kx_gen::kTagIdOffset) ^ tag.m_nId)
-            | (kx_gen::GetLE32(h + kx_gen::kTagLengthOffset) ^ tag.m_nLength);
-        h += kx_gen::kTagHeaderSize + tag.m_nLength;
-    }
-    return differs == 0;
+    TChunk differs = {};
+    for (std::uint32_t at = 0; at < kComparedBytes; at += kChunkBytes)
+        differs |= (ChunkAt(block + at) ^ ChunkAt(kLeadingPattern.m_Bytes + at))
+            & ChunkAt(kLeadingPattern.m_Mask + at);
+    std::uint64_t halves[2];
+    std::memcpy(halves, &differs, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
 }
 
 } // namespace
@@ -112,6 +161,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
         return;
     // A record just read carries where its tags are and their ids, checked
     // by the walk that found them: the headers need no reading here.
+    m_bWritten = BeginsAsWritten(block, size);
     const std::uint16_t *offsets = nullptr;
     const std::uint8_t *ids = nullptr;
     const int count = tags.indexedTags(offsets, ids);
@@ -133,7 +183,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     // record of a file is walked here.)
     std::uint32_t offset = 0;
     std::int64_t lastId = -1;
-    if (BeginsAsWritten(block, size)) {
+    if (m_bWritten) {
         TTag *const leading[]
             = { &m_Status, &m_SortChanged, &m_Id, &m_Indent, &m_Expanded, &m_Checked };
         static_assert(std::size(leading) == std::size(kLeadingTags));

@@ -93,6 +93,11 @@ public:
     explicit CRecordScan(const kx_gen::COutlineRecord &record);
 
     bool IsValid() const { return m_bValid; }
+    // Whether the block begins with the one-value tags this program writes
+    // first (status, sort, id, indent, expanded, checked), each in its place
+    // with its own length, version 0, 8-bit, and a boolean's value 0 or 1:
+    // their values can then be read without a check. Only a valid scan is.
+    bool IsWritten() const { return m_bValid && m_bWritten; }
 
     TTag m_Status;
     TTag m_SortChanged;
@@ -115,4 +120,5 @@ private:
 
     TTag m_Other;
     bool m_bValid = false;
+    bool m_bWritten = false;
 };

@@ -69,7 +69,7 @@ void CTextCtrl::SetChars(const char *text, std::size_t length)
         InsertChars({ 0, 0 }, std::string_view(text, length));
 }
 
-void CTextCtrl::BorrowString(const char *text)
+void CTextCtrl::BorrowParagraphs(const char *text, const char *end)
 {
     m_Unchanged.m_bSet = false;
     m_MoreParas.clear();
@@ -82,7 +82,6 @@ void CTextCtrl::BorrowString(const char *text)
     const char *p = text;
     try {
         for (;;) {
-            const char *end = strchrnul(p, '\r');
             if (end - p > INT_MAX)
                 throw std::length_error("text longer than 2 GB");
             if (end > p)
@@ -94,6 +93,7 @@ void CTextCtrl::BorrowString(const char *text)
                 ++p;
             m_MoreParas.emplace_back();
             para = &m_MoreParas.back();
+            end = strchrnul(p, '\r');
         }
     } catch (...) {
         // As SetChars: out of memory leaves the text empty.

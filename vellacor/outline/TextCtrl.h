@@ -5,6 +5,8 @@
 
 #include "kx_gen/String.h"
 
+#include <climits>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -52,7 +54,18 @@ public:
     // may use them, as the bytes an outline was read into do: the
     // paragraphs use them in place until they change, which spares loading
     // an outline a copy of every text.
-    void BorrowString(const char *text);
+    void BorrowString(const char *text)
+    {
+        // Nearly every text loaded is one paragraph: after one scan it takes
+        // the characters as they are. (Inline: a load does this per item.)
+        const char *end = strchrnul(text, '\r');
+        if (*end == 0 && end > text && end - text <= INT_MAX && m_MoreParas.empty()) {
+            m_Unchanged.m_bSet = false;
+            m_FirstPara.Borrow(text, static_cast<int>(end - text));
+            return;
+        }
+        BorrowParagraphs(text, end);
+    }
     // All paragraphs joined with "\r\n"; empty for an empty text.
     kx_gen::_String GetString() const;
     // The text between two paragraph positions, in either order, paragraphs
@@ -136,6 +149,8 @@ public:
     bool IsUnchanged() const { return m_Unchanged.m_bSet; }
 
 private:
+    // BorrowString for any text; `end` is where the first paragraph ends.
+    void BorrowParagraphs(const char *text, const char *end);
     CTextPos InsertChars(CTextPos pos, std::string_view all);
     CTextLine &Para(int index)
     {

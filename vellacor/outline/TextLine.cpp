@@ -132,16 +132,6 @@ void CTextLine::Remove(int offset, int count)
     m_nLength -= count;
 }
 
-void CTextLine::Borrow(const char *text, int count)
-{
-    if (m_nCapacity)
-        delete[] m_pBuffer;
-    m_pBuffer = const_cast<char *>(text);
-    m_nCapacity = 0;
-    m_nLength = count;
-    m_bStale = true;
-}
-
 void CTextLine::Wrap(const CMeasureDC *dc, const CTextFont &font, int width)
 {
     m_Rows.RemoveAll();

@@ -109,7 +109,15 @@ private:
     void Remove(int offset, int count);
     void Truncate(int length) { m_nLength = length; }
     // Uses the `count` characters at `text` in place (see above); count > 0.
-    void Borrow(const char *text, int count);
+    void Borrow(const char *text, int count)
+    {
+        if (m_nCapacity)
+            delete[] m_pBuffer;
+        m_pBuffer = const_cast<char *>(text);
+        m_nCapacity = 0;
+        m_nLength = count;
+        m_bStale = true;
+    }
     void MarkStale() { m_bStale = true; }
 
     char *m_pBuffer = nullptr;
