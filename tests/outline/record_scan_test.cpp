@@ -60,6 +60,7 @@ bool ExpectSameScan(const Bytes &bytes)
     const CRecordScan indexed(records.m_Indexed);
     const CRecordScan walked(records.m_Walked);
     EXPECT_EQ(indexed.IsValid(), walked.IsValid());
+    EXPECT_EQ(indexed.IsWritten(), walked.IsWritten());
     if (indexed.IsValid() && walked.IsValid()) {
         ExpectSameTag(indexed.m_Status, walked.m_Status, "status");
         ExpectSameTag(indexed.m_SortChanged, walked.m_SortChanged, "sort");
@@ -149,6 +150,41 @@ TEST(RecordScan, RecordsThatBeginOtherwiseThanWrittenAreWalkedAlike)
     Bytes cut = SampleRecord();
     cut.resize(OffsetOf(cut, COutlineRecord::kCheckedTag) + kx_gen::kTagHeaderSize);
     EXPECT_FALSE(ExpectSameScan(cut));
+}
+
+TEST(RecordScan, RecordsThatEndOtherwiseThanTextAndNoteAreWalkedAlike)
+{
+    // After the leading tags the scan takes a text and a note that end the
+    // block at their places; anything else around them is for the walk.
+    const std::vector<std::function<void(COutlineRecord &)>> changes {
+        [](COutlineRecord &) {},
+        [](COutlineRecord &r) {
+            const std::uint8_t drawing[] = { 1, 2, 3, 4 };
+            r.SetDrawingData(drawing, sizeof drawing);
+        },
+        [](COutlineRecord &r) { KX_TAG_CHECK(r.GetTags().setString(9, _String("after"))); },
+        [](COutlineRecord &r) { r.DeleteNote(); },
+        [](COutlineRecord &r) { r.DeleteText(); },
+    };
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        SCOPED_TRACE(k);
+        COutlineRecord record;
+        record.Init();
+        record.SetText(_String("text"));
+        record.SetNote(_String("note"));
+        changes[k](record);
+        const Bytes bytes = BytesOf(record);
+        EXPECT_TRUE(ExpectSameScan(bytes));
+        TScanned records(bytes);
+        EXPECT_TRUE(CRecordScan(records.m_Walked).IsWritten());
+        // The note cut short, or a few bytes too few for a header after it.
+        Bytes cut = bytes;
+        cut.resize(cut.size() - 1);
+        ExpectSameScan(cut);
+        Bytes tail = bytes;
+        tail.insert(tail.end(), { 1, 2, 3 });
+        EXPECT_TRUE(ExpectSameScan(tail));
+    }
 }
 
 TEST(RecordScan, TagsItDoesNotKeepLeaveTheOthersAsTheyAre)

@@ -192,6 +192,29 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
             offset += kx_gen::kTagHeaderSize + kLeadingTags[k].m_nLength;
         }
         lastId = kLeadingTags[std::size(kLeadingTags) - 1].m_nId;
+        // Then nearly every record holds its text and its note, and nothing
+        // more. Each is taken as the walk below would take it; whatever
+        // else follows, or anything amiss, is left to the walk.
+        const auto take = [&](std::uint32_t id, TTag &slot) {
+            const std::uint8_t *h = block + offset;
+            if (size - offset < kx_gen::kTagHeaderSize
+                || kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode
+                || kx_gen::GetLE32(h + kx_gen::kTagIdOffset) != id)
+                return false;
+            const std::uint32_t length = kx_gen::GetLE32(h + kx_gen::kTagLengthOffset);
+            if (length > size - offset - kx_gen::kTagHeaderSize)
+                return false;
+            slot.m_pHeader = h;
+            offset += kx_gen::kTagHeaderSize + length;
+            lastId = id;
+            return true;
+        };
+        if (take(kx_gen::kStringTagIDCode + COutlineRecord::kTextString, m_Text)
+            && take(kx_gen::kStringTagIDCode + COutlineRecord::kNoteString, m_Note)
+            && offset == size) {
+            m_bValid = true;
+            return;
+        }
     }
     while (size - offset >= kx_gen::kTagHeaderSize) {
         const std::uint8_t *h = block + offset;
