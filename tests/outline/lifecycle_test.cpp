@@ -147,17 +147,17 @@ TEST_F(Lifecycle, LoadingRepairsLevelJumps)
 {
     WriteOutlineFile(m_Dir.file("a.kxo"),
         { { 0, "a" }, { 3, "b" }, { 1, "c" }, { 0, "d" }, { 1, "e" }, { 2, "f" }, { 5, "g" },
-            { 9, "h" }, { 12, "i" }, { 2, "j" } });
+            { 9, "h" }, { 12, "i" }, { 2, "j" }, { 2, "k" }, { 3, "l" }, { 1, "m" } });
     ASSERT_TRUE(m_Man.Load(m_Dir.file("a.kxo").c_str()));
-    EXPECT_EQ(m_Man.DebugDump(), "a (b c) d (e (f (g (h)))) i (j)");
-    EXPECT_EQ(Levels(m_Man), (std::vector<int> { 0, 1, 1, 0, 1, 2, 3, 4, 0, 1 }));
+    EXPECT_EQ(m_Man.DebugDump(), "a (b c) d (e (f (g (h)))) i (j (k (l)) m)");
+    EXPECT_EQ(Levels(m_Man), (std::vector<int> { 0, 1, 1, 0, 1, 2, 3, 4, 0, 1, 2, 3, 1 }));
     // The repaired level is written into the record, so it is saved.
     const COutlineTree &tree = m_Man.GetTree();
     std::vector<int> stored;
     for (COutlineNode *n = tree.GetFirstChild(nullptr); n; n = tree.GetNextInDocument(n))
         stored.push_back(n->m_Item.m_pRecord->GetIndent());
     EXPECT_EQ(stored, Levels(m_Man));
-    EXPECT_EQ(m_Man.GetLoadedRows(), 10);
+    EXPECT_EQ(m_Man.GetLoadedRows(), 13);
     EXPECT_FALSE(m_Man.IsNewDB());
 }
 

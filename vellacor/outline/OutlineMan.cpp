@@ -7,6 +7,7 @@
 #include "kx_gen/OutlineDB.h"
 #include "kx_gen/WinTypes.h"
 
+#include <algorithm>
 #include <memory>
 
 using kx_gen::_String;
@@ -89,7 +90,7 @@ bool COutlineMan::Load(const char *path)
     // Declared outside the try, so that a failure clears the items built so
     // far before the records they point at go.
     std::unique_ptr<COutlineDB> db;
-    COutlineNode *last = nullptr;
+    TLoadPath added;
     bool building = false;
     try {
         db = std::make_unique<COutlineDB>();
@@ -105,7 +106,7 @@ bool COutlineMan::Load(const char *path)
         db->ReadRows(
             [&](kx_gen::CDBRecord &record) {
                 building = true;
-                last = AddLoadedItem(static_cast<COutlineRecord *>(&record), last);
+                AddLoadedItem(static_cast<COutlineRecord *>(&record), added);
                 building = false;
             },
             kx_gen::CDatabase::kTagsUnindexed);
@@ -143,10 +144,10 @@ bool COutlineMan::BuildTree()
 {
     kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
     const std::size_t count = records->getSize();
-    COutlineNode *last = nullptr;
+    TLoadPath added;
     try {
         for (std::size_t i = 0; i < count; ++i)
-            last = AddLoadedItem(static_cast<COutlineRecord *>(records->getRecord(i)), last);
+            AddLoadedItem(static_cast<COutlineRecord *>(records->getRecord(i)), added);
         // A loaded outline always has an item to edit.
         // AddFirstItem reports its own failure.
         if (count == 0 && !AddFirstItem())
@@ -162,7 +163,7 @@ bool COutlineMan::BuildTree()
     return true;
 }
 
-COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *last)
+void COutlineMan::AddLoadedItem(COutlineRecord *record, TLoadPath &added)
 {
     const CRecordScan scan(*record);
     std::uint8_t stored = 0;
@@ -172,15 +173,13 @@ COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *l
         stored = record->GetIndent();
     // A level beyond the deepest is damage; the item reads it as the top
     // level, and so does the repair.
-    const std::uint8_t indent = COutlineItem::IsValidLevel(stored) ? stored : 0;
-    // The parent is the nearest of the previous item and its ancestors that
-    // lies above the stored level, so no item ends up more than one level
-    // below the item before it.
-    COutlineNode *parent = last;
-    while (parent && parent->m_Item.m_nLevel >= indent)
-        parent = m_Tree.GetParent(parent);
-    const std::uint8_t level = parent ? COutlineItem::ChildLevel(parent->m_Item.m_nLevel) : 0;
-    COutlineNode *node = m_Tree.InsertLast(parent);
+    const int indent = COutlineItem::IsValidLevel(stored) ? stored : 0;
+    // No item ends up more than one level below the item before it: the
+    // parent is the newest item of the level above, or the item before.
+    const int level = std::min(indent, added.m_nLevel + 1);
+    COutlineNode *node = m_Tree.InsertLast(added.m_Node[level]);
+    added.m_Node[level + 1] = node;
+    added.m_nLevel = level;
     COutlineItem &item = node->m_Item;
     item.m_pRecord = record;
     // A record that shares the bytes it was read into lends the item its
@@ -191,10 +190,10 @@ COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *l
         m_LoadedBlocks.push_back(block);
     item.LoadFromRecord(scan, borrow);
     if (level != stored) {
-        record->SetIndent(level);
-        item.m_nLevel = level;
+        const auto repaired = static_cast<std::uint8_t>(level);
+        record->SetIndent(repaired);
+        item.m_nLevel = repaired;
     }
-    return node;
 }
 
 void COutlineMan::Close()
