@@ -7,7 +7,6 @@
 #include "kx_gen/OutlineDB.h"
 #include "kx_gen/WinTypes.h"
 
-#include <algorithm>
 #include <memory>
 
 using kx_gen::_String;
@@ -90,7 +89,7 @@ bool COutlineMan::Load(const char *path)
     // Declared outside the try, so that a failure clears the items built so
     // far before the records they point at go.
     std::unique_ptr<COutlineDB> db;
-    TLoadPath added;
+    COutlineNode *last = nullptr;
     bool building = false;
     try {
         db = std::make_unique<COutlineDB>();
@@ -106,7 +105,7 @@ bool COutlineMan::Load(const char *path)
         db->ReadRows(
             [&](kx_gen::CDBRecord &record) {
                 building = true;
-                AddLoadedItem(static_cast<COutlineRecord *>(&record), added);
+                last = AddLoadedItem(static_cast<COutlineRecord *>(&record), last);
                 building = false;
             },
             kx_gen::CDatabase::kTagsUnindexed);
@@ -144,10 +143,10 @@ bool COutlineMan::BuildTree()
 {
     kx_gen::CDBRecordset *records = m_pDB->GetRecordset();
     const std::size_t count = records->getSize();
-    TLoadPath added;
+    COutlineNode *last = nullptr;
     try {
         for (std::size_t i = 0; i < count; ++i)
-            AddLoadedItem(static_cast<COutlineRecord *>(records->getRecord(i)), added);
+            last = AddLoadedItem(static_cast<COutlineRecord *>(records->getRecord(i)), last);
         // A loaded outline always has an item to edit.
         // AddFirstItem reports its own failure.
         if (count == 0 && !AddFirstItem())
@@ -163,7 +162,7 @@ bool COutlineMan::BuildTree()
     return true;
 }
 
-void COutlineMan::AddLoadedItem(COutlineRecord *record, TLoadPath &added)
+COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *last)
 {
     const CRecordScan scan(*record);
     std::uint8_t stored = 0;
@@ -173,13 +172,15 @@ void COutlineMan::AddLoadedItem(COutlineRecord *record, TLoadPath &added)
         stored = record->GetIndent();
     // A level beyond the deepest is damage; the item reads it as the top
     // level, and so does the repair.
-    const int indent = COutlineItem::IsValidLevel(stored) ? stored : 0;
-    // No item ends up more than one level below the item before it: the
-    // parent is the newest item of the level above, or the item before.
-    const int level = std::min(indent, added.m_nLevel + 1);
-    COutlineNode *node = m_Tree.InsertLast(added.m_Node[level]);
-    added.m_Node[level + 1] = node;
-    added.m_nLevel = level;
+    const std::uint8_t indent = COutlineItem::IsValidLevel(stored) ? stored : 0;
+    // The parent is the nearest of the previous item and its ancestors that
+    // lies above the stored level, so no item ends up more than one level
+    // below the item before it.
+    COutlineNode *parent = last;
+    while (parent && parent->m_Item.m_nLevel >= indent)
+        parent = m_Tree.GetParent(parent);
+    const std::uint8_t level = parent ? COutlineItem::ChildLevel(parent->m_Item.m_nLevel) : 0;
+    COutlineNode *node = m_Tree.InsertLast(parent);
     COutlineItem &item = node->m_Item;
     item.m_pRecord = record;
     // A record that shares the bytes it was read into lends the item its
@@ -190,10 +191,10 @@ void COutlineMan::AddLoadedItem(COutlineRecord *record, TLoadPath &added)
         m_LoadedBlocks.push_back(block);
     item.LoadFromRecord(scan, borrow);
     if (level != stored) {
-        const auto repaired = static_cast<std::uint8_t>(level);
-        record->SetIndent(repaired);
-        item.m_nLevel = repaired;
+        record->SetIndent(level);
+        item.m_nLevel = level;
     }
+    return node;
 }
 
 void COutlineMan::Close()

@@ -477,18 +477,8 @@ protected:
     void RenumberList(COutlineNode *parent);
     void RenumberSubtree(COutlineNode *parent);
     void UpdateLevelExtent(int level, COutlineNode *parent, int index);
-    // The items a load has added last at each level: the newest item and
-    // its ancestors, so that the next item's parent is found without a walk
-    // (whose length would vary from item to item).
-    struct TLoadPath {
-        // m_Node[l + 1] is the newest item of level l; m_Node[0] stays null
-        // for the top level's parent.
-        COutlineNode *m_Node[COutlineItem::kLevelCount + 1] = {};
-        // The level of the newest item; -1 before the first.
-        int m_nLevel = -1;
-    };
-    // Inserts the item of a record read after those on `added`.
-    void AddLoadedItem(kx_gen::COutlineRecord *record, TLoadPath &added);
+    // Inserts the item of a record read after `last` (null for the first).
+    COutlineNode *AddLoadedItem(kx_gen::COutlineRecord *record, COutlineNode *last);
     // The save proper; throws the storage library's exceptions.
     void SaveToFile(const char *path);
     struct TSaveRow;
