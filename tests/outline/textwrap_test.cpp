@@ -251,6 +251,39 @@ TEST(TextWrap, EveryParagraphWrapsOnItsOwnAndCountsItsRows)
     EXPECT_EQ(RowsOf(text, 1), "0,0,0");
 }
 
+TEST(TextWrap, CopiesAndMovesCarryTheRowsOfEveryParagraph)
+{
+    // One paragraph of one row, one of many (past what a paragraph keeps
+    // inside), and an empty one.
+    const CTextFont font = FixedFont();
+    CTextCtrl text;
+    text.SetString("aa\r\nbb cc dd ee ff gg hh\r\n");
+    ASSERT_EQ(text.WrapAll(nullptr, font, 30), 9);
+    const std::vector<std::string> rows = RowTexts(text);
+    const std::string manyRows = RowsOf(text, 1);
+
+    CTextCtrl copy(text);
+    EXPECT_EQ(copy.GetRowCount(), 9);
+    EXPECT_EQ(RowTexts(copy), rows);
+    // Wrapping the original again leaves the copy's rows alone.
+    text.WrapAll(nullptr, font, 200);
+    EXPECT_EQ(RowsOf(copy, 1), manyRows);
+    EXPECT_EQ(RowsOf(text, 1), "0,20,20");
+
+    CTextCtrl assigned;
+    assigned.SetString("x\r\ny\r\nz\r\nw");
+    assigned = copy;
+    EXPECT_EQ(RowTexts(assigned), rows);
+
+    CTextCtrl moved(std::move(copy));
+    EXPECT_EQ(RowTexts(moved), rows);
+    EXPECT_EQ(copy.GetParaCount(), 1);
+    EXPECT_TRUE(copy.GetPara(0).GetRows().IsEmpty());
+    // A moved-from paragraph takes rows again.
+    copy.SetString("pp qq rr");
+    EXPECT_EQ(copy.WrapAll(nullptr, font, 30), 3);
+}
+
 TEST(TextWrap, WrapStaleRewrapsOnlyTheChangedParagraphs)
 {
     const CTextFont font = FixedFont();

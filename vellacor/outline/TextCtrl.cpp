@@ -54,6 +54,30 @@ bool IsWholeWordAt(std::string_view text, std::size_t at, std::size_t length)
 
 } // namespace
 
+CTextCtrl::CTextCtrl(const CTextCtrl &other)
+    : m_FirstPara(other.m_FirstPara)
+    , m_nRows(other.m_nRows)
+{
+    if (other.MoreParaCount() > 0)
+        m_pMoreParas = std::make_unique<std::vector<CTextLine>>(*other.m_pMoreParas);
+}
+
+CTextCtrl &CTextCtrl::operator=(const CTextCtrl &other)
+{
+    if (this != &other) {
+        CTextCtrl copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+std::vector<CTextLine> &CTextCtrl::MoreParas()
+{
+    if (!m_pMoreParas)
+        m_pMoreParas = std::make_unique<std::vector<CTextLine>>();
+    return *m_pMoreParas;
+}
+
 void CTextCtrl::SetString(const _String &text)
 {
     SetChars(text.c_str(), text.size());
@@ -62,7 +86,8 @@ void CTextCtrl::SetString(const _String &text)
 void CTextCtrl::SetChars(const char *text, std::size_t length)
 {
     m_Unchanged.m_bSet = false;
-    m_MoreParas.clear();
+    if (m_pMoreParas)
+        m_pMoreParas->clear();
     m_FirstPara.Truncate(0);
     m_FirstPara.MarkStale();
     if (length > 0)
@@ -72,7 +97,8 @@ void CTextCtrl::SetChars(const char *text, std::size_t length)
 void CTextCtrl::BorrowParagraphs(const char *text, const char *end)
 {
     m_Unchanged.m_bSet = false;
-    m_MoreParas.clear();
+    if (m_pMoreParas)
+        m_pMoreParas->clear();
     m_FirstPara.Truncate(0);
     m_FirstPara.MarkStale();
     // Paragraphs break where InsertChars breaks them: at a carriage return,
@@ -91,13 +117,15 @@ void CTextCtrl::BorrowParagraphs(const char *text, const char *end)
             p = end + 1;
             if (*p == '\n')
                 ++p;
-            m_MoreParas.emplace_back();
-            para = &m_MoreParas.back();
+            std::vector<CTextLine> &more = MoreParas();
+            more.emplace_back();
+            para = &more.back();
             end = strchrnul(p, '\r');
         }
     } catch (...) {
         // As SetChars: out of memory leaves the text empty.
-        m_MoreParas.clear();
+        if (m_pMoreParas)
+            m_pMoreParas->clear();
         m_FirstPara.Truncate(0);
         throw;
     }
@@ -191,14 +219,15 @@ CTextPos CTextCtrl::InsertChars(CTextPos pos, std::string_view all)
     }
     added.back().Append(tail.data(), static_cast<int>(tail.size()));
     para.Reserve(static_cast<long long>(offset) + static_cast<long long>(first.size()));
-    m_MoreParas.reserve(m_MoreParas.size() + added.size());
+    std::vector<CTextLine> &more = MoreParas();
+    more.reserve(more.size() + added.size());
 
     // Nothing below allocates. Making room may have moved the paragraph.
     CTextLine &head = Para(pos.m_nLine);
     head.Truncate(offset);
     head.Append(first.data(), static_cast<int>(first.size()));
     head.MarkStale();
-    m_MoreParas.insert(m_MoreParas.begin() + pos.m_nLine, std::make_move_iterator(added.begin()),
+    more.insert(more.begin() + pos.m_nLine, std::make_move_iterator(added.begin()),
         std::make_move_iterator(added.end()));
     return { lastLength, pos.m_nLine + static_cast<int>(added.size()) };
 }
@@ -225,7 +254,7 @@ bool CTextCtrl::DeleteRange(CTextPos from, CTextPos to)
     first.Append(last.GetData() + to.m_nChar, tailLength);
     first.MarkStale();
     // Paragraphs from.m_nLine + 1 .. to.m_nLine live at one index lower here.
-    m_MoreParas.erase(m_MoreParas.begin() + from.m_nLine, m_MoreParas.begin() + to.m_nLine);
+    m_pMoreParas->erase(m_pMoreParas->begin() + from.m_nLine, m_pMoreParas->begin() + to.m_nLine);
     return true;
 }
 

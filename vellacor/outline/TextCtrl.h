@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +44,10 @@ public:
 
     // An empty text that has never been wrapped.
     CTextCtrl() = default;
+    CTextCtrl(const CTextCtrl &other);
+    CTextCtrl(CTextCtrl &&) noexcept = default;
+    CTextCtrl &operator=(const CTextCtrl &other);
+    CTextCtrl &operator=(CTextCtrl &&) noexcept = default;
 
     // Replaces the whole text. Throws std::bad_alloc when memory runs out,
     // leaving the text empty.
@@ -59,7 +64,7 @@ public:
         // Nearly every text loaded is one paragraph: after one scan it takes
         // the characters as they are. (Inline: a load does this per item.)
         const char *end = strchrnul(text, '\r');
-        if (*end == 0 && end > text && end - text <= INT_MAX && m_MoreParas.empty()) {
+        if (*end == 0 && end > text && end - text <= INT_MAX && MoreParaCount() == 0) {
             m_Unchanged.m_bSet = false;
             m_FirstPara.Borrow(text, static_cast<int>(end - text));
             return;
@@ -72,7 +77,7 @@ public:
     // joined with "\r\n"; empty when either position is not valid.
     kx_gen::_String GetRange(CTextPos from, CTextPos to) const;
     // Exactly one paragraph, and it is empty.
-    bool IsEmptyText() const { return m_MoreParas.empty() && m_FirstPara.GetLength() == 0; }
+    bool IsEmptyText() const { return MoreParaCount() == 0 && m_FirstPara.GetLength() == 0; }
 
     // Inserts `text` at paragraph position `pos` and returns the position
     // just after it. A carriage return (or CR LF) in `text` starts a new
@@ -130,11 +135,11 @@ public:
     bool FindText(const kx_gen::_String &pattern, CTextPos start, unsigned options, bool wrapAround,
         CTextPos *pFound) const;
 
-    int GetParaCount() const { return 1 + static_cast<int>(m_MoreParas.size()); }
+    int GetParaCount() const { return 1 + static_cast<int>(MoreParaCount()); }
     // Paragraph `index`, 0 <= index < GetParaCount().
     const CTextLine &GetPara(int index) const
     {
-        return index == 0 ? m_FirstPara : m_MoreParas[static_cast<std::size_t>(index - 1)];
+        return index == 0 ? m_FirstPara : (*m_pMoreParas)[static_cast<std::size_t>(index - 1)];
     }
     // The paragraph position after the last character.
     CTextPos GetEndPos() const;
@@ -154,8 +159,11 @@ private:
     CTextPos InsertChars(CTextPos pos, std::string_view all);
     CTextLine &Para(int index)
     {
-        return index == 0 ? m_FirstPara : m_MoreParas[static_cast<std::size_t>(index - 1)];
+        return index == 0 ? m_FirstPara : (*m_pMoreParas)[static_cast<std::size_t>(index - 1)];
     }
+    std::size_t MoreParaCount() const { return m_pMoreParas ? m_pMoreParas->size() : 0; }
+    // The paragraphs after the first, made when the first of them comes.
+    std::vector<CTextLine> &MoreParas();
     // The paragraph and its row that hold row `row`, clamped into the text.
     void LocateRow(int row, int *pPara, int *pRowInPara) const;
     int FindInPara(int para, const kx_gen::_String &pattern, int from, unsigned options) const;
@@ -163,9 +171,11 @@ private:
         int para, const kx_gen::_String &pattern, int before, unsigned options) const;
 
     // The paragraphs: the first one lives here, because most items have only
-    // one and it is never removed; the others follow in order.
+    // one and it is never removed; the others follow in order, in a list of
+    // their own that a text of one paragraph does without (every item of an
+    // outline holds a text, so what it costs counts).
     CTextLine m_FirstPara;
-    std::vector<CTextLine> m_MoreParas;
+    std::unique_ptr<std::vector<CTextLine>> m_pMoreParas;
     // Rows of all paragraphs after the last wrap; 0 when never wrapped.
     int m_nRows = 0;
 

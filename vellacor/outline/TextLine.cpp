@@ -22,11 +22,11 @@ CTextRowArray &CTextRowArray::operator=(const CTextRowArray &other)
 {
     if (this == &other)
         return *this;
-    if (other.m_nSize > m_nCapacity) {
+    if (other.m_nSize > Capacity()) {
         auto *heap = new CTextRow[other.m_nSize];
         delete[] m_pHeap;
         m_pHeap = heap;
-        m_nCapacity = other.m_nSize;
+        m_nHeapCapacity = other.m_nSize;
     }
     std::memcpy(Data(), other.Data(), sizeof(CTextRow) * static_cast<std::size_t>(other.m_nSize));
     m_nSize = other.m_nSize;
@@ -39,20 +39,23 @@ CTextRowArray &CTextRowArray::operator=(CTextRowArray &&other) noexcept
         return *this;
     delete[] m_pHeap;
     m_pHeap = std::exchange(other.m_pHeap, nullptr);
-    m_Inline = other.m_Inline;
+    if (m_pHeap)
+        m_nHeapCapacity = other.m_nHeapCapacity;
+    else
+        m_Inline = other.m_Inline;
+    other.m_Inline = CTextRow();
     m_nSize = std::exchange(other.m_nSize, 0);
-    m_nCapacity = std::exchange(other.m_nCapacity, 1);
     return *this;
 }
 
 void CTextRowArray::Grow()
 {
-    const int capacity = m_nCapacity < 4 ? 4 : m_nCapacity * 2;
+    const int capacity = Capacity() < 4 ? 4 : Capacity() * 2;
     auto *heap = new CTextRow[capacity];
     std::memcpy(heap, Data(), sizeof(CTextRow) * static_cast<std::size_t>(m_nSize));
     delete[] m_pHeap;
     m_pHeap = heap;
-    m_nCapacity = capacity;
+    m_nHeapCapacity = capacity;
 }
 
 CTextLine::CTextLine(const CTextLine &other)

@@ -36,7 +36,7 @@ public:
     // Appends a row; throws std::bad_alloc when the array cannot grow.
     void Add(const CTextRow &row)
     {
-        if (m_nSize == m_nCapacity)
+        if (m_nSize == Capacity())
             Grow();
         Data()[m_nSize++] = row;
     }
@@ -44,12 +44,17 @@ public:
 private:
     CTextRow *Data() { return m_pHeap ? m_pHeap : &m_Inline; }
     const CTextRow *Data() const { return m_pHeap ? m_pHeap : &m_Inline; }
+    int Capacity() const { return m_pHeap ? m_nHeapCapacity : 1; }
     void Grow();
 
     CTextRow *m_pHeap = nullptr;
-    CTextRow m_Inline;
+    // The one row kept inside, or once the rows live on the heap, how many
+    // it has room for: every item holds an array, so it stays small.
+    union {
+        CTextRow m_Inline {};
+        int m_nHeapCapacity;
+    };
     int m_nSize = 0;
-    int m_nCapacity = 1;
 };
 
 // One paragraph of an item text: its characters (Windows-1252, no line
