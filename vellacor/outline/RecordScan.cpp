@@ -161,7 +161,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
         return;
     // A record just read carries where its tags are and their ids, checked
     // by the walk that found them: the headers need no reading here.
-    m_bWritten = BeginsAsWritten(block, size);
+    const bool written = BeginsAsWritten(block, size);
     const std::uint16_t *offsets = nullptr;
     const std::uint8_t *ids = nullptr;
     const int count = tags.indexedTags(offsets, ids);
@@ -174,6 +174,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
             (this->*SlotOfPacked(ids[k])).m_pHeader = block + offsets[k];
         }
         m_bValid = true;
+        m_bWritten = written;
         return;
     }
     // As the accessors walk: a remainder too short for a header ends the
@@ -183,7 +184,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     // record of a file is walked here.)
     std::uint32_t offset = 0;
     std::int64_t lastId = -1;
-    if (m_bWritten) {
+    if (written) {
         TTag *const leading[]
             = { &m_Status, &m_SortChanged, &m_Id, &m_Indent, &m_Expanded, &m_Checked };
         static_assert(std::size(leading) == std::size(kLeadingTags));
@@ -213,6 +214,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
             && take(kx_gen::kStringTagIDCode + COutlineRecord::kNoteString, m_Note)
             && offset == size) {
             m_bValid = true;
+            m_bWritten = true;
             return;
         }
     }
@@ -228,4 +230,5 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
         offset += kx_gen::kTagHeaderSize + length;
     }
     m_bValid = true;
+    m_bWritten = written;
 }

@@ -97,7 +97,7 @@ public:
     // first (status, sort, id, indent, expanded, checked), each in its place
     // with its own length, version 0, 8-bit, and a boolean's value 0 or 1:
     // their values can then be read without a check. Only a valid scan is.
-    bool IsWritten() const { return m_bValid && m_bWritten; }
+    bool IsWritten() const { return m_bWritten; }
 
     TTag m_Status;
     TTag m_SortChanged;
