@@ -132,6 +132,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         || !(item.m_strNote == expected.note) || item.HasDrawing() != sized
         || (sized && item.m_nDrawHeight != static_cast<std::int32_t>(expected.height)))
         std::abort();
+    // A load that knows itself stored must be one that storing would leave
+    // as it is: a save skips such items.
+    const bool knownStored = item.IsStored();
+    if (knownStored) {
+        const std::vector<std::uint8_t> before = Bytes(record);
+        if (!Try([&] { item.StoreToRecord(); }) || Bytes(record) != before)
+            std::abort();
+    }
 
     {
         // A record just read from a file carries the index of its tags, and
@@ -146,7 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             || borrowed.m_Text.GetString() != item.m_Text.GetString()
             || !(borrowed.m_strNote == item.m_strNote)
             || borrowed.m_nDrawWidth != item.m_nDrawWidth
-            || borrowed.m_nDrawHeight != item.m_nDrawHeight)
+            || borrowed.m_nDrawHeight != item.m_nDrawHeight
+            || borrowed.IsStored() != knownStored)
             std::abort();
     }
 

@@ -20,7 +20,9 @@ struct CTextRow {
 // the rows keeps the storage, so re-wrapping allocates nothing.
 class CTextRowArray {
 public:
-    CTextRowArray() = default;
+    // User-provided, so that a const item can be default-initialised (some
+    // compilers do not count the union's initialiser for that).
+    CTextRowArray() noexcept { }
     CTextRowArray(const CTextRowArray &other);
     CTextRowArray(CTextRowArray &&other) noexcept;
     CTextRowArray &operator=(const CTextRowArray &other);
