@@ -159,9 +159,9 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     const std::uint32_t size = record.GetRecSize();
     if (!block && size)
         return;
+    const bool written = BeginsAsWritten(block, size);
     // A record just read carries where its tags are and their ids, checked
     // by the walk that found them: the headers need no reading here.
-    const bool written = BeginsAsWritten(block, size);
     const std::uint16_t *offsets = nullptr;
     const std::uint8_t *ids = nullptr;
     const int count = tags.indexedTags(offsets, ids);
