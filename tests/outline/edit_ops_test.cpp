@@ -442,6 +442,23 @@ TEST_F(EditOps, TransferBlocksKeepRelativeDepths)
     ASSERT_FALSE(m_Man.LoadTransferBlock(damaged.get(), scratch, true));
     EXPECT_EQ(m_Sink.m_Messages.size(), 1u);
     EXPECT_FALSE(scratch.IsOpen());
+
+    // So is a block whose last tag is damaged, past every field the items
+    // read: pasting it would fail when a setter meets the damage.
+    block.reset(m_Man.MakeTransferBlock(Node("c"), Node("e")));
+    ASSERT_TRUE(block);
+    auto *bytes = static_cast<std::uint8_t *>(kx_gen::MemGetPtr(block.get()));
+    const std::size_t size = kx_gen::MemGetSize(block.get());
+    const std::uint8_t header[] = { 0x74, 0x61, 0x00 };
+    const std::reverse_iterator<std::uint8_t *> last
+        = std::search(std::make_reverse_iterator(bytes + size), std::make_reverse_iterator(bytes),
+            std::rbegin(header), std::rend(header));
+    ASSERT_NE(last.base(), bytes);
+    last.base()[-static_cast<std::ptrdiff_t>(sizeof header)] ^= 0xFF;
+    kx_gen::MemReleasePtr(block.get());
+    ASSERT_FALSE(m_Man.LoadTransferBlock(block.get(), scratch, true));
+    EXPECT_EQ(m_Sink.m_Messages.size(), 2u);
+    EXPECT_FALSE(scratch.IsOpen());
 }
 
 TEST_F(EditOps, ItemsPastedUnderTheDeepestLevelGoAfterIt)
