@@ -73,6 +73,15 @@ std::int32_t CTaggedDataManager::getTagAt(std::uint32_t offset, TagType &header)
     return kTagOK;
 }
 
+std::int32_t CTaggedDataManager::checkTags() const
+{
+    TagType header;
+    std::int32_t rc = kTagOK;
+    for (std::uint32_t offset = 0; (rc = getTagAt(offset, header)) == kTagOK;
+         offset += kTagHeaderSize + header.length) { }
+    return rc == kTagNotFound ? kTagOK : rc;
+}
+
 void CTaggedDataManager::indexTags() const
 {
     m_nIndexChanges = changeCount();

@@ -323,6 +323,7 @@ TEST(TaggedDataCorruption, ShortTailIsNotScannedAndBadCodesAreReported)
         EXPECT_EQ(offset, 16u);
         std::uint8_t v = 0;
         EXPECT_EQ(b.tags.getUInt8(1, v), 0);
+        EXPECT_EQ(b.tags.checkTags(), 0) << tail;
     }
 
     Bytes bad = tagBytes(1, { 5 }) + tagBytes(2, { 6 });
@@ -332,6 +333,8 @@ TEST(TaggedDataCorruption, ShortTailIsNotScannedAndBadCodesAreReported)
     EXPECT_EQ(b.tags.getUInt8(1, v), 0); // found before the bad tag
     EXPECT_EQ(b.tags.getUInt8(2, v), kTagDataCorrupt);
     EXPECT_EQ(b.tags.setUInt8(3, 1), kTagDataCorrupt);
+    // The check sees the damage that a lookup of tag 1 stops short of.
+    EXPECT_EQ(b.tags.checkTags(), kTagDataCorrupt);
     EXPECT_EQ(b.bytes(), bad);
 }
 
@@ -351,6 +354,7 @@ TEST(TaggedDataCorruption, TagLengthPastTheEndOfTheBlockIsCorrupt)
         else
             EXPECT_EQ(rc, kTagDataCorrupt) << declared;
         EXPECT_EQ(b.tags.getDataPtr(0x10000, 0), declared == 2 ? b.data + 31 : nullptr);
+        EXPECT_EQ(b.tags.checkTags(), declared == 2 ? 0 : kTagDataCorrupt) << declared;
     }
 }
 

@@ -166,9 +166,7 @@ COutlineNode *COutlineMan::AddLoadedItem(COutlineRecord *record, COutlineNode *l
 {
     const CRecordScan scan(*record);
     std::uint8_t stored = 0;
-    if (scan.IsWritten())
-        stored = scan.m_Indent.Data()[0];
-    else if (!scan.IsValid() || !scan.m_Indent.GetByte(stored))
+    if (!scan.IsValid() || !scan.m_Indent.GetByte(stored))
         stored = record->GetIndent();
     // A level beyond the deepest is damage; the item reads it as the top
     // level, and so does the repair.

@@ -51,21 +51,6 @@ private:
     kx_gen::CFileStream &m_Stream;
 };
 
-// Throws the library's data-corruption error unless every tag of the
-// record is whole. The getters stop at the tag they look for, so damage
-// after it reads as nothing; a paste writes into the record, and a setter
-// that meets the damage would fail halfway through the paste, or its undo.
-void CheckTagsWhole(const COutlineRecord &record)
-{
-    const kx_gen::CTaggedDataManager &tags = record.GetTags();
-    kx_gen::CTaggedDataManager::TagType header;
-    std::int32_t status = kx_gen::kTagOK;
-    for (std::uint32_t offset = 0; (status = tags.getTagAt(offset, header)) == kx_gen::kTagOK;
-         offset += kx_gen::kTagHeaderSize + header.length) { }
-    if (status != kx_gen::kTagNotFound)
-        kx_gen::CTaggedDataManager::ProcessError(__FILE__, __LINE__, status);
-}
-
 } // namespace
 
 // ---- Transfer blocks --------------------------------------------------------------
@@ -188,7 +173,9 @@ bool COutlineMan::LoadTransferBlock(HMEM block, COutlineMan &target, bool resetI
         int base = 0;
         for (std::size_t i = 0; i < records->getSize(); ++i) {
             auto *record = static_cast<COutlineRecord *>(records->getRecord(i));
-            CheckTagsWhole(*record);
+            // A paste writes into the record: damage anywhere in it would
+            // make the paste, or its undo, fail halfway.
+            KX_TAG_CHECK(record->GetTags().checkTags());
             if (resetIds)
                 record->SetId(0);
             const int indent = record->GetIndent();

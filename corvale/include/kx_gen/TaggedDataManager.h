@@ -215,6 +215,10 @@ public:
     // block), kTagDataCorrupt for a bad code or data past the end. Walks
     // every tag: for (o = 0; getTagAt(o, h) == 0; o += kTagHeaderSize + h.length).
     std::int32_t getTagAt(std::uint32_t offset, TagType &header) const;
+    // kTagOK when every tag of the block is whole, as getTagAt checks each;
+    // kTagDataCorrupt otherwise. A lookup stops at the tag it looks for, so
+    // damage after it reads as nothing, while a setter that meets it fails.
+    std::int32_t checkTags() const;
     // Reads / writes the header at offset (which must leave 15 bytes).
     std::int32_t readTagHeader(std::uint32_t offset, TagType &header) const;
     std::int32_t writeTagHeader(std::uint32_t offset, const TagType &header);
