@@ -173,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         everyField.SetChecked(item.m_bChecked);
         everyField.SetExpanded(item.m_bExpanded);
         everyField.SetText(item.m_Text.GetString());
-        everyField.SetNote(item.m_strNote);
+        everyField.SetNote(item.m_strNote.GetString());
     });
     if (stored != storedAll || (stored && Bytes(record) != Bytes(everyField)))
         std::abort();

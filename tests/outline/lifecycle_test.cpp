@@ -229,10 +229,11 @@ TEST_F(Lifecycle, AFailedLoadReportsTheErrorAndLeavesNothingOpen)
     EXPECT_EQ(m_Man.GetLoadedRows(), -1);
 }
 
-TEST_F(Lifecycle, LoadedTextsOutliveTheirRecordsBytesAndCopyThemOnTheFirstEdit)
+TEST_F(Lifecycle, LoadedTextsAndNotesOutliveTheirRecordsBytesAndCopyThemOnTheFirstEdit)
 {
     WriteOutlineFile(m_Dir.file("a.kxo"),
-        { { 0, "first\r\nsecond" }, { 0, "lone\nfeed\r" }, { 0, "\r\r\nthird" }, { 0, "plain" } });
+        { { 0, "first\r\nsecond", 0, "a note\r\nof two" }, { 0, "lone\nfeed\r" },
+            { 0, "\r\r\nthird" }, { 0, "plain", 0, "n" } });
     ASSERT_TRUE(m_Man.Load(m_Dir.file("a.kxo").c_str()));
     std::vector<COutlineItem *> items;
     for (COutlineNode *n = m_Man.GetTree().GetFirstChild(nullptr); n;
@@ -252,9 +253,21 @@ TEST_F(Lifecycle, LoadedTextsOutliveTheirRecordsBytesAndCopyThemOnTheFirstEdit)
     for (COutlineItem *item : items) {
         item->m_pRecord->SetChecked(true);
         item->m_pRecord->SetText(_String("replaced"));
+        item->m_pRecord->SetNote(_String("replaced"));
     }
     EXPECT_EQ(items[0]->m_Text.GetString(), "first\r\nsecond");
     EXPECT_EQ(items[3]->m_Text.GetString(), "plain");
+    EXPECT_EQ(items[0]->m_strNote, "a note\r\nof two");
+    EXPECT_STREQ(items[3]->m_strNote.c_str(), "n");
+
+    // A note that is given its own bytes, or copied, holds them itself.
+    CNoteText &note = items[0]->m_strNote;
+    EXPECT_TRUE(note.IsBorrowed());
+    const CNoteText noteCopy = note;
+    EXPECT_FALSE(noteCopy.IsBorrowed());
+    note = note.view().substr(2);
+    EXPECT_FALSE(note.IsBorrowed());
+    EXPECT_EQ(note, "note\r\nof two");
 
     // Edits copy the characters first.
     CTextCtrl &text = items[0]->m_Text;
@@ -270,9 +283,11 @@ TEST_F(Lifecycle, LoadedTextsOutliveTheirRecordsBytesAndCopyThemOnTheFirstEdit)
     ASSERT_TRUE(m_Man.Save(m_Dir.file("a.kxo").c_str()));
     m_Man.Close();
     EXPECT_EQ(copy.GetString(), "plain");
+    EXPECT_EQ(noteCopy, "a note\r\nof two");
     ASSERT_TRUE(m_Man.Load(m_Dir.file("a.kxo").c_str()));
     const COutlineNode *first = m_Man.GetTree().GetFirstChild(nullptr);
     EXPECT_EQ(first->m_Item.m_Text.GetString(), "fond!");
+    EXPECT_EQ(first->m_Item.m_strNote, "note\r\nof two");
     EXPECT_EQ(m_Man.GetTree().GetNextInDocument(first)->m_Item.m_Text.GetString(),
         "lone\nfeed\r\n");
 }

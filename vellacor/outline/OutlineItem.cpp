@@ -19,7 +19,7 @@ void COutlineItem::Reset(const COutlineItem &source)
     m_nDrawWidth = 0;
     m_nDrawHeight = 0;
     m_Text = CTextCtrl();
-    m_strNote = kx_gen::_String();
+    m_strNote.Empty();
     m_bDetached = detached;
     ForgetStored();
 }
@@ -143,10 +143,13 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
             m_Text.SetChars(text.data(), text.size());
         }
         // Nine items in ten have no note: clearing costs less than a copy.
+        // A plain string's bytes end in a 0, so a borrowed note is one too.
         if (note.empty())
             m_strNote.Empty();
+        else if (borrowText)
+            m_strNote.Borrow(note.data(), static_cast<std::uint32_t>(note.size()));
         else
-            m_strNote = kx_gen::_String(note);
+            m_strNote = note;
         if (LoadedExactly(scan))
             TakeStored(scan.m_Note.Data());
         return;
@@ -170,10 +173,13 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
         && hasText)
         record.GetText(plain);
     m_Text.SetString(plain);
-    if (record.HasNote())
-        record.GetNote(m_strNote);
-    else
-        m_strNote = kx_gen::_String();
+    if (record.HasNote()) {
+        kx_gen::_String note;
+        record.GetNote(note);
+        m_strNote = note;
+    } else {
+        m_strNote.Empty();
+    }
 }
 
 bool COutlineItem::TextHeldBy(const CRecordScan::TTag &tag) const
@@ -249,7 +255,7 @@ bool COutlineItem::StoreToRecord(const CRecordScan &scan)
     if (text)
         record.SetText(m_Text.GetString());
     if (note)
-        record.SetNote(m_strNote);
+        record.SetNote(m_strNote.GetString());
     if (storedExactly)
         TakeStored();
     return id || level || checked || expanded || text || note;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NoteText.h"
 #include "RecordScan.h"
 #include "TextCtrl.h"
 
@@ -51,7 +52,8 @@ public:
     // fields are the truth, and StoreToRecord brings the record up to date.
     void LoadFromRecord();
     // The same, given a scan of the record as it stands. With `borrowText`,
-    // the text uses the record's bytes in place (CTextCtrl::BorrowString):
+    // text and note use the record's bytes in place (CTextCtrl::BorrowString,
+    // CNoteText::Borrow):
     // only for records whose bytes the caller keeps alive and unchanged for
     // as long as the item lives.
     void LoadFromRecord(const CRecordScan &scan, bool borrowText = false);
@@ -117,7 +119,7 @@ public:
     std::int32_t m_nDrawHeight = 0;
     CTextCtrl m_Text;
     // Empty when the item has no note.
-    kx_gen::_String m_strNote;
+    CNoteText m_strNote;
 
 private:
     // The largest drawing side taken from a record; larger sizes (only a

@@ -118,12 +118,12 @@ public:
 // The note an item had: replaying puts it back and keeps the other one.
 class CUndoOutlNote : public CUndoOutline {
 public:
-    CUndoOutlNote(COutlineNode *node, const kx_gen::_String &note)
+    CUndoOutlNote(COutlineNode *node, const CNoteText &note)
         : CUndoOutline(node, kNote)
         , m_strNote(note)
     {
     }
-    kx_gen::_String m_strNote;
+    CNoteText m_strNote;
 };
 
 // The drawing an item had, as the bytes its record stores (empty for none).

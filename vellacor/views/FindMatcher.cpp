@@ -183,7 +183,7 @@ bool CTextMatcher::MatchNote(const COutlineItem &item) const
     if (!m_bReady || !item.HasNote())
         return false;
     CTextCtrl note;
-    note.SetString(item.m_strNote);
+    note.SetString(item.m_strNote.GetString());
     CTextPos hit;
     return MatchText(note, CTextPos(), false, &hit, nullptr);
 }

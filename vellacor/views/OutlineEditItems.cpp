@@ -131,7 +131,7 @@ void COutlineEditView::EditNoteOf(COutlineNode *node)
         BeginEdit(Label::kLabelCreateNote, false, false);
         return;
     }
-    QString note = ToQString(node->m_Item.m_strNote);
+    QString note = ToQString(node->m_Item.m_strNote.GetString());
     if (!m_pHost->EditNote(ToQString(node->m_Item.m_Text.GetString()), &note))
         return;
     kx_gen::_String stored;

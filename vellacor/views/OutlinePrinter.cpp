@@ -108,7 +108,7 @@ void COutlinePrinter::BuildEntries()
          = m_Options.m_bPrintHidden ? m_Man.GetNextInDocument(node) : m_Man.GetNextVisible(node)) {
         m_Entries.push_back({ node, kText, MakeCopy(node, node->m_Item.m_Text.GetString()) });
         if (m_Options.m_bPrintNotes && node->m_Item.HasNote()) {
-            COutlineNode *note = MakeCopy(node, node->m_Item.m_strNote);
+            COutlineNode *note = MakeCopy(node, node->m_Item.m_strNote.GetString());
             m_Notes.insert(note);
             m_Entries.push_back({ node, kNote, note });
         }
