@@ -214,6 +214,36 @@ TEST_F(Tree, RemovingSiblingsFromTheMiddleKeepsTheEarlierOnesLinked)
     EXPECT_EQ(tree().m_nCount, 0);
 }
 
+TEST_F(Tree, ATreeFilledAgainAfterEmptyingReusesItsMemorySafely)
+{
+    // Enough nodes for several of the pool's blocks, then more than that
+    // after emptying: the recycled blocks come first, then new ones, and no
+    // node shares a slot with another.
+    for (int round = 1; round <= 3; ++round) {
+        std::vector<COutlineNode *> nodes;
+        std::vector<std::string> expected;
+        for (int i = 0; i < 300 * round; ++i)
+            nodes.push_back(Make(std::to_string(i).c_str()));
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            if (i % 7 == 0)
+                tree().Remove(nodes[i]);
+            else
+                expected.push_back(std::to_string(i));
+        }
+        for (std::size_t i = 0; i < nodes.size() / 7; ++i) {
+            Make("again");
+            expected.push_back("again");
+        }
+        std::vector<std::string> texts;
+        for (COutlineNode *n = tree().GetFirstChild(nullptr); n; n = n->m_pNext)
+            texts.push_back(TextOf(n));
+        ASSERT_EQ(texts, expected);
+        ExpectConsistent(tree(), nullptr);
+        tree().RemoveAll();
+        EXPECT_TRUE(tree().IsEmpty());
+    }
+}
+
 TEST_F(Tree, FreeingADetachedSubtreeLeavesTheTreeAlone)
 {
     Build("a (b (c)) d");

@@ -299,7 +299,11 @@ public:
 private:
     // Node memory: an outline allocates and frees its nodes by the
     // thousand, so they come in blocks with a free list instead of one heap
-    // block each. The blocks go back to the heap once no node is in use.
+    // block each. Once no node is in use the blocks are handed out again
+    // from the first, and go back to the heap only with the tree: given
+    // back on closing an outline, they would mostly be returned to the
+    // system, and loading the next one would pay a zero-filled page for
+    // every few nodes again.
     class CNodePool {
     public:
         CNodePool() = default;
@@ -331,7 +335,7 @@ private:
             slot->m_pNext = m_pFree;
             m_pFree = slot;
             if (--m_nInUse == 0)
-                Release();
+                Recycle();
         }
 
     private:
@@ -343,25 +347,34 @@ private:
 
         void Grow()
         {
-            m_Blocks.reserve(m_Blocks.size() + 1);
-            Slot *block = static_cast<Slot *>(
-                ::operator new(sizeof(Slot) * kBlockNodes, std::align_val_t(alignof(Slot))));
-            m_Blocks.push_back(block);
-            m_pFresh = block;
+            if (m_nUsedBlocks == m_Blocks.size()) {
+                m_Blocks.reserve(m_Blocks.size() + 1);
+                m_Blocks.push_back(static_cast<Slot *>(
+                    ::operator new(sizeof(Slot) * kBlockNodes, std::align_val_t(alignof(Slot)))));
+            }
+            m_pFresh = m_Blocks[m_nUsedBlocks++];
             m_nFresh = kBlockNodes;
+        }
+        // Every slot is free again: fresh, in order, as if just allocated.
+        void Recycle()
+        {
+            m_pFree = nullptr;
+            m_pFresh = nullptr;
+            m_nFresh = 0;
+            m_nUsedBlocks = 0;
         }
         void Release()
         {
             for (Slot *block : m_Blocks)
                 ::operator delete(block, std::align_val_t(alignof(Slot)));
             m_Blocks.clear();
-            m_pFree = nullptr;
-            m_pFresh = nullptr;
-            m_nFresh = 0;
+            Recycle();
             m_nInUse = 0;
         }
 
         std::vector<Slot *> m_Blocks;
+        // The blocks handed out since the pool was last empty.
+        std::size_t m_nUsedBlocks = 0;
         Slot *m_pFree = nullptr;
         // The slots of the newest block not handed out yet.
         Slot *m_pFresh = nullptr;
