@@ -309,3 +309,29 @@ TEST_F(Save, AFileThatIsGoneCannotBeSavedOver)
     EXPECT_EQ(m_Sink.m_Messages.size(), 1u);
     EXPECT_TRUE(FolderEntries(m_Dir.path()).empty());
 }
+
+TEST_F(Save, SavingOverAnotherOutlineMarksWhatItCannotCompare)
+{
+    // The other file's rows lie elsewhere: its first two start where this
+    // outline's first two do (and are compared as usual), the others fall
+    // inside its second.
+    const std::string other = m_Dir.file("other.kxo");
+    WriteOutlineFile(other, { { 0, "alpha", 11 }, { 0, std::string(300, 'x') } });
+    ASSERT_TRUE(m_Man.Save(other.c_str()));
+    EXPECT_TRUE(m_Sink.m_Messages.empty());
+    COutlineFileReader file(other);
+    EXPECT_EQ(file.Texts(), "alpha beta gamma delta epsilon");
+    EXPECT_EQ(file.Row(1).GetNote(), "note");
+    EXPECT_EQ(file.Row(0).GetFlag(), 0);
+    for (std::size_t i = 1; i < file.Count(); ++i) {
+        bool textChanged = false;
+        bool noteChanged = false;
+        file.Row(i).GetTags().getStringTagChanged(COutlineRecord::kTextString, textChanged);
+        file.Row(i).GetTags().getStringTagChanged(COutlineRecord::kNoteString, noteChanged);
+        EXPECT_TRUE(textChanged && noteChanged) << i;
+        EXPECT_EQ(file.Row(i).GetFlag(), kChanged) << i;
+        EXPECT_EQ(file.Row(i).IsSortChanged(), i > 1) << i;
+    }
+    // The outline's own file is as it was.
+    EXPECT_TRUE(Untouched());
+}

@@ -49,6 +49,7 @@ public:
     CRowWindow(const CRowWindow &) = delete;
     CRowWindow &operator=(const CRowWindow &) = delete;
 
+    bool IsReadable() const { return m_nFd >= 0; }
     // The tag block of the framed row at `pos`, or false.
     bool RowAt(std::uint32_t pos, const std::uint8_t *&block, std::uint32_t &length)
     {
@@ -127,6 +128,20 @@ void KeepPendingMarks(COutlineRecord &record, const COutlineRecord &stored)
         if (stored.GetTags().getTagChanged(id, pending) == kx_gen::kTagOK && pending)
             record.GetTags().setTagChanged(id, true);
     }
+}
+
+// Marks a record whose row cannot be found in the file as changed in every
+// field the comparison decides, adding the empty note the comparison would.
+void MarkEveryFieldChanged(COutlineRecord &record)
+{
+    bool hasNote = false;
+    if (record.GetTags().hasStringTag(COutlineRecord::kNoteString, hasNote) == kx_gen::kTagOK
+        && !hasNote)
+        record.SetNote(_String());
+    for (const std::uint32_t id : kComparedTags)
+        record.GetTags().setTagChanged(id, true);
+    record.updateRecordChanged();
+    record.SetSortChanged(true);
 }
 
 // Closes the database's file on every path out of a save; an error while
@@ -538,6 +553,17 @@ std::uint8_t COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position
         if (const std::uint8_t marks
             = MarkUnchangedRecord(record, scan, *window, row.m_nOldPos, moved, changed))
             return marks;
+        // No row where the record's was: the file is not the one it was read
+        // from (a save over another outline, or a file rewritten since).
+        // Reading there would fail the whole save; the record has nothing to
+        // be compared with, so all of it counts as changed.
+        const std::uint8_t *block = nullptr;
+        std::uint32_t length = 0;
+        if (window->IsReadable() && !window->RowAt(row.m_nOldPos, block, length)) {
+            MarkEveryFieldChanged(record);
+            changed = true;
+            return 0;
+        }
     }
     m_pDB->ReadRow(row.m_nOldPos, &stored);
     record.UpdateChangedFields(stored);
