@@ -126,13 +126,12 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
         m_bExpanded = expanded != 0;
         std::uint32_t width = 0;
         std::uint32_t height = 0;
-        if (!scan.m_Drawing.IsFound()
-            || !kx_gen::GetDrawingFormatSize(
-                scan.m_Drawing.Data(), scan.m_Drawing.Length(), &width, &height)) {
-            width = 0;
-            height = 0;
-        }
-        SetDrawSize(width, height);
+        if (scan.m_Drawing.IsFound()
+            && kx_gen::GetDrawingFormatSize(
+                scan.m_Drawing.Data(), scan.m_Drawing.Length(), &width, &height))
+            SetDrawSize(width, height);
+        else
+            m_nDrawWidth = m_nDrawHeight = 0;
         if (!scan.m_Text.IsFound() || scan.m_Text.Length() == 0) {
             m_Text.SetChars(nullptr, 0);
         } else if (borrowText) {
