@@ -11,10 +11,17 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
+
+// A failed comparison of notes shows their texts.
+inline void PrintTo(const CNoteText &note, std::ostream *out)
+{
+    *out << '"' << note.view() << '"';
+}
 
 // Builds items under `parent` from a line in the form of DebugDump: texts
 // separated by blanks, children in parentheses after their parent; "x:"

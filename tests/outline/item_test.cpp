@@ -1,4 +1,5 @@
 #include "OutlineItem.h"
+#include "OutlineTestSupport.h"
 
 #include "kx_gen/DibUtil.h"
 #include "kx_gen/DrawingFormat.h"
