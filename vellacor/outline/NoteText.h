@@ -18,7 +18,6 @@
 class CNoteText {
 public:
     CNoteText() noexcept = default;
-    explicit CNoteText(std::string_view text) { Assign(text); }
     CNoteText(const CNoteText &other) { Assign(other.view()); }
     CNoteText(CNoteText &&other) noexcept { Take(other); }
     CNoteText &operator=(const CNoteText &other);
@@ -33,7 +32,6 @@ public:
         return *this;
     }
     CNoteText &operator=(const char *text) { return *this = std::string_view(text ? text : ""); }
-    CNoteText &operator=(const std::string &text) { return *this = std::string_view(text); }
     CNoteText &operator=(const kx_gen::_String &text)
     {
         return *this = std::string_view(text.str());

@@ -172,13 +172,10 @@ void COutlineItem::LoadFromRecord(const CRecordScan &scan, bool borrowText)
         && hasText)
         record.GetText(plain);
     m_Text.SetString(plain);
-    if (record.HasNote()) {
-        kx_gen::_String note;
-        record.GetNote(note);
-        m_strNote = note;
-    } else {
+    if (record.HasNote())
+        m_strNote = record.GetNote();
+    else
         m_strNote.Empty();
-    }
 }
 
 bool COutlineItem::TextHeldBy(const CRecordScan::TTag &tag) const

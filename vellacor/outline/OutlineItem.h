@@ -53,9 +53,8 @@ public:
     void LoadFromRecord();
     // The same, given a scan of the record as it stands. With `borrowText`,
     // text and note use the record's bytes in place (CTextCtrl::BorrowString,
-    // CNoteText::Borrow):
-    // only for records whose bytes the caller keeps alive and unchanged for
-    // as long as the item lives.
+    // CNoteText::Borrow): only for records whose bytes the caller keeps
+    // alive and unchanged for as long as the item lives.
     void LoadFromRecord(const CRecordScan &scan, bool borrowText = false);
     // Writes id, level, checked, expanded, text and note into the record,
     // each only when it differs from what the record holds (a tag given its

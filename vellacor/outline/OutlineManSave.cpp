@@ -222,16 +222,15 @@ std::uint8_t MarkAsItsRow(COutlineRecord &record, std::uint8_t marks, bool moved
         | (sort ? kMarksSortChanged : 0));
 }
 
-// MarkAsItsRow for a record whose row the window reads, when that row holds
-// exactly the record's bytes. `scan` is the record's, or null to make one.
-// 0 when the row differs or the record cannot be judged here.
+// MarkAsItsRow for a record whose row in the file is the tag block
+// `row` of `length` bytes, when that row holds exactly the record's bytes.
+// `scan` is the record's, or null to make one. 0 when the row differs or
+// the record cannot be judged here.
 std::uint8_t MarkUnchangedRecord(COutlineRecord &record, const CRecordScan *scan,
-    CRowWindow &window, std::uint32_t pos, bool moved, bool &changed)
+    const std::uint8_t *row, std::uint32_t length, bool moved, bool &changed)
 {
-    const std::uint8_t *block = nullptr;
-    std::uint32_t length = 0;
-    if (!window.RowAt(pos, block, length) || length != record.GetRecSize()
-        || (length && std::memcmp(block, record.GetRawDataPtr(), length) != 0))
+    if (length != record.GetRecSize()
+        || (length && std::memcmp(row, record.GetRawDataPtr(), length) != 0))
         return 0;
     std::optional<CRecordScan> own;
     if (!scan)
@@ -550,16 +549,18 @@ std::uint8_t COutlineMan::MarkRecord(const TSaveRow &row, std::uint32_t position
         return 0;
     }
     if (window) {
-        if (const std::uint8_t marks
-            = MarkUnchangedRecord(record, scan, *window, row.m_nOldPos, moved, changed))
-            return marks;
-        // No row where the record's was: the file is not the one it was read
-        // from (a save over another outline, or a file rewritten since).
-        // Reading there would fail the whole save; the record has nothing to
-        // be compared with, so all of it counts as changed.
         const std::uint8_t *block = nullptr;
         std::uint32_t length = 0;
-        if (window->IsReadable() && !window->RowAt(row.m_nOldPos, block, length)) {
+        if (window->RowAt(row.m_nOldPos, block, length)) {
+            if (const std::uint8_t marks
+                = MarkUnchangedRecord(record, scan, block, length, moved, changed))
+                return marks;
+        } else if (window->IsReadable()) {
+            // No row where the record's was: the file is not the one it was
+            // read from (a save over another outline, or a file rewritten
+            // since). Reading there would fail the whole save; the record
+            // has nothing to be compared with, so all of it counts as
+            // changed.
             MarkEveryFieldChanged(record);
             changed = true;
             return 0;

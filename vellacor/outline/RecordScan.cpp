@@ -113,6 +113,20 @@ bool BeginsAsWritten(const std::uint8_t *block, std::uint32_t size)
     return (halves[0] | halves[1]) == 0;
 }
 
+// Whether a whole tag starts at `offset` of the block, as the accessors'
+// walk tells it: a header with the tag code, and data that ends inside the
+// block. Gives its id and data length. The caller has checked that the
+// block holds a header there.
+inline bool WholeTagAt(const std::uint8_t *block, std::uint32_t size, std::uint32_t offset,
+    std::uint32_t &id, std::uint32_t &length)
+{
+    const std::uint8_t *h = block + offset;
+    id = kx_gen::GetLE32(h + kx_gen::kTagIdOffset);
+    length = kx_gen::GetLE32(h + kx_gen::kTagLengthOffset);
+    return kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) == kx_gen::kTaggedDataCode
+        && length <= size - offset - kx_gen::kTagHeaderSize;
+}
+
 } // namespace
 
 inline CRecordScan::TTag CRecordScan::*CRecordScan::SlotOfPacked(std::uint8_t packed)
@@ -180,8 +194,7 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
     // As the accessors walk: a remainder too short for a header ends the
     // block. A bad code or data past the end is damage; out of order, a
     // lookup would stop early and miss tags that this walk sees. Either
-    // leaves the block to the accessors. (One test for the three: every
-    // record of a file is walked here.)
+    // leaves the block to the accessors.
     std::uint32_t offset = 0;
     std::int64_t lastId = -1;
     if (written) {
@@ -196,16 +209,13 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
         // Then nearly every record holds its text and its note, and nothing
         // more. Each is taken as the walk below would take it; whatever
         // else follows, or anything amiss, is left to the walk.
-        const auto take = [&](std::uint32_t id, TTag &slot) {
-            const std::uint8_t *h = block + offset;
+        const auto take = [&](std::uint32_t wanted, TTag &slot) {
+            std::uint32_t id = 0;
+            std::uint32_t length = 0;
             if (size - offset < kx_gen::kTagHeaderSize
-                || kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode
-                || kx_gen::GetLE32(h + kx_gen::kTagIdOffset) != id)
+                || !WholeTagAt(block, size, offset, id, length) || id != wanted)
                 return false;
-            const std::uint32_t length = kx_gen::GetLE32(h + kx_gen::kTagLengthOffset);
-            if (length > size - offset - kx_gen::kTagHeaderSize)
-                return false;
-            slot.m_pHeader = h;
+            slot.m_pHeader = block + offset;
             offset += kx_gen::kTagHeaderSize + length;
             lastId = id;
             return true;
@@ -219,14 +229,13 @@ CRecordScan::CRecordScan(const COutlineRecord &record)
         }
     }
     while (size - offset >= kx_gen::kTagHeaderSize) {
-        const std::uint8_t *h = block + offset;
-        const std::uint32_t id = kx_gen::GetLE32(h + kx_gen::kTagIdOffset);
-        const std::uint32_t length = kx_gen::GetLE32(h + kx_gen::kTagLengthOffset);
-        if ((kx_gen::GetLE16(h + kx_gen::kTagCodeOffset) != kx_gen::kTaggedDataCode)
-            | (length > size - offset - kx_gen::kTagHeaderSize) | (std::int64_t(id) <= lastId))
+        std::uint32_t id = 0;
+        std::uint32_t length = 0;
+        const bool whole = WholeTagAt(block, size, offset, id, length);
+        if (!whole | (std::int64_t(id) <= lastId))
             return;
         lastId = id;
-        (this->*SlotOf(id)).m_pHeader = h;
+        (this->*SlotOf(id)).m_pHeader = block + offset;
         offset += kx_gen::kTagHeaderSize + length;
     }
     m_bValid = true;

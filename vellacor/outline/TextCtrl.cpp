@@ -83,24 +83,25 @@ void CTextCtrl::SetString(const _String &text)
     SetChars(text.c_str(), text.size());
 }
 
-void CTextCtrl::SetChars(const char *text, std::size_t length)
+void CTextCtrl::Clear()
 {
     m_Unchanged.m_bSet = false;
     if (m_pMoreParas)
         m_pMoreParas->clear();
     m_FirstPara.Truncate(0);
     m_FirstPara.MarkStale();
+}
+
+void CTextCtrl::SetChars(const char *text, std::size_t length)
+{
+    Clear();
     if (length > 0)
         InsertChars({ 0, 0 }, std::string_view(text, length));
 }
 
 void CTextCtrl::BorrowParagraphs(const char *text, const char *end)
 {
-    m_Unchanged.m_bSet = false;
-    if (m_pMoreParas)
-        m_pMoreParas->clear();
-    m_FirstPara.Truncate(0);
-    m_FirstPara.MarkStale();
+    Clear();
     // Paragraphs break where InsertChars breaks them: at a carriage return,
     // which takes a line feed right after it along. One pass finds both the
     // breaks and the end.
@@ -124,9 +125,7 @@ void CTextCtrl::BorrowParagraphs(const char *text, const char *end)
         }
     } catch (...) {
         // As SetChars: out of memory leaves the text empty.
-        if (m_pMoreParas)
-            m_pMoreParas->clear();
-        m_FirstPara.Truncate(0);
+        Clear();
         throw;
     }
 }

@@ -154,6 +154,8 @@ public:
     bool IsUnchanged() const { return m_Unchanged.m_bSet; }
 
 private:
+    // One empty paragraph, stale and not marked unchanged.
+    void Clear();
     // BorrowString for any text; `end` is where the first paragraph ends.
     void BorrowParagraphs(const char *text, const char *end);
     CTextPos InsertChars(CTextPos pos, std::string_view all);
