@@ -90,7 +90,7 @@ void WriteOutlineFile(const std::string &path)
             record->SetDrawingData(drawing.data(), static_cast<std::uint32_t>(drawing.size()));
         // As a synchronisation leaves it: no record new or changed, no field
         // marked changed. Otherwise the first save marks every record.
-        record->SetFlag(0);
+        record->ClearChanges();
         record->SetSortChanged(false);
         for (std::uint32_t id :
             { kStatusTagID, kSortChangedTagID, COutlineRecord::kIdTag, COutlineRecord::kIndentTag,
